@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// Plays a wave file without waiting for it. A new call replaces a sound
+// still playing; a missing file or no audio device means silence.
+class SoundPlayer
+{
+public:
+    virtual ~SoundPlayer() = default;
+    virtual void Play(const QString& path) = 0;
+};

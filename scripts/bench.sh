@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every benchmark in bench/, printing their figures.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+for b in build/bench/bench_*; do
+    [ -x "$b" ] || continue
+    echo "== $(basename "$b")"
+    "$b"
+done

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "Clock.h"
+
+#include <QDateTime>
+
+// A clock the test moves by hand. It counts how often the tick was read,
+// so a test can tell that a time stamp was taken before anything else.
+class FakeClock final : public Clock
+{
+public:
+    std::uint32_t TickCount() const override
+    {
+        ++tickReads;
+        return tick;
+    }
+    QDateTime LocalNow() const override
+    {
+        ++nowReads;
+        return now;
+    }
+
+    void Advance(std::uint32_t ms)
+    {
+        tick += ms;
+        now = now.addMSecs(ms);
+    }
+
+    std::uint32_t tick = 1000;
+    QDateTime now{QDate(2026, 6, 13), QTime(9, 5, 3, 70)};
+    mutable int tickReads = 0;
+    mutable int nowReads = 0;
+};
