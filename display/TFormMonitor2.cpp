@@ -1,0 +1,385 @@
+#include "TFormMonitor2.h"
+
+#include "TColor.h"
+#include "TDigit.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QShowEvent>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+constexpr TColor DimColor = clDarkGrey;
+
+// Halves go to the even neighbour (the default floating-point rounding mode).
+int RoundHalfEven(double value)
+{
+    return int(std::nearbyint(value));
+}
+
+QFont ArialBold(int points)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(points);
+    font.setBold(true);
+    return font;
+}
+
+// A font's size in points, also when it was set in pixels.
+double PointSize(const QFont& font, const QWidget* owner)
+{
+    if (font.pointSizeF() > 0)
+        return font.pointSizeF();
+    return font.pixelSize() * 72.0 / owner->logicalDpiY();
+}
+
+QFont WithPointSize(QFont font, int points)
+{
+    // Qt refuses sizes below one point; a window that small shows nothing anyway.
+    font.setPointSize(std::max(1, points));
+    return font;
+}
+
+// A control's bounds in the coordinates of its lane frame.
+QRect BoundsIn(const QWidget* child, const QWidget* frame)
+{
+    return QRect(child->mapTo(frame, QPoint(0, 0)), child->size());
+}
+
+void SetTextColor(QLabel* label, TColor color)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, ToQColor(color));
+    label->setPalette(palette);
+}
+
+QLabel* Separator(QWidget* parent, const char* name, const QString& text, TColor color)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setPointSize(48);
+    font.setBold(true);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    SetTextColor(label, color);
+    return label;
+}
+
+QString StartCaption(int number)
+{
+    return QStringLiteral(" Start-Nr.:") + QString::number(number);
+}
+
+QString NextCaption(int number)
+{
+    return QStringLiteral("Bereit: ") + QString::number(number) + QLatin1Char(' ');
+}
+
+} // namespace
+
+TFormMonitor2::TFormMonitor2(QWidget* laneFrame1, QWidget* laneFrame2, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    , lane1_(laneFrame1)
+    , lane2_(laneFrame2)
+{
+    setObjectName(QStringLiteral("FormMonitor2"));
+    setWindowTitle(QStringLiteral("Monitor 2"));
+    // Closing only hides the window; it must never end the program.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    setPalette(palette);
+    setFont(ArialBold(14));
+    // Children inherit the cursor, so the pointer is hidden over every panel.
+    setCursor(Qt::BlankCursor);
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    PanelTimer = new QWidget(Panel1);
+    PanelTimer->setObjectName(QStringLiteral("PanelTimer"));
+
+    PanelTitle = new QLabel(QStringLiteral("* * *"), PanelTimer);
+    PanelTitle->setObjectName(QStringLiteral("PanelTitle"));
+    PanelTitle->setAlignment(Qt::AlignCenter);
+
+    PanelLab1 = CaptionStrip("PanelLab1", LabStart1, "LabStart1", LabNext1, "LabNext1");
+    PanelLab2 = CaptionStrip("PanelLab2", LabStart2, "LabStart2", LabNext2, "LabNext2");
+
+    rows_[0] = BuildRow("", "LabMin", "LabSec");
+    rows_[1] = BuildRow("a", "LabMin2", "LabSec2");
+}
+
+QWidget* TFormMonitor2::CaptionStrip(const char* name, QLabel*& start, const char* startName,
+                                     QLabel*& next, const char* nextName)
+{
+    auto* strip = new QWidget(PanelTimer);
+    strip->setObjectName(QLatin1String(name));
+    start = new QLabel(strip);
+    start->setObjectName(QLatin1String(startName));
+    start->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    SetTextColor(start, clLime);
+    next = new QLabel(strip);
+    next->setObjectName(QLatin1String(nextName));
+    next->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    SetTextColor(next, clRed);
+    // The labels set no font of their own, so they always use the strip's.
+    auto* layout = new QHBoxLayout(strip);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(start);
+    layout->addStretch(1);
+    layout->addWidget(next);
+    return strip;
+}
+
+DigitRow TFormMonitor2::BuildRow(const char* digitSuffix, const char* labMinName,
+                                 const char* labSecName)
+{
+    DigitRow row;
+    // The separators are created first, so the opaque digits lie above them
+    // and a digit's immediate repaint never has to redraw a label as well.
+    row.labMin = Separator(PanelTimer, labMinName, QStringLiteral("."), DimColor);
+    row.labSec = Separator(PanelTimer, labSecName, QStringLiteral(","), clYellow);
+    for (std::size_t i = 0; i < row.digits.size(); ++i) {
+        auto* digit = new TDigit(PanelTimer);
+        digit->setObjectName(QStringLiteral("Digit%1%2").arg(i + 3).arg(QLatin1String(digitSuffix)));
+        digit->resize(45, 89);
+        digit->SetThickness(5);
+        digit->SetSeparation(1);
+        digit->SetColor(clBlack);
+        digit->SetColorOff(clBlack);
+        digit->SetColorOn(i < 3 ? DimColor : clYellow);
+        row.digits[i] = digit;
+    }
+    return row;
+}
+
+DigitRow* TFormMonitor2::Row(int lane)
+{
+    if (lane < 0 || lane >= int(rows_.size()))
+        return nullptr;
+    return &rows_[std::size_t(lane)];
+}
+
+QString TFormMonitor2::Title() const
+{
+    return PanelTitle->text();
+}
+
+void TFormMonitor2::SetTitle(const QString& title)
+{
+    PanelTitle->setText(title);
+}
+
+void TFormMonitor2::SetStartNumber(int lane, int number)
+{
+    if (lane == 0)
+        LabStart1->setText(StartCaption(number));
+    else if (lane == 1 && !runden_)
+        LabStart2->setText(StartCaption(number));
+}
+
+void TFormMonitor2::SetNextNumber(int lane, int number)
+{
+    if (lane == 0)
+        LabNext1->setText(NextCaption(number));
+    else if (lane == 1 && !runden_)
+        LabNext2->setText(NextCaption(number));
+}
+
+void TFormMonitor2::FormCreate(const QString& title, int monitor)
+{
+    SetTitle(title);
+    monitor_ = monitor;
+    PlaceOnMonitor();
+}
+
+void TFormMonitor2::RefreshCaptions()
+{
+    if (ReadStartNumbers) {
+        const StartNumbers n = ReadStartNumbers();
+        SetStartNumber(0, n.start1);
+        SetNextNumber(0, n.next1);
+        SetStartNumber(1, n.start2);
+        SetNextNumber(1, n.next2);
+    }
+    if (runden_) {
+        if (OnShowBestTime)
+            OnShowBestTime();
+        LabNext2->clear();
+        LabStart2->setText(QStringLiteral("Best:"));
+    }
+}
+
+void TFormMonitor2::ApplyMode()
+{
+    if (isVisible())
+        PlaceOnMonitor();
+    RefreshCaptions();
+}
+
+void TFormMonitor2::FormShow()
+{
+    PlaceOnMonitor();
+    if (OnIndicator)
+        OnIndicator(true);
+    RefreshCaptions();
+}
+
+void TFormMonitor2::FormClose()
+{
+    if (OnIndicator)
+        OnIndicator(false);
+}
+
+void TFormMonitor2::FormResize()
+{
+    ArrangeControls();
+}
+
+void TFormMonitor2::FormKeyDown(QKeyEvent* event)
+{
+    // On monitor 0 the window covers the operator's own screen: Esc is the
+    // way out. On a spectator monitor a stray key must not switch it off.
+    if (event->key() == Qt::Key_Escape && monitor_ == 0) {
+        close();
+        return;
+    }
+    event->ignore();
+}
+
+void TFormMonitor2::showEvent(QShowEvent* event)
+{
+    // Spontaneous show events come from the window system (a remap), not
+    // from the operator switching the window on.
+    if (!event->spontaneous())
+        FormShow();
+    QWidget::showEvent(event);
+}
+
+void TFormMonitor2::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TFormMonitor2::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TFormMonitor2::keyPressEvent(QKeyEvent* event)
+{
+    FormKeyDown(event);
+}
+
+QScreen* TFormMonitor2::TargetScreen() const
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.isEmpty())
+        return nullptr;
+    // A monitor unplugged during the event must not leave the window nowhere.
+    if (monitor_ < 0 || monitor_ >= screens.size())
+        return screens.first();
+    return screens.at(monitor_);
+}
+
+void TFormMonitor2::PlaceOnMonitor()
+{
+    if (QScreen* screen = TargetScreen()) {
+        setScreen(screen);
+        setGeometry(screen->geometry());
+    }
+    // A frame without width (not laid out yet) gives no scale; keep the last one.
+    if (lane1_->width() > 0) {
+        scaleX_ = double(width()) / double(lane1_->width());
+        scaleY_ = scaleX_ * 1.0;
+    }
+    ArrangeControls();
+}
+
+QRect TFormMonitor2::ScaleRect(const QRect& rect) const
+{
+    const int left = RoundHalfEven(rect.left() * scaleX_);
+    const int top = RoundHalfEven(rect.top() * scaleY_);
+    const int right = RoundHalfEven((rect.left() + rect.width()) * scaleX_);
+    const int bottom = RoundHalfEven((rect.top() + rect.height()) * scaleY_);
+    return QRect(left, top, right - left, bottom - top);
+}
+
+void TFormMonitor2::ArrangeDigits(const DigitRow& row, const QWidget* source, int rowTop, int h)
+{
+    for (std::size_t i = 0; i < row.digits.size(); ++i) {
+        TDigit* digit = row.digits[i];
+        const auto* from = source->findChild<const TDigit*>(QStringLiteral("Digit%1").arg(i + 3));
+        if (!from)
+            continue;
+        digit->setGeometry(ScaleRect(BoundsIn(from, source)));
+        // The digit accepts the thickness only if it fits this scaled size.
+        digit->SetThickness(RoundHalfEven(from->Thickness() * scaleX_));
+        digit->setGeometry(digit->x(), rowTop, digit->width(), h);
+    }
+}
+
+bool TFormMonitor2::ScaleSeparator(QLabel* label, const QWidget* source, const char* sourceName)
+{
+    const auto* from = source->findChild<const QLabel*>(QLatin1String(sourceName));
+    if (!from)
+        return false;
+    label->setGeometry(ScaleRect(BoundsIn(from, source)));
+    const QFont sourceFont = from->font();
+    label->setFont(WithPointSize(sourceFont, RoundHalfEven(PointSize(sourceFont, from) * scaleX_)));
+    return true;
+}
+
+void TFormMonitor2::ArrangeControls()
+{
+    const int W = width();
+    const int H = height();
+    Panel1->setGeometry(0, 0, W, H);
+    PanelTimer->setGeometry(0, 0, W, H);
+
+    // The caption strips and the title take the lane frame's font, scaled.
+    // The strip labels set no font of their own, so they follow their strip.
+    const int captionPoints = RoundHalfEven(PointSize(lane1_->font(), lane1_) * scaleY_);
+    PanelLab1->setFont(WithPointSize(PanelLab1->font(), captionPoints));
+    const int labHeight = PanelLab1->fontInfo().pixelSize();
+    PanelLab2->setFont(PanelLab1->font());
+    const int lab2Height = labHeight;
+    PanelTitle->setFont(WithPointSize(PanelTitle->font(), captionPoints));
+    const int titleHeight = std::abs(RoundHalfEven(PanelTitle->fontInfo().pixelSize() * 1.15));
+
+    const int h = (H - labHeight - 2 * lab2Height - titleHeight) / 2;
+    const int upperTop = titleHeight + labHeight;
+    const int lowerTop = H - h - lab2Height / 2;
+    ArrangeDigits(rows_[0], lane1_, upperTop, h);
+    ArrangeDigits(rows_[1], lane2_, lowerTop, h);
+
+    PanelTitle->setGeometry(0, 0, W, titleHeight);
+    PanelLab1->setGeometry(0, titleHeight, W, labHeight);
+    PanelLab2->setGeometry(0, lowerTop - lab2Height, W, lab2Height);
+
+    // The separators sit on the digits' baseline: 73 % of their height
+    // reaches above the bottom of the row; the lower row repeats the offset.
+    const DigitRow& upper = rows_[0];
+    const DigitRow& lower = rows_[1];
+    if (ScaleSeparator(upper.labMin, lane1_, "LabMin"))
+        upper.labMin->move(upper.labMin->x(), upperTop + h - (upper.labMin->height() * 73) / 100);
+    if (ScaleSeparator(upper.labSec, lane1_, "LabSec"))
+        upper.labSec->move(upper.labSec->x(), upper.labMin->y());
+    if (ScaleSeparator(lower.labMin, lane2_, "LabMin"))
+        lower.labMin->move(lower.labMin->x(), lowerTop + (upper.labMin->y() - upperTop));
+    if (ScaleSeparator(lower.labSec, lane2_, "LabSec"))
+        lower.labSec->move(lower.labSec->x(), lowerTop + (upper.labSec->y() - upperTop));
+}
