@@ -116,11 +116,13 @@ TEST_F(MonitorWindowTwoScreens, WorkedExampleOn1024x768)
 {
     if (QGuiApplication::screens().size() < 2)
         return RunInTwoScreenProcess();
+    const QScreen* spectators = QGuiApplication::screens().at(1);
+    ASSERT_EQ(spectators->size(), QSize(1024, 768));
     window.FormCreate(QStringLiteral("Bergslalom"), 1);
 
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(window.screen(), QGuiApplication::screens().at(1));
-    EXPECT_EQ(window.geometry(), QRect(1280, 0, 1024, 768));
+    EXPECT_EQ(window.screen(), spectators);
+    EXPECT_EQ(window.geometry(), spectators->geometry());
     EXPECT_DOUBLE_EQ(window.ScaleX(), 1024.0 / 374.0);
     EXPECT_EQ(window.ScaleY(), window.ScaleX());
     EXPECT_EQ(window.PanelTitle->text(), QStringLiteral("Bergslalom"));
@@ -169,18 +171,20 @@ TEST_F(MonitorWindowTwoScreens, NewMonitorAppliesAtOnceAndAVanishedOneFallsBackT
 {
     if (QGuiApplication::screens().size() < 2)
         return RunInTwoScreenProcess();
+    const QList<QScreen*> screens = QGuiApplication::screens();
     window.FormCreate(QStringLiteral("* * *"), 0);
-    EXPECT_EQ(window.geometry(), QRect(0, 0, 1280, 800));
+    EXPECT_EQ(window.geometry(), screens.at(0)->geometry());
 
     window.SetMonitor(1); // the settings dialog, window hidden
     window.PlaceOnMonitor();
-    EXPECT_EQ(window.geometry(), QRect(1280, 0, 1024, 768));
+    EXPECT_EQ(window.screen(), screens.at(1));
+    EXPECT_EQ(window.geometry(), screens.at(1)->geometry());
 
     window.SetMonitor(2); // that monitor was unplugged
     window.show();
-    EXPECT_EQ(window.screen(), QGuiApplication::screens().at(0));
-    EXPECT_EQ(window.geometry(), QRect(0, 0, 1280, 800));
-    EXPECT_DOUBLE_EQ(window.ScaleX(), 1280.0 / 374.0);
+    EXPECT_EQ(window.screen(), screens.at(0));
+    EXPECT_EQ(window.geometry(), screens.at(0)->geometry());
+    EXPECT_DOUBLE_EQ(window.ScaleX(), screens.at(0)->geometry().width() / 374.0);
 }
 
 TEST_F(MonitorWindow, ShowRefreshesCaptionsAndCloseOnlyHides)
@@ -280,27 +284,15 @@ TEST_F(MonitorWindow, RowsHoldTheirOwnLanesControls)
     }
     EXPECT_EQ(window.Row(2), nullptr);
     EXPECT_EQ(window.Row(-1), nullptr);
-
-    // A minute on lane 2 lights the lower row's point and leaves the upper one dim.
-    DigitRow& lower = *window.Row(1);
-    lower.digits[1]->SetColorOn(clYellow);
-    QPalette palette = lower.labMin->palette();
-    palette.setColor(QPalette::WindowText, ToQColor(lower.digits[1]->ColorOn()));
-    lower.labMin->setPalette(palette);
-    EXPECT_EQ(TextColor(window.findChild<QLabel*>(QStringLiteral("LabMin2"))), QColor(Qt::yellow));
-    EXPECT_EQ(TextColor(window.findChild<QLabel*>(QStringLiteral("LabMin"))), QColor(0x40, 0x40, 0x40));
 }
 
 TEST_F(MonitorWindow, IsABlackBorderlessTopWindowWithoutPointer)
 {
-    EXPECT_TRUE(window.isWindow());
-    EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_TRUE(window.windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Monitor 2"));
+    const auto flags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+    EXPECT_EQ(window.windowFlags() & flags, flags);
     EXPECT_EQ(window.palette().color(QPalette::Window), QColor(Qt::black));
     EXPECT_EQ(TextColor(window.LabStart1), QColor(0, 255, 0));
     EXPECT_EQ(TextColor(window.LabNext2), QColor(255, 0, 0));
-    EXPECT_EQ(window.PanelTitle->text(), QStringLiteral("* * *"));
     const auto children = window.findChildren<QWidget*>();
     EXPECT_EQ(children.size(), 25);
     for (const QWidget* child : children) {
