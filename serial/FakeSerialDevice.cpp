@@ -1,0 +1,219 @@
+#include "FakeSerialDevice.h"
+
+#include <algorithm>
+#include <cerrno>
+
+int FakeSerialDevice::Open(std::uint8_t port)
+{
+    std::lock_guard lock(mutex_);
+    if (open_)
+        return EBUSY;
+    if (!plugged_)
+        return ENOENT;
+    if (openError_ != 0)
+        return openError_;
+    open_ = true;
+    port_ = port;
+    ++openCount_;
+    cancelled_ = false;
+    mask_ = 0;
+    pending_ = 0;
+    return 0;
+}
+
+int FakeSerialDevice::Configure(const LineSettings& settings)
+{
+    std::lock_guard lock(mutex_);
+    if (configureError_ != 0)
+        return configureError_;
+    settings_ = settings;
+    return 0;
+}
+
+void FakeSerialDevice::Close()
+{
+    std::lock_guard lock(mutex_);
+    open_ = false;
+}
+
+void FakeSerialDevice::SetEventMask(std::uint32_t mask)
+{
+    std::lock_guard lock(mutex_);
+    mask_ = mask;
+    pending_ = 0;
+}
+
+WaitResult FakeSerialDevice::WaitEvent()
+{
+    std::unique_lock lock(mutex_);
+    ++waitsStarted_;
+    mostWaits_ = std::max(mostWaits_, ++waitsNow_);
+    ++sleeping_;
+    changed_.notify_all();
+    changed_.wait(lock, [this] {
+        return cancelled_ || !plugged_ || failNextWait_ || (pending_ & mask_);
+    });
+    --sleeping_;
+    --waitsNow_;
+    if (cancelled_)
+        return {WaitResult::Kind::Stopped, 0};
+    if (!plugged_)
+        return {WaitResult::Kind::Gone, 0};
+    if (failNextWait_) {
+        failNextWait_ = false;
+        return {WaitResult::Kind::Failed, 0};
+    }
+    const std::uint32_t events = pending_ & mask_;
+    pending_ = 0;
+    return {WaitResult::Kind::Events, events};
+}
+
+void FakeSerialDevice::CancelWait()
+{
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    changed_.notify_all();
+}
+
+std::uint32_t FakeSerialDevice::ModemStatus()
+{
+    std::lock_guard lock(mutex_);
+    return open_ && plugged_ ? status_ : 0;
+}
+
+std::int32_t FakeSerialDevice::InQueCount()
+{
+    std::lock_guard lock(mutex_);
+    return open_ && plugged_ ? inQueue_ : 0;
+}
+
+void FakeSerialDevice::Purge()
+{
+    std::lock_guard lock(mutex_);
+    inQueue_ = 0;
+    ++purgeCount_;
+}
+
+void FakeSerialDevice::SetModemStatus(std::uint32_t status)
+{
+    std::lock_guard lock(mutex_);
+    const std::uint32_t changed = status ^ status_;
+    status_ = status;
+    std::uint32_t events = 0;
+    if (changed & MS_CTS_ON)
+        events |= EV_CTS;
+    if (changed & MS_DSR_ON)
+        events |= EV_DSR;
+    if (changed & MS_RING_ON)
+        events |= EV_RING;
+    if (changed & MS_RLSD_ON)
+        events |= EV_RLSD;
+    Raise(events);
+}
+
+void FakeSerialDevice::RaiseEvents(std::uint32_t events)
+{
+    std::lock_guard lock(mutex_);
+    Raise(events);
+}
+
+void FakeSerialDevice::Receive(std::int32_t bytes)
+{
+    std::lock_guard lock(mutex_);
+    inQueue_ += bytes;
+    Raise(EV_RXCHAR);
+}
+
+void FakeSerialDevice::Raise(std::uint32_t events)
+{
+    if (!open_)
+        return;
+    pending_ |= events & mask_;
+    changed_.notify_all();
+}
+
+void FakeSerialDevice::FailOpen(int error)
+{
+    std::lock_guard lock(mutex_);
+    openError_ = error;
+}
+
+void FakeSerialDevice::FailConfigure(int error)
+{
+    std::lock_guard lock(mutex_);
+    configureError_ = error;
+}
+
+void FakeSerialDevice::FailNextWait()
+{
+    std::lock_guard lock(mutex_);
+    failNextWait_ = true;
+    changed_.notify_all();
+}
+
+void FakeSerialDevice::Unplug()
+{
+    std::lock_guard lock(mutex_);
+    plugged_ = false;
+    changed_.notify_all();
+}
+
+void FakeSerialDevice::Plug()
+{
+    std::lock_guard lock(mutex_);
+    plugged_ = true;
+}
+
+bool FakeSerialDevice::IsOpen() const
+{
+    std::lock_guard lock(mutex_);
+    return open_;
+}
+
+std::uint8_t FakeSerialDevice::OpenedPort() const
+{
+    std::lock_guard lock(mutex_);
+    return port_;
+}
+
+int FakeSerialDevice::OpenCount() const
+{
+    std::lock_guard lock(mutex_);
+    return openCount_;
+}
+
+LineSettings FakeSerialDevice::Settings() const
+{
+    std::lock_guard lock(mutex_);
+    return settings_;
+}
+
+std::uint32_t FakeSerialDevice::EventMask() const
+{
+    std::lock_guard lock(mutex_);
+    return mask_;
+}
+
+int FakeSerialDevice::PurgeCount() const
+{
+    std::lock_guard lock(mutex_);
+    return purgeCount_;
+}
+
+int FakeSerialDevice::WaitsStarted() const
+{
+    std::lock_guard lock(mutex_);
+    return waitsStarted_;
+}
+
+int FakeSerialDevice::MostWaitsAtOnce() const
+{
+    std::lock_guard lock(mutex_);
+    return mostWaits_;
+}
+
+bool FakeSerialDevice::WaitUntilWaiting(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [this] { return sleeping_ > 0 && (pending_ & mask_) == 0; });
+}

@@ -1,0 +1,481 @@
+#include "PosixSerialDevice.h"
+
+#include "LineTermios.h"
+#include "SerialPortPath.h"
+
+#include <asm/termbits.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <mutex>
+
+namespace {
+
+// The signal that ends a TIOCMIWAIT. Its handler is installed without
+// SA_RESTART, so the interrupted ioctl returns EINTR instead of resuming.
+int KickSignal()
+{
+    return SIGRTMIN + 5;
+}
+
+void IgnoreKick(int) {}
+
+void InstallKickHandler()
+{
+    static std::once_flag installed;
+    std::call_once(installed, [] {
+        struct sigaction action {};
+        action.sa_handler = IgnoreKick;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = 0;
+        ::sigaction(KickSignal(), &action, nullptr);
+    });
+}
+
+void UnblockKickInThisThread()
+{
+    thread_local bool unblocked = false;
+    if (unblocked)
+        return;
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, KickSignal());
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+    unblocked = true;
+}
+
+// The errors of a driver that has no such modem-line call (a
+// pseudo-terminal, a bare USB adapter driver). Every other error means the
+// device itself is failing or gone.
+bool NoSuchCall(int error)
+{
+    return error == ENOTTY || error == EINVAL;
+}
+
+int ModemLineBits(std::uint32_t mask)
+{
+    int lines = 0;
+    if (mask & EV_CTS)
+        lines |= TIOCM_CTS;
+    if (mask & EV_DSR)
+        lines |= TIOCM_DSR;
+    if (mask & EV_RING)
+        lines |= TIOCM_RNG;
+    if (mask & EV_RLSD)
+        lines |= TIOCM_CD;
+    return lines;
+}
+
+std::uint32_t CounterEvents(const LineCounters& now, const LineCounters& before)
+{
+    std::uint32_t events = 0;
+    if (now.cts != before.cts)
+        events |= EV_CTS;
+    if (now.dsr != before.dsr)
+        events |= EV_DSR;
+    if (now.rng != before.rng)
+        events |= EV_RING;
+    if (now.dcd != before.dcd)
+        events |= EV_RLSD;
+    if (now.rx != before.rx)
+        events |= EV_RXCHAR;
+    if (now.brk != before.brk)
+        events |= EV_BREAK;
+    if (now.frame != before.frame || now.overrun != before.overrun || now.parity != before.parity
+        || now.bufOverrun != before.bufOverrun)
+        events |= EV_ERR;
+    return events;
+}
+
+std::uint32_t LineEvents(int now, int before)
+{
+    const int changed = now ^ before;
+    std::uint32_t events = 0;
+    if (changed & TIOCM_CTS)
+        events |= EV_CTS;
+    if (changed & TIOCM_DSR)
+        events |= EV_DSR;
+    if (changed & TIOCM_RNG)
+        events |= EV_RING;
+    if (changed & TIOCM_CD)
+        events |= EV_RLSD;
+    return events;
+}
+
+constexpr std::uint32_t DataEvents = EV_RXCHAR | EV_BREAK | EV_ERR | EV_TXEMPTY;
+
+} // namespace
+
+PosixSerialDevice::PosixSerialDevice(std::shared_ptr<ModemLineIo> io)
+    : io_(std::move(io))
+{
+    InstallKickHandler();
+}
+
+PosixSerialDevice::~PosixSerialDevice()
+{
+    Close();
+}
+
+int PosixSerialDevice::Open(std::uint8_t port)
+{
+    Close();
+    const std::string path = SerialPortPath(port);
+    if (path.empty())
+        return ENOENT;
+    return OpenPath(path);
+}
+
+int PosixSerialDevice::OpenPath(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    struct stat st {};
+    termios2 settings{};
+    if (::fstat(fd, &st) < 0)
+        error = errno;
+    else if (!S_ISCHR(st.st_mode))
+        error = ENOTTY;
+    else if (::ioctl(fd, TCGETS2, &settings) < 0)
+        error = errno;
+    // The lock comes first: TIOCEXCL belongs to the device, not to this
+    // descriptor, and must not be touched while another program holds it.
+    else if (::flock(fd, LOCK_EX | LOCK_NB) < 0)
+        error = errno == EWOULDBLOCK ? EBUSY : errno;
+    else if (::ioctl(fd, TIOCEXCL) < 0)
+        error = errno;
+    if (error != 0) {
+        ::close(fd);
+        return error;
+    }
+    fd_ = fd;
+    epoll_ = ::epoll_create1(EPOLL_CLOEXEC);
+    cancelFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    epoll_event cancel{};
+    cancel.events = EPOLLIN;
+    cancel.data.fd = cancelFd_;
+    if (epoll_ < 0 || cancelFd_ < 0 || ::epoll_ctl(epoll_, EPOLL_CTL_ADD, cancelFd_, &cancel) < 0) {
+        error = errno;
+        Close();
+        return error;
+    }
+    cancelled_ = false;
+    watching_ = false;
+    lineWaitWorks_ = true;
+    gone_ = false;
+    mask_ = 0;
+    return 0;
+}
+
+int PosixSerialDevice::Configure(const LineSettings& settings)
+{
+    LineTermios line;
+    if (const int error = MakeLineTermios(settings, line))
+        return error;
+    termios2 t{};
+    t.c_iflag = line.iflag;
+    t.c_oflag = line.oflag;
+    t.c_cflag = line.cflag;
+    t.c_lflag = line.lflag;
+    t.c_cc[VSTART] = line.vstart;
+    t.c_cc[VSTOP] = line.vstop;
+    t.c_cc[VMIN] = line.vmin;
+    t.c_cc[VTIME] = line.vtime;
+    t.c_ispeed = line.speed;
+    t.c_ospeed = line.speed;
+    if (::ioctl(fd_, TCSETS2, &t) < 0)
+        return errno;
+
+    // DTR as configured; RTS on only under RTS/CTS handshake. A device
+    // without modem lines still opens; the barriers just cannot use it.
+    const int dtr = io_->SetLines(fd_, TIOCM_DTR, settings.enableDtr);
+    if (dtr != 0 && !NoSuchCall(dtr))
+        return dtr;
+    const int rts = io_->SetLines(fd_, TIOCM_RTS, settings.flowControl == fcRtsCts);
+    if (rts != 0 && !NoSuchCall(rts))
+        return rts;
+    // Linux tty queues have a fixed size, so the queue sizes and the XON
+    // limit are left to the driver.
+    return 0;
+}
+
+void PosixSerialDevice::Close()
+{
+    if (fd_ < 0)
+        return;
+    // The exclusive flag outlives the descriptor; clear it so it never
+    // outlives our use of the device. The flock ends with the descriptor.
+    ::ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+    fd_ = -1;
+    if (epoll_ >= 0)
+        ::close(epoll_);
+    if (cancelFd_ >= 0)
+        ::close(cancelFd_);
+    epoll_ = -1;
+    cancelFd_ = -1;
+}
+
+void PosixSerialDevice::SetEventMask(std::uint32_t mask)
+{
+    mask_ = mask;
+    ProbeLines();
+    WatchDescriptor();
+    mode_ = ChooseMode();
+}
+
+// Finds out which line reads the driver offers, and takes the state from
+// which the next wait reports changes.
+void PosixSerialDevice::ProbeLines()
+{
+    int error = io_->GetCounters(fd_, lastCounters_);
+    hasCounters_ = error == 0;
+    if (error != 0 && !NoSuchCall(error))
+        gone_ = true;
+    error = io_->GetLines(fd_, lastLines_);
+    hasLines_ = error == 0;
+    if (error != 0 && !NoSuchCall(error))
+        gone_ = true;
+    if (QueueCount(TIOCINQ, lastInQueue_) != 0)
+        lastInQueue_ = 0;
+    if (QueueCount(TIOCOUTQ, lastOutQueue_) != 0)
+        lastOutQueue_ = 0;
+}
+
+// The device descriptor always reports a hang-up; data events add arrival
+// of input and room in the output, edge-triggered so that unread input
+// wakes the worker once, not for ever.
+void PosixSerialDevice::WatchDescriptor()
+{
+    epoll_event watch{};
+    watch.events = EPOLLET;
+    if (mask_ & (EV_RXCHAR | EV_BREAK | EV_ERR))
+        watch.events |= EPOLLIN;
+    if (mask_ & EV_TXEMPTY)
+        watch.events |= EPOLLOUT;
+    watch.data.fd = fd_;
+    if (::epoll_ctl(epoll_, watching_ ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, fd_, &watch) == 0)
+        watching_ = true;
+}
+
+PosixSerialDevice::WaitMode PosixSerialDevice::ChooseMode() const
+{
+    const bool lineEvents = mask_ & EV_MODEM_LINES;
+    if (!lineEvents || !(hasCounters_ || hasLines_))
+        return WaitMode::DescriptorWait;
+    if (lineWaitWorks_ && !(mask_ & DataEvents))
+        return WaitMode::LineWait;
+    return WaitMode::LinePolling;
+}
+
+WaitResult PosixSerialDevice::WaitEvent()
+{
+    UnblockKickInThisThread();
+    for (;;) {
+        if (cancelled_)
+            return {WaitResult::Kind::Stopped, 0};
+        if (gone_)
+            return {WaitResult::Kind::Gone, 0};
+        const Sample sample = Collect();
+        if (sample.gone) {
+            gone_ = true;
+            continue;
+        }
+        if (sample.events != 0)
+            return {WaitResult::Kind::Events, sample.events};
+
+        const WaitMode mode = ChooseMode();
+        mode_ = mode;
+        Block block = Block::Again;
+        if (mode == WaitMode::LineWait)
+            block = SleepInLineWait();
+        else
+            block = SleepInDescriptorWait(mode == WaitMode::LinePolling ? PollingIntervalMs : -1);
+        if (block == Block::Gone)
+            gone_ = true;
+    }
+}
+
+// Compares the device with the state of the last report. Several changes of
+// one line give one event bit.
+PosixSerialDevice::Sample PosixSerialDevice::Collect()
+{
+    Sample sample;
+    std::uint32_t events = 0;
+    if (hasCounters_ && (mask_ & (EV_MODEM_LINES | EV_RXCHAR | EV_BREAK | EV_ERR))) {
+        LineCounters now;
+        const int error = io_->GetCounters(fd_, now);
+        if (error == 0) {
+            events |= CounterEvents(now, lastCounters_);
+            lastCounters_ = now;
+        } else if (NoSuchCall(error)) {
+            hasCounters_ = false;
+        } else {
+            sample.gone = true;
+            return sample;
+        }
+    }
+    if (!hasCounters_ && hasLines_ && (mask_ & EV_MODEM_LINES)) {
+        int now = 0;
+        const int error = io_->GetLines(fd_, now);
+        if (error == 0) {
+            events |= LineEvents(now, lastLines_);
+            lastLines_ = now;
+        } else if (NoSuchCall(error)) {
+            hasLines_ = false;
+        } else {
+            sample.gone = true;
+            return sample;
+        }
+    }
+    if (mask_ & EV_RXCHAR) {
+        int now = 0;
+        const int error = QueueCount(TIOCINQ, now);
+        if (error != 0 && !NoSuchCall(error)) {
+            sample.gone = true;
+            return sample;
+        }
+        if (now > lastInQueue_)
+            events |= EV_RXCHAR;
+        lastInQueue_ = now;
+    }
+    if (mask_ & EV_TXEMPTY) {
+        int now = 0;
+        if (QueueCount(TIOCOUTQ, now) == 0) {
+            if (lastOutQueue_ > 0 && now == 0)
+                events |= EV_TXEMPTY;
+            lastOutQueue_ = now;
+        }
+    }
+    sample.events = events & mask_;
+    return sample;
+}
+
+PosixSerialDevice::Block PosixSerialDevice::SleepInLineWait()
+{
+    {
+        std::lock_guard lock(lineWaitMutex_);
+        waiter_ = ::pthread_self();
+        inLineWait_ = true;
+    }
+    // CancelWait sets the flag before it looks for a waiter, so either it
+    // sees this wait and interrupts it, or the wait sees the flag here.
+    if (cancelled_) {
+        LeaveLineWait();
+        return Block::Again;
+    }
+    const int error = io_->WaitLines(fd_, ModemLineBits(mask_));
+    LeaveLineWait();
+    ++wakeUps_;
+    if (error == 0 || error == EINTR)
+        return Block::Again;
+    if (NoSuchCall(error)) {
+        lineWaitWorks_ = false;
+        return Block::Again;
+    }
+    return Block::Gone;
+}
+
+void PosixSerialDevice::LeaveLineWait()
+{
+    {
+        std::lock_guard lock(lineWaitMutex_);
+        inLineWait_ = false;
+    }
+    lineWaitLeft_.notify_all();
+}
+
+PosixSerialDevice::Block PosixSerialDevice::SleepInDescriptorWait(int timeoutMs)
+{
+    epoll_event ready[2];
+    const int n = ::epoll_wait(epoll_, ready, 2, timeoutMs);
+    ++wakeUps_;
+    if (n < 0)
+        return errno == EINTR ? Block::Again : Block::Gone;
+    for (int i = 0; i < n; ++i)
+        if (ready[i].data.fd == fd_ && (ready[i].events & (EPOLLHUP | EPOLLERR)))
+            return Block::Gone;
+    return Block::Again;
+}
+
+void PosixSerialDevice::CancelWait()
+{
+    cancelled_ = true;
+    if (cancelFd_ >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written = ::write(cancelFd_, &one, sizeof one);
+    }
+    // A signal that arrives just before the waiter enters the driver is
+    // lost, so keep interrupting until the waiter has left.
+    std::unique_lock lock(lineWaitMutex_);
+    while (inLineWait_) {
+        ::pthread_kill(waiter_, KickSignal());
+        lineWaitLeft_.wait_for(lock, std::chrono::milliseconds(1), [this] { return !inLineWait_; });
+    }
+}
+
+std::uint32_t PosixSerialDevice::ModemStatus()
+{
+    int lines = 0;
+    if (fd_ < 0 || io_->GetLines(fd_, lines) != 0)
+        return 0;
+    std::uint32_t status = 0;
+    if (lines & TIOCM_CTS)
+        status |= MS_CTS_ON;
+    if (lines & TIOCM_DSR)
+        status |= MS_DSR_ON;
+    if (lines & TIOCM_RNG)
+        status |= MS_RING_ON;
+    if (lines & TIOCM_CD)
+        status |= MS_RLSD_ON;
+    return status;
+}
+
+// Linux keeps no sticky line-error state that reading could clear: errors
+// are counted by the driver and reported by the waits.
+std::int32_t PosixSerialDevice::InQueCount()
+{
+    int count = 0;
+    if (fd_ < 0 || QueueCount(TIOCINQ, count) != 0)
+        return 0;
+    return count;
+}
+
+void PosixSerialDevice::Purge()
+{
+    if (fd_ >= 0)
+        ::ioctl(fd_, TCFLSH, TCIFLUSH);
+}
+
+int PosixSerialDevice::QueueCount(unsigned long request, int& count) const
+{
+    return ::ioctl(fd_, request, &count) < 0 ? errno : 0;
+}
+
+bool PosixSerialDevice::IsSerialLine(const std::string& path, ModemLineIo& io)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    termios2 settings{};
+    int lines = 0;
+    // A missing UART opens, but its modem lines answer EIO; a
+    // pseudo-terminal has none. Neither can carry light barriers.
+    const bool serial = ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode)
+                        && ::flock(fd, LOCK_EX | LOCK_NB) == 0
+                        && ::ioctl(fd, TCGETS2, &settings) == 0
+                        && io.GetLines(fd, lines) == 0;
+    ::close(fd);
+    return serial;
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "ModemLineIo.h"
+#include "SerialDevice.h"
+
+#include <pthread.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+// A serial device of this machine. The port number is mapped to a device
+// path by SerialPortPath. The device is taken exclusively (TIOCEXCL and an
+// flock, since TIOCEXCL does not stop root) and never becomes our
+// controlling terminal.
+//
+// Waiting costs nothing while the line is quiet where the driver allows it:
+// - LineWait: modem-line events only, and the driver has TIOCMIWAIT. The
+//   worker sleeps in the driver; CancelWait interrupts it with a signal.
+// - LinePolling: the driver can read the lines but not wait for them, or
+//   data events are wanted too. The lines are read every millisecond.
+// - DescriptorWait: no line can be read (a pseudo-terminal) or only data
+//   events are wanted. The worker sleeps until data arrives, the device
+//   hangs up or CancelWait is called.
+// The driver's transition counters (TIOCGICOUNT), where present, make a
+// change between two waits visible even when the line has changed back.
+// A device that hangs up or vanishes ends the wait with Gone.
+class PosixSerialDevice final : public SerialDevice
+{
+public:
+    enum class WaitMode { LineWait, LinePolling, DescriptorWait };
+    static constexpr int PollingIntervalMs = 1;
+
+    explicit PosixSerialDevice(std::shared_ptr<ModemLineIo> io = ModemLineIo::Kernel());
+    ~PosixSerialDevice() override;
+    PosixSerialDevice(const PosixSerialDevice&) = delete;
+    PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
+
+    int Open(std::uint8_t port) override;
+    int Configure(const LineSettings& settings) override;
+    void Close() override;
+    void SetEventMask(std::uint32_t mask) override;
+    WaitResult WaitEvent() override;
+    void CancelWait() override;
+    std::uint32_t ModemStatus() override;
+    std::int32_t InQueCount() override;
+    void Purge() override;
+
+    // How the waits block at present.
+    WaitMode CurrentWaitMode() const { return mode_.load(); }
+    // How often a wait came back from sleeping in the kernel, for counting
+    // wake-ups of a quiet line.
+    std::uint64_t WakeUps() const { return wakeUps_.load(); }
+
+    // Whether the device at path is a free serial line with modem lines.
+    // It is opened, checked and closed; no setting is changed.
+    static bool IsSerialLine(const std::string& path, ModemLineIo& io);
+
+private:
+    enum class Block { Again, Gone };
+    struct Sample
+    {
+        bool gone = false;
+        std::uint32_t events = 0;
+    };
+
+    int OpenPath(const std::string& path);
+    void ProbeLines();
+    void WatchDescriptor();
+    WaitMode ChooseMode() const;
+    Sample Collect();
+    Block SleepInLineWait();
+    Block SleepInDescriptorWait(int timeoutMs);
+    void LeaveLineWait();
+    int QueueCount(unsigned long request, int& count) const;
+
+    std::shared_ptr<ModemLineIo> io_;
+    int fd_ = -1;
+    int epoll_ = -1;
+    int cancelFd_ = -1;
+    bool watching_ = false;
+
+    // Set up on the user-interface thread before the worker starts; then
+    // used by the worker only.
+    std::uint32_t mask_ = 0;
+    bool hasCounters_ = false;
+    bool hasLines_ = false;
+    bool lineWaitWorks_ = true;
+    bool gone_ = false;
+    LineCounters lastCounters_;
+    int lastLines_ = 0;
+    int lastInQueue_ = 0;
+    int lastOutQueue_ = 0;
+
+    std::atomic<bool> cancelled_{false};
+    std::atomic<bool> inLineWait_{false};
+    std::mutex lineWaitMutex_;
+    std::condition_variable lineWaitLeft_;
+    pthread_t waiter_{};
+
+    std::atomic<WaitMode> mode_{WaitMode::DescriptorWait};
+    std::atomic<std::uint64_t> wakeUps_{0};
+};

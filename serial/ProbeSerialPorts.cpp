@@ -1,0 +1,23 @@
+#include "ProbeSerialPorts.h"
+
+#include "ModemLineIo.h"
+#include "PosixSerialDevice.h"
+#include "SerialPortPath.h"
+
+std::uint32_t ProbeSerialPorts()
+{
+    const std::shared_ptr<ModemLineIo> io = ModemLineIo::Kernel();
+    return ProbeSerialPorts([&io](std::uint8_t port) {
+        const std::string path = SerialPortPath(port);
+        return !path.empty() && PosixSerialDevice::IsSerialLine(path, *io);
+    });
+}
+
+std::uint32_t ProbeSerialPorts(const std::function<bool(std::uint8_t port)>& isSerialLine)
+{
+    std::uint32_t result = 0;
+    for (std::uint32_t n = 1; n <= 16; ++n)
+        if (isSerialLine(std::uint8_t(n)))
+            result = (1u << (n - 1)) | (result & 0xFFFF) | (n << 16);
+    return result;
+}

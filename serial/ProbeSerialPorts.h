@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+// Looks for serial lines on ports 1 to 16. Bit n-1 of the result marks port
+// n as found; the upper 16 bits hold the highest port found (0 for none).
+// Ports held by another program are not found.
+std::uint32_t ProbeSerialPorts();
+
+// The same with another test of whether port n is a usable serial line.
+std::uint32_t ProbeSerialPorts(const std::function<bool(std::uint8_t port)>& isSerialLine);
