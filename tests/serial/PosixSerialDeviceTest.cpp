@@ -1,0 +1,314 @@
+#include "EComHandle.h"
+#include "EComState.h"
+#include "PosixSerialDevice.h"
+#include "ScriptedModemLines.h"
+#include "SerialTestSupport.h"
+#include "TComPort.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#include <termios.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+using ::testing::ElementsAre;
+
+namespace {
+
+constexpr std::uint8_t TestPort = 7;
+
+// A port whose number leads to a pseudo-terminal, with POSIX devices whose
+// modem-line calls go to `lines`.
+struct PtyPortRig
+{
+    PseudoTerminal pty;
+    ScopedPortPath path{TestPort, pty.SlavePath()};
+    std::shared_ptr<ModemLineIo> lines;
+    std::shared_ptr<PosixSerialDevice> device;
+    std::vector<std::string> log;
+    TComPort port{nullptr};
+
+    explicit PtyPortRig(std::shared_ptr<ModemLineIo> modemLines = ModemLineIo::Kernel())
+        : lines(std::move(modemLines))
+    {
+        port.SetPort(TestPort);
+        port.SetDeviceFactory([this] {
+            device = std::make_shared<PosixSerialDevice>(lines);
+            return device;
+        });
+        port.OnCTS = [this](TComPort* p) { log.push_back("cts " + std::to_string(p->ModemStatus())); };
+        port.OnDSR = [this](TComPort* p) { log.push_back("dsr " + std::to_string(p->ModemStatus())); };
+        port.OnRxChar = [this](TComPort*, std::int32_t inQue) { log.push_back("rx " + std::to_string(inQue)); };
+        port.OnClose = [this](TComPort*) { log.push_back("close"); };
+    }
+};
+
+std::string OpenError(TComPort& port)
+{
+    try {
+        port.Open();
+    } catch (const EComHandle& e) {
+        return e.what();
+    } catch (const EComState& e) {
+        return e.what();
+    }
+    return "opened";
+}
+
+} // namespace
+
+TEST(PosixSerialDevice, AMissingOrNonTerminalDeviceRaisesEComHandle)
+{
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("not-a-tty").toStdString();
+    ASSERT_EQ(::close(::creat(file.c_str(), 0600)), 0);
+    PtyPortRig rig;
+    {
+        ScopedPortPath missing(TestPort, dir.filePath("ttyGone").toStdString());
+        EXPECT_EQ(OpenError(rig.port), "Unable to open com port: 2");
+    }
+    {
+        ScopedPortPath regular(TestPort, file);
+        EXPECT_EQ(OpenError(rig.port), "Unable to open com port: 25");
+    }
+    {
+        ScopedPortPath null(TestPort, "/dev/null");
+        EXPECT_EQ(OpenError(rig.port), "Unable to open com port: 25");
+    }
+    EXPECT_FALSE(rig.port.Connected());
+    rig.port.Open();
+    EXPECT_TRUE(rig.port.Connected()) << "a later Open on a valid port works";
+}
+
+TEST(PosixSerialDevice, APortIsTakenExclusivelyUntilItCloses)
+{
+    PtyPortRig rig;
+    rig.port.Open();
+    EXPECT_TRUE(IsExclusive(rig.pty.Slave()));
+
+    TComPort second(nullptr);
+    second.SetPort(TestPort);
+    EXPECT_EQ(OpenError(second), "Unable to open com port: 16");
+    EXPECT_TRUE(IsExclusive(rig.pty.Slave())) << "the failed open leaves the holder's flag alone";
+
+    rig.port.Close();
+    EXPECT_FALSE(IsExclusive(rig.pty.Slave())) << "the flag must not outlive our use";
+    EXPECT_EQ(OpenError(second), "opened");
+}
+
+TEST(PosixSerialDevice, LineSettingsReachTheTerminal)
+{
+    PtyPortRig rig;
+    rig.port.SetBaudRate(br19200);
+    rig.port.SetFlowControl(fcRtsCts);
+    rig.port.SetStopBits(sbTwoStopBits);
+    rig.port.Open();
+    ReadBackTermios t = ReadTermios(rig.pty.Master());
+    EXPECT_EQ(t.speed, 19200u);
+    EXPECT_EQ(t.cflag & CBAUD, unsigned(B19200));
+    EXPECT_TRUE(t.cflag & CRTSCTS);
+    EXPECT_TRUE(t.cflag & CSTOPB);
+    EXPECT_EQ(t.cflag & (CLOCAL | CREAD | HUPCL), unsigned(CLOCAL | CREAD | HUPCL));
+    EXPECT_EQ(t.iflag & (IXON | IXOFF), 0u);
+    EXPECT_EQ(t.lflag, 0u) << "raw input: no echo, no line editing, no signals";
+    EXPECT_EQ(t.oflag, 0u);
+    EXPECT_EQ(t.vstart, 17);
+    EXPECT_EQ(t.vstop, 19);
+    EXPECT_EQ(t.vmin, 0);
+    EXPECT_EQ(t.vtime, 0);
+
+    rig.port.SetBaudRate(brUser);
+    rig.port.SetBaudRateUser(31250);
+    rig.port.SetFlowControl(fcXonXoff);
+    rig.port.SetStopBits(sbOneStopBit);
+    rig.port.Open();
+    t = ReadTermios(rig.pty.Master());
+    EXPECT_EQ(t.speed, 31250u);
+    EXPECT_FALSE(t.cflag & CRTSCTS);
+    EXPECT_FALSE(t.cflag & CSTOPB);
+    EXPECT_EQ(t.iflag & (IXON | IXOFF), unsigned(IXON | IXOFF));
+}
+
+TEST(PosixSerialDevice, AnUnusableSpeedRaisesEComStateAndFreesTheDevice)
+{
+    PtyPortRig rig;
+    rig.port.SetBaudRate(brUser);
+    rig.port.SetBaudRateUser(0);
+    EXPECT_EQ(OpenError(rig.port), "Unable to set com state: 22");
+    EXPECT_FALSE(rig.port.Connected());
+    EXPECT_FALSE(IsExclusive(rig.pty.Slave()));
+    rig.port.SetBaudRate(br9600);
+    EXPECT_EQ(OpenError(rig.port), "opened");
+}
+
+TEST(PosixSerialDevice, ReceivedBytesRaiseRxCharWithTheQueueCount)
+{
+    PtyPortRig rig;
+    rig.port.SetEvents({evRxChar});
+    rig.port.Open();
+    EXPECT_EQ(rig.device->CurrentWaitMode(), PosixSerialDevice::WaitMode::DescriptorWait);
+    EXPECT_EQ(rig.port.ModemStatus(), 0u) << "a pseudo-terminal has no modem lines";
+    rig.pty.Write("abc");
+    ASSERT_EVENTUALLY(!rig.log.empty());
+    ASSERT_EVENTUALLY(rig.port.InQueCount() == 3);
+    const std::size_t reports = rig.log.size();
+    rig.pty.Write("de");
+    ASSERT_EVENTUALLY(rig.log.size() > reports);
+    EXPECT_EQ(rig.log.back(), "rx 5");
+    rig.port.Close();
+    EXPECT_EQ(rig.port.InQueCount(), 0);
+}
+
+TEST(PosixSerialDevice, ADeviceWithoutModemLinesNeitherSpinsNorBlocksClose)
+{
+    PtyPortRig rig;
+    rig.port.SetEvents({evCTS, evDSR});
+    rig.port.Open();
+    EXPECT_EQ(rig.device->CurrentWaitMode(), PosixSerialDevice::WaitMode::DescriptorWait);
+    // Not a time measurement: a spinning or polling worker would have woken
+    // many times over by now.
+    QTest::qWait(30);
+    EXPECT_EQ(rig.device->WakeUps(), 0u);
+    rig.port.Close();
+    EXPECT_THAT(rig.log, ElementsAre("close"));
+}
+
+TEST(PosixSerialDevice, AHungUpTerminalClosesThePortOnTheUiThread)
+{
+    PtyPortRig rig;
+    QThread* closedOn = nullptr;
+    rig.port.OnClose = [&](TComPort*) { closedOn = QThread::currentThread(); };
+    rig.port.SetEvents({evCTS, evDSR});
+    rig.port.Open();
+    rig.pty.HangUp();
+    ASSERT_EVENTUALLY(!rig.port.Connected());
+    EXPECT_EQ(closedOn, QCoreApplication::instance()->thread());
+}
+
+TEST(PosixSerialDevice, LineWaitReportsEveryChangeIncludingThoseBetweenWaits)
+{
+    auto lines = std::make_shared<ScriptedModemLines>(true, true);
+    PtyPortRig rig(lines);
+    rig.port.SetEvents({evCTS, evDSR});
+    bool bounced = false;
+    rig.port.OnCTS = [&](TComPort* p) {
+        rig.log.push_back("cts " + std::to_string(p->ModemStatus()));
+        if (!bounced) {
+            // Off and on again while no wait runs: the line looks unchanged,
+            // but the driver's counters still tell.
+            bounced = true;
+            lines->Toggle(TIOCM_CTS);
+            lines->Toggle(TIOCM_CTS);
+        }
+    };
+    rig.port.Open();
+    ASSERT_EVENTUALLY(lines->LineWaitsStarted() == 1);
+    EXPECT_EQ(rig.device->CurrentWaitMode(), PosixSerialDevice::WaitMode::LineWait);
+    lines->Toggle(TIOCM_CTS);
+    ASSERT_EVENTUALLY(rig.log.size() == 2u);
+    ASSERT_EVENTUALLY(lines->LineWaitsStarted() == 2);
+    lines->Toggle(TIOCM_DSR);
+    ASSERT_EVENTUALLY(rig.log.size() == 3u);
+    EXPECT_THAT(rig.log, ElementsAre("cts 16", "cts 16", "dsr 48"));
+    EXPECT_EQ(rig.device->WakeUps(), 2u) << "the worker woke once per line change only";
+}
+
+TEST(PosixSerialDevice, OpeningAndClosingAtOnceNeverLeavesAWaitBehind)
+{
+    auto lines = std::make_shared<ScriptedModemLines>(true, true);
+    PtyPortRig rig(lines);
+    rig.port.SetEvents({evCTS, evDSR});
+    // Close lands before, during or after the worker enters its wait; each
+    // must end it.
+    for (int i = 0; i < 100; ++i) {
+        rig.port.Open();
+        rig.port.Close();
+    }
+    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "close"), 100);
+}
+
+TEST(PosixSerialDevice, ADriverWithoutLineWaitIsPolled)
+{
+    auto lines = std::make_shared<ScriptedModemLines>(false, false);
+    PtyPortRig rig(lines);
+    rig.port.SetEvents({evCTS, evDSR});
+    rig.port.Open();
+    ASSERT_EVENTUALLY(lines->LineReads() > 2);
+    EXPECT_EQ(rig.device->CurrentWaitMode(), PosixSerialDevice::WaitMode::LinePolling);
+    lines->Toggle(TIOCM_DSR);
+    ASSERT_EVENTUALLY(!rig.log.empty());
+    EXPECT_EQ(rig.log.front(), "dsr 32");
+    rig.port.Close();
+    EXPECT_EQ(rig.log.back(), "close");
+}
+
+TEST(PosixSerialDevice, DataEventsWithLineEventsArePolledEvenWithALineWait)
+{
+    auto lines = std::make_shared<ScriptedModemLines>(true, true);
+    PtyPortRig rig(lines);
+    rig.port.SetEvents({evCTS, evRxChar});
+    rig.port.Open();
+    EXPECT_EQ(rig.device->CurrentWaitMode(), PosixSerialDevice::WaitMode::LinePolling);
+    rig.pty.Write("x");
+    lines->Toggle(TIOCM_CTS);
+    ASSERT_EVENTUALLY(std::count(rig.log.begin(), rig.log.end(), "cts 16") == 1
+                      && std::count(rig.log.begin(), rig.log.end(), "rx 1") == 1);
+    EXPECT_EQ(lines->LineWaitsStarted(), 0);
+}
+
+TEST(PosixSerialDevice, DtrAndRtsFollowTheSettings)
+{
+    auto lines = std::make_shared<ScriptedModemLines>(true, true);
+    PtyPortRig rig(lines);
+    rig.port.SetFlowControl(fcRtsCts);
+    rig.port.Open();
+    EXPECT_EQ(lines->Lines() & (TIOCM_DTR | TIOCM_RTS), TIOCM_DTR | TIOCM_RTS);
+
+    rig.port.SetEnableDTR(false);
+    rig.port.SetFlowControl(fcXonXoff);
+    rig.port.Open();
+    EXPECT_EQ(lines->Lines() & (TIOCM_DTR | TIOCM_RTS), 0);
+
+    rig.port.SetEnableDTR(true);
+    rig.port.SetFlowControl(fcNone);
+    rig.port.Open();
+    EXPECT_EQ(lines->Lines() & (TIOCM_DTR | TIOCM_RTS), TIOCM_DTR);
+}
+
+TEST(PosixSerialDevice, ModemStatusUsesTheStatusWordLayout)
+{
+    auto lines = std::make_shared<ScriptedModemLines>(true, true);
+    PtyPortRig rig(lines);
+    rig.port.SetEvents({});
+    rig.port.Open();
+    EXPECT_EQ(rig.port.ModemStatus(), 0u) << "DTR and RTS are outputs, not reported";
+    lines->Toggle(TIOCM_CTS);
+    EXPECT_EQ(rig.port.ModemStatus(), MS_CTS_ON);
+    lines->Toggle(TIOCM_DSR | TIOCM_RNG | TIOCM_CD);
+    EXPECT_EQ(rig.port.ModemStatus(), MS_CTS_ON | MS_DSR_ON | MS_RING_ON | MS_RLSD_ON);
+    lines->Vanish();
+    EXPECT_EQ(rig.port.ModemStatus(), 0u) << "an unreadable device reads as 0";
+}
+
+TEST(PosixSerialDevice, AVanishedAdapterEndsTheLineWaitAndClosesThePort)
+{
+    auto lines = std::make_shared<ScriptedModemLines>(true, true);
+    PtyPortRig rig(lines);
+    rig.port.SetEvents({evCTS, evDSR});
+    rig.port.Open();
+    ASSERT_EVENTUALLY(lines->LineWaitsStarted() == 1);
+    lines->Vanish();
+    ASSERT_EVENTUALLY(!rig.port.Connected());
+    EXPECT_THAT(rig.log, ElementsAre("close"));
+}

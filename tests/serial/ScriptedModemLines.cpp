@@ -1,0 +1,136 @@
+#include "ScriptedModemLines.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
+namespace {
+
+bool WatchedLineChanged(const LineCounters& before, const LineCounters& now, int lines)
+{
+    return ((lines & TIOCM_CTS) && before.cts != now.cts) || ((lines & TIOCM_DSR) && before.dsr != now.dsr)
+           || ((lines & TIOCM_RNG) && before.rng != now.rng) || ((lines & TIOCM_CD) && before.dcd != now.dcd);
+}
+
+} // namespace
+
+ScriptedModemLines::ScriptedModemLines(bool hasLineWait, bool hasCounters, bool hasLines)
+    : hasLineWait_(hasLineWait)
+    , hasCounters_(hasCounters)
+    , hasLines_(hasLines)
+    , wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
+{
+}
+
+ScriptedModemLines::~ScriptedModemLines()
+{
+    ::close(wakeFd_);
+}
+
+void ScriptedModemLines::Toggle(int line)
+{
+    std::lock_guard lock(mutex_);
+    lines_ ^= line;
+    if (line & TIOCM_CTS)
+        ++counters_.cts;
+    if (line & TIOCM_DSR)
+        ++counters_.dsr;
+    if (line & TIOCM_RNG)
+        ++counters_.rng;
+    if (line & TIOCM_CD)
+        ++counters_.dcd;
+    Wake();
+}
+
+void ScriptedModemLines::Vanish()
+{
+    std::lock_guard lock(mutex_);
+    vanished_ = true;
+    Wake();
+}
+
+void ScriptedModemLines::Wake()
+{
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = ::write(wakeFd_, &one, sizeof one);
+}
+
+int ScriptedModemLines::Lines() const
+{
+    std::lock_guard lock(mutex_);
+    return lines_;
+}
+
+int ScriptedModemLines::LineWaitsStarted() const
+{
+    std::lock_guard lock(mutex_);
+    return lineWaits_;
+}
+
+int ScriptedModemLines::LineReads() const
+{
+    std::lock_guard lock(mutex_);
+    return lineReads_;
+}
+
+int ScriptedModemLines::GetLines(int, int& lines)
+{
+    std::lock_guard lock(mutex_);
+    if (vanished_)
+        return EIO;
+    if (!hasLines_)
+        return ENOTTY;
+    ++lineReads_;
+    lines = lines_;
+    return 0;
+}
+
+int ScriptedModemLines::SetLines(int, int lines, bool on)
+{
+    std::lock_guard lock(mutex_);
+    if (vanished_)
+        return EIO;
+    if (!hasLines_)
+        return ENOTTY;
+    lines_ = on ? lines_ | lines : lines_ & ~lines;
+    return 0;
+}
+
+int ScriptedModemLines::GetCounters(int, LineCounters& counters)
+{
+    std::lock_guard lock(mutex_);
+    if (vanished_)
+        return EIO;
+    if (!hasCounters_)
+        return ENOTTY;
+    counters = counters_;
+    return 0;
+}
+
+int ScriptedModemLines::WaitLines(int, int lines)
+{
+    std::unique_lock lock(mutex_);
+    if (!hasLineWait_)
+        return ENOTTY;
+    ++lineWaits_;
+    const LineCounters atStart = counters_;
+    for (;;) {
+        if (vanished_)
+            return EIO;
+        if (WatchedLineChanged(atStart, counters_, lines))
+            return 0;
+        lock.unlock();
+        pollfd wake{wakeFd_, POLLIN, 0};
+        const int ready = ::poll(&wake, 1, -1);
+        const int error = errno;
+        lock.lock();
+        if (ready < 0 && error == EINTR)
+            return EINTR;
+        std::uint64_t count = 0;
+        [[maybe_unused]] const auto read = ::read(wakeFd_, &count, sizeof count);
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ModemLineIo.h"
+
+#include <mutex>
+
+// Modem lines played by the test, for exercising the POSIX device's waiting
+// on a pseudo-terminal, which has no modem lines of its own. Each kind of
+// call can be switched off to play a driver that lacks it. WaitLines blocks
+// like TIOCMIWAIT: until a watched line changes after the call began, and a
+// signal to the waiting thread ends it with EINTR.
+class ScriptedModemLines final : public ModemLineIo
+{
+public:
+    ScriptedModemLines(bool hasLineWait, bool hasCounters, bool hasLines = true);
+    ~ScriptedModemLines() override;
+
+    // A line (TIOCM_ bit) changes state once.
+    void Toggle(int line);
+    // The adapter is pulled: every call fails with EIO from now on.
+    void Vanish();
+    int Lines() const;
+    int LineWaitsStarted() const;
+    int LineReads() const;
+
+    int GetLines(int fd, int& lines) override;
+    int SetLines(int fd, int lines, bool on) override;
+    int GetCounters(int fd, LineCounters& counters) override;
+    int WaitLines(int fd, int lines) override;
+
+private:
+    void Wake();
+
+    const bool hasLineWait_;
+    const bool hasCounters_;
+    const bool hasLines_;
+    int wakeFd_ = -1;
+    mutable std::mutex mutex_;
+    int lines_ = 0;
+    LineCounters counters_;
+    bool vanished_ = false;
+    int lineWaits_ = 0;
+    int lineReads_ = 0;
+};

@@ -1,0 +1,521 @@
+#include "EComHandle.h"
+#include "EComState.h"
+#include "FakeSerialDevice.h"
+#include "SerialTestSupport.h"
+#include "TComPort.h"
+#include "TComThread.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+
+namespace {
+
+// A port on a fake device that writes every handler call into a log.
+struct FakePortRig
+{
+    std::shared_ptr<FakeSerialDevice> device = std::make_shared<FakeSerialDevice>();
+    // Before the port: destroying the port fires OnClose into the log.
+    std::vector<std::string> log;
+    TComPort port{nullptr};
+
+    FakePortRig()
+    {
+        port.SetDeviceFactory([d = device] { return d; });
+        port.OnRxChar = [this](TComPort*, std::int32_t inQue) { log.push_back("rx " + std::to_string(inQue)); };
+        port.OnTxEmpty = Logger("txempty");
+        port.OnBreak = Logger("break");
+        port.OnRing = Logger("ring");
+        port.OnCTS = Logger("cts");
+        port.OnDSR = Logger("dsr");
+        port.OnRxFlag = Logger("rxflag");
+        port.OnRLSD = Logger("rlsd");
+        port.OnError = Logger("error");
+        port.OnOpen = Logger("open");
+        port.OnClose = Logger("close");
+    }
+
+    TComPort::TNotifyEvent Logger(std::string name)
+    {
+        return [this, name](TComPort* sender) {
+            EXPECT_EQ(sender, &port);
+            log.push_back(name);
+        };
+    }
+
+    // Lets the worker reach its next wait, so an event raised now is the
+    // only one that wait reports.
+    void WaitUntilIdle()
+    {
+        ASSERT_TRUE(device->WaitUntilWaiting(5s));
+    }
+};
+
+// Waits for a condition that worker threads bring about, without running
+// the event loop (so queued hand-overs and notices stay undelivered).
+template <typename Condition>
+bool WithoutEventLoop(Condition condition)
+{
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(TComPort, StartsClosedWithTheDocumentedSettings)
+{
+    int devicesMade = 0;
+    TComPort port(nullptr);
+    port.SetDeviceFactory([&] {
+        ++devicesMade;
+        return std::make_shared<FakeSerialDevice>();
+    });
+    EXPECT_EQ(port.BaudRate(), br9600);
+    EXPECT_EQ(port.BaudRateUser(), 28800);
+    EXPECT_EQ(port.Port(), 1);
+    EXPECT_EQ(port.Parity(), prNone);
+    EXPECT_EQ(port.StopBits(), sbOneStopBit);
+    EXPECT_EQ(port.FlowControl(), fcNone);
+    EXPECT_EQ(port.DataBits(), 8);
+    EXPECT_EQ(port.Events(), TEvents::All());
+    EXPECT_TRUE(port.EnableDTR());
+    EXPECT_EQ(port.WriteBufSize(), 2048);
+    EXPECT_EQ(port.ReadBufSize(), 2048);
+    EXPECT_FALSE(port.Connected());
+    EXPECT_EQ(port.Worker(), nullptr);
+    EXPECT_EQ(port.ModemStatus(), 0u);
+    EXPECT_EQ(port.InQueCount(), 0);
+    EXPECT_EQ(devicesMade, 0);
+}
+
+TEST(TComPort, DataBitsAreKeptWithinFiveToEight)
+{
+    TComPort port(nullptr);
+    const std::pair<int, int> cases[] = {{9, 8}, {255, 8}, {4, 5}, {0, 5}, {5, 5}, {6, 6}, {7, 7}, {8, 8}};
+    for (auto [given, stored] : cases) {
+        port.SetDataBits(std::uint8_t(given));
+        EXPECT_EQ(port.DataBits(), stored) << "given " << given;
+    }
+}
+
+TEST(TComPort, EventMaskUsesThePlatformBitValues)
+{
+    EXPECT_EQ(EventMask({evRxChar}), 0x0001u);
+    EXPECT_EQ(EventMask({evRxFlag}), 0x0002u);
+    EXPECT_EQ(EventMask({evTxEmpty}), 0x0004u);
+    EXPECT_EQ(EventMask({evCTS}), 0x0008u);
+    EXPECT_EQ(EventMask({evDSR}), 0x0010u);
+    EXPECT_EQ(EventMask({evRLSD}), 0x0020u);
+    EXPECT_EQ(EventMask({evBreak}), 0x0040u);
+    EXPECT_EQ(EventMask({evError}), 0x0080u);
+    EXPECT_EQ(EventMask({evRing}), 0x0100u);
+    EXPECT_EQ(EventMask(TEvents::All()), 0x01FFu);
+    EXPECT_EQ(EventMask({}), 0u);
+}
+
+TEST(TComPort, OpenConfiguresTheDeviceFromTheProperties)
+{
+    FakePortRig rig;
+    // The main window's light-barrier port.
+    rig.port.SetPort(12);
+    rig.port.SetFlowControl(fcRtsCts);
+    rig.port.SetDataBits(5);
+    rig.port.SetEvents({evCTS, evDSR});
+    rig.port.SetWriteBufSize(64);
+    rig.port.SetReadBufSize(64);
+    rig.port.Open();
+
+    EXPECT_EQ(rig.device->OpenedPort(), 12);
+    EXPECT_EQ(rig.device->EventMask(), EV_CTS | EV_DSR);
+    LineSettings expected;
+    expected.bitRate = 9600;
+    expected.dataBits = 5;
+    expected.flowControl = fcRtsCts;
+    expected.xonLimit = 16;
+    expected.readBufSize = 64;
+    expected.writeBufSize = 64;
+    EXPECT_EQ(rig.device->Settings(), expected);
+
+    // Changes while open wait for the next Open.
+    rig.port.SetBaudRate(brUser);
+    rig.port.SetBaudRateUser(31250);
+    rig.port.SetWriteBufSize(-7);
+    rig.port.SetEnableDTR(false);
+    rig.port.SetParity(prMark);
+    rig.port.SetStopBits(sbOne5StopBits);
+    EXPECT_EQ(rig.device->Settings(), expected);
+    rig.port.Open();
+    const LineSettings reopened = rig.device->Settings();
+    EXPECT_EQ(reopened.bitRate, 31250);
+    EXPECT_EQ(reopened.xonLimit, -1) << "integer division towards zero";
+    EXPECT_FALSE(reopened.enableDtr);
+    EXPECT_EQ(reopened.parity, prMark);
+    EXPECT_EQ(reopened.stopBits, sbOne5StopBits);
+}
+
+TEST(TComPort, OpenAndCloseFireTheirEventsOnce)
+{
+    FakePortRig rig;
+    rig.port.Close();
+    EXPECT_TRUE(rig.log.empty()) << "closing a closed port fires nothing";
+
+    rig.port.OnOpen = [&](TComPort* p) {
+        EXPECT_TRUE(p->Connected());
+        EXPECT_NE(p->Worker(), nullptr);
+        rig.log.push_back("open");
+    };
+    rig.port.OnClose = [&](TComPort* p) {
+        EXPECT_FALSE(p->Connected());
+        EXPECT_EQ(p->Worker(), nullptr);
+        EXPECT_FALSE(rig.device->IsOpen()) << "the device is closed before OnClose";
+        rig.log.push_back("close");
+    };
+    rig.port.Open();
+    EXPECT_TRUE(rig.device->IsOpen());
+    rig.port.Close();
+    rig.port.Close();
+    EXPECT_THAT(rig.log, ElementsAre("open", "close"));
+    EXPECT_EQ(rig.device->PurgeCount(), 1) << "the worker purges the input when it ends";
+}
+
+TEST(TComPort, OpenOnAnOpenPortClosesItFirstAndKeepsOneWorker)
+{
+    FakePortRig rig;
+    rig.port.Open();
+    rig.WaitUntilIdle();
+    rig.port.Open();
+    EXPECT_THAT(rig.log, ElementsAre("open", "close", "open"));
+    EXPECT_EQ(rig.port.findChildren<TComThread*>().size(), 1);
+    EXPECT_EQ(rig.device->OpenCount(), 2);
+
+    rig.WaitUntilIdle();
+    rig.device->SetModemStatus(MS_CTS_ON);
+    ASSERT_EVENTUALLY(rig.log.size() == 4u);
+    EXPECT_EQ(rig.log.back(), "cts");
+    EXPECT_EQ(rig.device->MostWaitsAtOnce(), 1);
+}
+
+TEST(TComPort, HandlersOfOneWaitRunInTheFixedOrderInOneHandOver)
+{
+    FakePortRig rig;
+    std::vector<int> waitsSeen;
+    rig.port.OnCTS = [&](TComPort*) {
+        waitsSeen.push_back(rig.device->WaitsStarted());
+        rig.log.push_back("cts");
+    };
+    rig.port.OnDSR = [&](TComPort*) {
+        waitsSeen.push_back(rig.device->WaitsStarted());
+        rig.log.push_back("dsr");
+    };
+    rig.port.Open();
+    rig.log.clear();
+    rig.WaitUntilIdle();
+    rig.device->Receive(3);
+    rig.device->RaiseEvents(0x01FF);
+    ASSERT_EVENTUALLY(rig.log.size() == 9u);
+    EXPECT_THAT(rig.log, ElementsAre("rx 3", "txempty", "break", "ring", "cts", "dsr", "rxflag",
+                                     "rlsd", "error"));
+    ASSERT_EQ(waitsSeen.size(), 2u);
+    EXPECT_EQ(waitsSeen[0], waitsSeen[1]) << "no new wait between OnCTS and OnDSR";
+}
+
+TEST(TComPort, UnsetHandlersAndUnwatchedEventsAreSkipped)
+{
+    FakePortRig rig;
+    rig.port.SetEvents({evCTS, evRing});
+    rig.port.OnRing = nullptr;
+    rig.port.Open();
+    rig.log.clear();
+    rig.WaitUntilIdle();
+    rig.device->SetModemStatus(MS_DSR_ON | MS_RING_ON | MS_CTS_ON);
+    ASSERT_EVENTUALLY(rig.log.size() == 1u);
+    rig.WaitUntilIdle();
+    QCoreApplication::processEvents();
+    EXPECT_THAT(rig.log, ElementsAre("cts"));
+}
+
+TEST(TComPort, RxCharGetsTheNumberOfQueuedBytes)
+{
+    FakePortRig rig;
+    rig.port.SetEvents({evRxChar});
+    rig.port.Open();
+    rig.WaitUntilIdle();
+    rig.device->Receive(5);
+    ASSERT_EVENTUALLY(rig.log.size() == 2u);
+    EXPECT_EQ(rig.log.back(), "rx 5");
+    rig.WaitUntilIdle();
+    rig.device->Receive(2);
+    ASSERT_EVENTUALLY(rig.log.size() == 3u);
+    EXPECT_EQ(rig.log.back(), "rx 7");
+}
+
+TEST(TComPort, ChangesDuringAHandlerAreReportedByTheNextWaitAsOneEvent)
+{
+    FakePortRig rig;
+    std::vector<std::uint32_t> statuses;
+    rig.port.OnCTS = [&](TComPort* p) {
+        statuses.push_back(p->ModemStatus());
+        if (statuses.size() == 1) {
+            // The barrier bounces while the handler runs: off, on, off.
+            rig.device->SetModemStatus(0);
+            rig.device->SetModemStatus(MS_CTS_ON);
+            rig.device->SetModemStatus(0);
+        }
+    };
+    rig.port.Open();
+    rig.WaitUntilIdle();
+    rig.device->SetModemStatus(MS_CTS_ON);
+    ASSERT_EVENTUALLY(statuses.size() == 2u);
+    rig.WaitUntilIdle();
+    QCoreApplication::processEvents();
+    EXPECT_THAT(statuses, ElementsAre(MS_CTS_ON, 0u));
+}
+
+TEST(TComPort, CloseRunsAPendingHandOverBeforeOnClose)
+{
+    FakePortRig rig;
+    rig.port.OnCTS = [&](TComPort* p) {
+        EXPECT_TRUE(p->Connected());
+        EXPECT_TRUE(rig.device->IsOpen()) << "the device is still open for the handler";
+        EXPECT_EQ(p->ModemStatus(), MS_CTS_ON);
+        rig.log.push_back("cts");
+    };
+    rig.port.Open();
+    rig.WaitUntilIdle();
+    rig.device->SetModemStatus(MS_CTS_ON);
+    // The event loop does not run here, so only Close can serve the request.
+    ASSERT_TRUE(rig.port.Worker()->WaitForHandOver(5s));
+    rig.port.Close();
+    EXPECT_THAT(rig.log, ElementsAre("open", "cts", "close"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.log.size(), 3u) << "the queued request is not served twice";
+}
+
+TEST(TComPort, AHandlerMayCloseThePort)
+{
+    FakePortRig rig;
+    rig.port.OnCTS = [&](TComPort* p) {
+        rig.log.push_back("cts");
+        p->Close();
+    };
+    rig.port.Open();
+    rig.WaitUntilIdle();
+    rig.device->SetModemStatus(MS_CTS_ON | MS_DSR_ON);
+    ASSERT_EVENTUALLY(!rig.port.Connected());
+    QCoreApplication::processEvents();
+    EXPECT_THAT(rig.log, ElementsAre("open", "cts", "close")) << "OnDSR of a closed port is dropped";
+    EXPECT_FALSE(rig.device->IsOpen());
+}
+
+TEST(TComPort, AHandlerMayReopenThePort)
+{
+    FakePortRig rig;
+    bool reopened = false;
+    rig.port.OnCTS = [&](TComPort* p) {
+        rig.log.push_back("cts");
+        if (!reopened) {
+            reopened = true;
+            p->Open();
+        }
+    };
+    rig.port.Open();
+    rig.WaitUntilIdle();
+    rig.device->SetModemStatus(MS_CTS_ON);
+    ASSERT_EVENTUALLY(rig.log.size() == 4u);
+    EXPECT_THAT(rig.log, ElementsAre("open", "cts", "close", "open"));
+    rig.WaitUntilIdle();
+    rig.device->SetModemStatus(0);
+    ASSERT_EVENTUALLY(rig.log.size() == 5u);
+    EXPECT_EQ(rig.port.findChildren<TComThread*>().size(), 1);
+}
+
+TEST(TComPort, AHandlerRunByCloseCannotReopenThePort)
+{
+    FakePortRig rig;
+    std::string error;
+    rig.port.OnCTS = [&](TComPort* p) {
+        try {
+            p->Open();
+        } catch (const EComHandle& e) {
+            error = e.what();
+        }
+    };
+    rig.port.Open();
+    rig.WaitUntilIdle();
+    rig.device->SetModemStatus(MS_CTS_ON);
+    ASSERT_TRUE(rig.port.Worker()->WaitForHandOver(5s));
+    rig.port.Close();
+    EXPECT_EQ(error, "Unable to open com port: 16");
+    EXPECT_FALSE(rig.port.Connected());
+    EXPECT_FALSE(rig.device->IsOpen());
+}
+
+TEST(TComPort, AFailedOpenLeavesThePortClosedAndALaterOpenWorks)
+{
+    FakePortRig rig;
+    rig.device->FailOpen(2);
+    try {
+        rig.port.Open();
+        FAIL() << "no error raised";
+    } catch (const EComHandle& e) {
+        EXPECT_STREQ(e.what(), "Unable to open com port: 2");
+    }
+    EXPECT_FALSE(rig.port.Connected());
+    EXPECT_EQ(rig.port.Worker(), nullptr);
+    EXPECT_TRUE(rig.log.empty()) << "no OnOpen";
+
+    rig.device->FailOpen(0);
+    rig.port.Open();
+    EXPECT_TRUE(rig.port.Connected());
+    EXPECT_THAT(rig.log, ElementsAre("open"));
+}
+
+TEST(TComPort, AFailedSetupReleasesTheDevice)
+{
+    FakePortRig rig;
+    rig.device->FailConfigure(5);
+    try {
+        rig.port.Open();
+        FAIL() << "no error raised";
+    } catch (const EComState& e) {
+        EXPECT_STREQ(e.what(), "Unable to set com state: 5");
+    }
+    EXPECT_FALSE(rig.port.Connected());
+    EXPECT_EQ(rig.port.Worker(), nullptr);
+    EXPECT_FALSE(rig.device->IsOpen()) << "a later Open must be able to take the device";
+
+    rig.device->FailConfigure(0);
+    rig.port.Open();
+    EXPECT_TRUE(rig.port.Connected());
+    EXPECT_THAT(rig.log, ElementsAre("open"));
+}
+
+TEST(TComPort, AFailedOpenOfAnOpenPortStillClosesIt)
+{
+    FakePortRig rig;
+    rig.port.Open();
+    rig.device->FailOpen(13);
+    EXPECT_THROW(rig.port.Open(), EComHandle);
+    EXPECT_THAT(rig.log, ElementsAre("open", "close"));
+    EXPECT_FALSE(rig.port.Connected());
+}
+
+TEST(TComPort, AFailedWaitIsNotReportedAndWaitingGoesOn)
+{
+    FakePortRig rig;
+    rig.port.Open();
+    rig.WaitUntilIdle();
+    const int waits = rig.device->WaitsStarted();
+    rig.device->FailNextWait();
+    ASSERT_TRUE(rig.device->WaitUntilWaiting(5s));
+    ASSERT_EVENTUALLY(rig.device->WaitsStarted() > waits);
+    rig.device->SetModemStatus(MS_DSR_ON);
+    ASSERT_EVENTUALLY(rig.log.size() == 2u);
+    EXPECT_THAT(rig.log, ElementsAre("open", "dsr"));
+}
+
+TEST(TComPort, AVanishedDeviceClosesThePortOnTheUiThread)
+{
+    FakePortRig rig;
+    QThread* closedOn = nullptr;
+    rig.port.OnClose = [&](TComPort*) {
+        closedOn = QThread::currentThread();
+        rig.log.push_back("close");
+    };
+    rig.port.Open();
+    rig.WaitUntilIdle();
+    rig.device->Unplug();
+    ASSERT_EVENTUALLY(!rig.port.Connected());
+    EXPECT_EQ(closedOn, QCoreApplication::instance()->thread());
+    EXPECT_THAT(rig.log, ElementsAre("open", "close"));
+    EXPECT_FALSE(rig.device->IsOpen());
+    EXPECT_EQ(rig.port.ModemStatus(), 0u);
+
+    EXPECT_THROW(rig.port.Open(), EComHandle) << "nothing to open while unplugged";
+    rig.device->Plug();
+    rig.port.Open();
+    rig.WaitUntilIdle();
+    rig.device->SetModemStatus(MS_CTS_ON);
+    ASSERT_EVENTUALLY(rig.log.back() == "cts");
+}
+
+TEST(TComPort, AStaleVanishNoticeLeavesANewOpenAlone)
+{
+    FakePortRig rig;
+    rig.port.Open();
+    rig.WaitUntilIdle();
+    rig.device->Unplug();
+    // Let the worker end on its own (it purges last), without running the
+    // event loop, so its notice is posted but not yet delivered.
+    ASSERT_TRUE(WithoutEventLoop([&] { return rig.device->PurgeCount() == 1; }));
+    ASSERT_TRUE(rig.port.Worker()->wait(QDeadlineTimer(5000)));
+    rig.port.Close();
+    rig.device->Plug();
+    rig.port.Open();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(rig.port.Connected());
+    EXPECT_THAT(rig.log, ElementsAre("open", "close", "open"));
+}
+
+TEST(TComPort, DestroyingAnOpenPortClosesIt)
+{
+    auto device = std::make_shared<FakeSerialDevice>();
+    int closes = 0;
+    {
+        TComPort port(nullptr);
+        port.SetDeviceFactory([device] { return device; });
+        port.OnClose = [&](TComPort*) { ++closes; };
+        port.Open();
+        ASSERT_TRUE(device->WaitUntilWaiting(5s));
+    }
+    EXPECT_EQ(closes, 1);
+    EXPECT_FALSE(device->IsOpen());
+}
+
+TEST(TComPort, EventsRaisedOnAnotherThreadRunTheirHandlersOnTheUiThread)
+{
+    FakePortRig rig;
+    constexpr int toggles = 50;
+    int calls = 0;
+    bool allOnUiThread = true;
+    QEventLoop loop;
+    rig.port.OnCTS = [&](TComPort*) {
+        ++calls;
+        allOnUiThread = allOnUiThread && QThread::currentThread() == QCoreApplication::instance()->thread();
+        if (calls == toggles)
+            loop.quit();
+    };
+    rig.port.Open();
+    std::thread raiser([&] {
+        for (int i = 0; i < toggles; ++i) {
+            if (!rig.device->WaitUntilWaiting(5s))
+                return;
+            rig.device->SetModemStatus(i % 2 == 0 ? MS_CTS_ON : 0);
+        }
+    });
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    raiser.join();
+    EXPECT_EQ(calls, toggles);
+    EXPECT_TRUE(allOnUiThread);
+    rig.port.Close();
+}
