@@ -229,10 +229,10 @@ TEST(TComPort, HandlersOfOneWaitRunInTheFixedOrderInOneHandOver)
     rig.port.Open();
     rig.log.clear();
     rig.WaitUntilIdle();
-    rig.device->Receive(3);
+    // One raise, so that one wait reports all nine.
     rig.device->RaiseEvents(0x01FF);
     ASSERT_EVENTUALLY(rig.log.size() == 9u);
-    EXPECT_THAT(rig.log, ElementsAre("rx 3", "txempty", "break", "ring", "cts", "dsr", "rxflag",
+    EXPECT_THAT(rig.log, ElementsAre("rx 0", "txempty", "break", "ring", "cts", "dsr", "rxflag",
                                      "rlsd", "error"));
     ASSERT_EQ(waitsSeen.size(), 2u);
     EXPECT_EQ(waitsSeen[0], waitsSeen[1]) << "no new wait between OnCTS and OnDSR";
