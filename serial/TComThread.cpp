@@ -37,6 +37,9 @@ TComThread::~TComThread()
 
 void TComThread::run()
 {
+    // Stop may destroy this object as soon as `ended` is set; the last steps
+    // use only this reference and the mutex.
+    const std::shared_ptr<HandOver> h = handOver_;
     bool gone = false;
     while (!stopEvent_) {
         const WaitResult result = device_.WaitEvent();
@@ -59,11 +62,9 @@ void TComThread::run()
         QMetaObject::invokeMethod(
             port, [port, generation] { port->WorkerGone(generation); }, Qt::QueuedConnection);
     }
-    {
-        std::lock_guard lock(handOver_->mutex);
-        handOver_->ended = true;
-    }
-    handOver_->changed.notify_all();
+    std::lock_guard lock(h->mutex);
+    h->ended = true;
+    h->changed.notify_all();
 }
 
 void TComThread::HandOverToUi(std::uint32_t events)
