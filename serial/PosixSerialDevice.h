@@ -28,6 +28,11 @@
 // The driver's transition counters (TIOCGICOUNT), where present, make a
 // change between two waits visible even when the line has changed back.
 // A device that hangs up or vanishes ends the wait with Gone.
+//
+// Data events: EV_RXCHAR when the input queue or the receive counter grows,
+// EV_BREAK and EV_ERR from the driver's counters, EV_TXEMPTY when the output
+// queue runs empty. EV_RXFLAG never occurs: the Linux terminal layer has no
+// event character. Queue sizes are the driver's own and cannot be set.
 class PosixSerialDevice final : public SerialDevice
 {
 public:
