@@ -1,0 +1,505 @@
+#include "TSortGrid.h"
+
+#include "SortGridDelegate.h"
+#include "SortGridHeader.h"
+#include "SortGridModel.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+
+namespace {
+
+// Case folding of A-Z only, as the comparison is defined.
+QString FoldAscii(const QString& text)
+{
+    QString folded = text;
+    for (QChar& c : folded) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return folded;
+}
+
+int Sign(int v)
+{
+    return (v > 0) - (v < 0);
+}
+
+QPixmap Arrow(bool up)
+{
+    QPixmap pixmap(8, 7);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x40, 0x40, 0x40));
+    const QPolygon triangle = up ? QPolygon({QPoint(0, 6), QPoint(7, 6), QPoint(4, 0), QPoint(3, 0)})
+                                 : QPolygon({QPoint(0, 0), QPoint(7, 0), QPoint(4, 6), QPoint(3, 6)});
+    painter.drawPolygon(triangle);
+    return pixmap;
+}
+
+} // namespace
+
+TSortGrid::TSortGrid(QWidget* parent)
+    : QTableView(parent)
+    , model_(new SortGridModel(this))
+    , header_(new SortGridHeader(this))
+    , arrowUp_(Arrow(true))
+    , arrowDown_(Arrow(false))
+{
+    setHorizontalHeader(header_);
+    setModel(model_);
+    setItemDelegate(new SortGridDelegate(this));
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    message_ = [this](const QString& text) { QMessageBox::warning(this, QString(), text); };
+    SetColCount(5);
+    SetRowCount(2);
+}
+
+QString TSortGrid::Cells(int col, int row) const
+{
+    return model_->Cell(col, row);
+}
+
+void TSortGrid::SetCells(int col, int row, const QString& text)
+{
+    model_->SetCell(col, row, text);
+}
+
+QStringList TSortGrid::Rows(int row) const
+{
+    return model_->Row(row);
+}
+
+void TSortGrid::SetRows(int row, const QStringList& texts)
+{
+    model_->SetRow(row, texts);
+}
+
+void TSortGrid::ClearRow(int row)
+{
+    model_->SetRow(row, {});
+}
+
+int TSortGrid::RowCount() const
+{
+    return model_->Rows();
+}
+
+void TSortGrid::SetRowCount(int count)
+{
+    if (count == RowCount())
+        return;
+    model_->SetRows(count);
+    SizeChanged();
+}
+
+int TSortGrid::ColCount() const
+{
+    return model_->Cols();
+}
+
+void TSortGrid::SetColCount(int count)
+{
+    if (count == ColCount())
+        return;
+    model_->SetCols(count);
+    SizeChanged();
+}
+
+int TSortGrid::ColWidths(int col) const
+{
+    return header_->sectionSize(col);
+}
+
+void TSortGrid::SetColWidths(int col, int width)
+{
+    header_->resizeSection(col, width);
+}
+
+int TSortGrid::DefaultRowHeight() const
+{
+    return verticalHeader()->defaultSectionSize();
+}
+
+void TSortGrid::SetDefaultRowHeight(int height)
+{
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(height);
+}
+
+int TSortGrid::ClientWidth() const
+{
+    return viewport()->width();
+}
+
+int TSortGrid::Row() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() + 1 : 0;
+}
+
+void TSortGrid::SelectRow(int row)
+{
+    if (row < 1 || row >= RowCount())
+        return;
+    // The selection rectangle only: no selection check, no notification.
+    silent_ = true;
+    const QModelIndex anchor = model_->index(row - 1, 0);
+    selectionModel()->setCurrentIndex(model_->index(row - 1, ColCount() - 1), QItemSelectionModel::NoUpdate);
+    selectionModel()->select(QItemSelection(anchor, model_->index(row - 1, ColCount() - 1)),
+                             QItemSelectionModel::ClearAndSelect);
+    silent_ = false;
+}
+
+int TSortGrid::FindRow(int col, const QString& text, bool ignoreCase) const
+{
+    const QString wanted = ignoreCase ? FoldAscii(text) : text;
+    const auto& rows = model_->AllRows();
+    for (int r = 1; r < rows.size(); ++r) {
+        const QString& cell = rows[r].value(col);
+        if ((ignoreCase ? FoldAscii(cell) : cell) == wanted)
+            return r;
+    }
+    return -1;
+}
+
+void TSortGrid::DeleteRow(int row)
+{
+    if (RowCount() < 3) {
+        ClearRow(1);
+        return;
+    }
+    model_->RemoveRow(row);
+    SizeChanged();
+}
+
+int TSortGrid::CompareEntries(const QString& rawA, int ia, const QString& rawB, int ib) const
+{
+    const QString a = options_.SortCaseSensitive ? rawA : FoldAscii(rawA);
+    const QString b = options_.SortCaseSensitive ? rawB : FoldAscii(rawB);
+    int result = 0;
+    bool byBytes = true;
+    if (options_.SortStyle == ssNumeric) {
+        const QLocale locale;
+        bool okA = false, okB = false;
+        const double da = locale.toDouble(a, &okA);
+        const double db = locale.toDouble(b, &okB);
+        if (okA && okB) {
+            result = (da > db) - (da < db);
+            byBytes = false;
+        }
+    } else if (options_.SortStyle == ssCustom && options_.SortCompare) {
+        result = Sign(options_.SortCompare(a, b));
+        byBytes = false;
+    }
+    if (byBytes)
+        result = Sign(QString::compare(a, b, Qt::CaseSensitive));
+    // Equal texts keep their former order in either direction.
+    if (result == 0)
+        return (ia > ib) - (ia < ib);
+    return options_.SortDirection == sdDescending ? -result : result;
+}
+
+void TSortGrid::SortByColumn(int col)
+{
+    if (!options_.CanSort)
+        return;
+    options_.SortCol = col;
+    BeginUpdate();
+    const QList<int> remembered = selectionList_;
+    const QVector<QStringList>& snapshot = model_->AllRows();
+
+    struct Entry
+    {
+        QString text;
+        int row;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(std::size_t(std::max(0, int(snapshot.size()) - 1)));
+    for (int r = 1; r < snapshot.size(); ++r)
+        entries.push_back({snapshot[r].value(col), r});
+
+    if (OnGetSortStyle) {
+        TSortStyle style = options_.SortStyle;
+        OnGetSortStyle(this, col, style);
+        options_.SortStyle = style;
+    }
+    std::sort(entries.begin(), entries.end(), [this](const Entry& a, const Entry& b) {
+        return CompareEntries(a.text, a.row, b.text, b.row) < 0;
+    });
+
+    QVector<QStringList> sorted;
+    sorted.reserve(int(entries.size()));
+    QList<int> newSelection;
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        sorted.append(snapshot[entries[k].row]);
+        if (remembered.contains(entries[k].row))
+            newSelection.append(int(k) + 1);
+    }
+    model_->ReplaceDataRows(std::move(sorted));
+    if (!newSelection.isEmpty()) {
+        const int target = newSelection.first();
+        if (target != Row())
+            JumpToCell(currentIndex().isValid() ? currentIndex().column() : 0, target, false);
+        selectionList_ = newSelection;
+    }
+    options_.SortCompare = nullptr;
+    EndUpdate();
+}
+
+void TSortGrid::HeaderClick(int col, Qt::MouseButton button)
+{
+    if (button == Qt::RightButton)
+        options_.SortDirection = sdDescending;
+    else if (options_.SortDirection == sdDescending)
+        options_.SortDirection = sdAscending;
+    else
+        options_.SortDirection = col == options_.SortCol ? sdDescending : sdAscending;
+    SortByColumn(col);
+    header_->viewport()->update();
+}
+
+void TSortGrid::JumpToCell(int col, int row, bool show)
+{
+    if (RowCount() < 2 || ColCount() < 1)
+        return;
+    col = std::clamp(col, 0, ColCount() - 1);
+    row = std::clamp(row, 1, RowCount() - 1);
+    silent_ = true;
+    setCurrentIndex(model_->index(row - 1, col));
+    silent_ = false;
+    if (show) {
+        const int top = std::clamp(row - 1, 1, std::max(1, RowCount() - FullyVisibleRows()));
+        verticalScrollBar()->setValue(top - 1);
+    }
+    RowAccepted(row);
+}
+
+int TSortGrid::FullyVisibleRows() const
+{
+    const int height = std::max(1, DefaultRowHeight());
+    return std::max(1, viewport()->height() / height);
+}
+
+void TSortGrid::RowAccepted(int row)
+{
+    selectionList_ = {row};
+    if (OnRowSelected)
+        OnRowSelected(this);
+}
+
+void TSortGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableView::currentChanged(current, previous);
+    // Mouse and keyboard moves pass the selection check here; the grid's own
+    // moves report themselves.
+    if (!silent_ && current.isValid() && current.row() != previous.row())
+        RowAccepted(current.row() + 1);
+}
+
+void TSortGrid::keyboardSearch(const QString& search)
+{
+    if (search.size() != 1 || RowCount() < 2)
+        return;
+    auto upper = [](QChar c) { return c >= QLatin1Char('a') && c <= QLatin1Char('z') ? QChar(c.unicode() - 32) : c; };
+    const QChar wanted = upper(search.at(0));
+    const int col = options_.SortCol;
+    auto matches = [&](int r) {
+        const QString cell = Cells(col, r);
+        return !cell.isEmpty() && upper(cell.at(0)) == wanted;
+    };
+    const int current = std::max(1, Row());
+    for (int r = current + 1; r < RowCount(); ++r) {
+        if (matches(r)) {
+            JumpToCell(col, r, true);
+            return;
+        }
+    }
+    for (int r = 1; r <= current && r < RowCount(); ++r) {
+        if (matches(r)) {
+            JumpToCell(col, r, true);
+            return;
+        }
+    }
+}
+
+void TSortGrid::mousePressEvent(QMouseEvent* event)
+{
+    // The right button opens the popup menu without moving the selection.
+    if (event->button() == Qt::RightButton)
+        return;
+    QTableView::mousePressEvent(event);
+}
+
+void TSortGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton) {
+        if (popupMenu_)
+            popupMenu_->popup(event->globalPosition().toPoint());
+        return;
+    }
+    QTableView::mouseReleaseEvent(event);
+}
+
+void TSortGrid::SizeChanged()
+{
+    if (updating_)
+        return;
+    if (options_.UpdateOnSizeChange)
+        SortByColumn(options_.SortCol);
+    JumpToCell(0, 1, true);
+    if (RowCount() < 2 && message_)
+        message_(QStringLiteral("Rowsize too small"));
+}
+
+void TSortGrid::BeginUpdate()
+{
+    updating_ = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    setUpdatesEnabled(false);
+    savedUpdateOnSizeChange_ = options_.UpdateOnSizeChange;
+    options_.UpdateOnSizeChange = false;
+}
+
+void TSortGrid::EndUpdate()
+{
+    // The sort runs inside one event handler, so no input can reach the
+    // grid meanwhile; it is not disabled, which would take its focus away.
+    updating_ = false;
+    setUpdatesEnabled(true);
+    if (isVisible())
+        viewport()->repaint();
+    QApplication::restoreOverrideCursor();
+    options_.UpdateOnSizeChange = savedUpdateOnSizeChange_;
+}
+
+void TSortGrid::AutoSizeColumn(int col)
+{
+    if (col < 0 || col >= ColCount())
+        return;
+    const QFontMetrics metrics(font());
+    int widest = 0;
+    for (int r = 0; r < RowCount(); ++r) {
+        int width = metrics.horizontalAdvance(Cells(col, r));
+        if (r == 0 && col == options_.SortCol && options_.CanSort)
+            width += 12;
+        widest = std::max(widest, width);
+    }
+    SetColWidths(col, widest > 0 ? metrics.horizontalAdvance(QStringLiteral("X")) + widest
+                                 : metrics.horizontalAdvance(QStringLiteral("xx")));
+}
+
+void TSortGrid::SetAlignmentHorz(Qt::Alignment alignment)
+{
+    alignmentHorz_ = alignment;
+    viewport()->update();
+}
+
+void TSortGrid::SetAlignmentVert(TVertAlignment alignment)
+{
+    alignmentVert_ = alignment;
+    viewport()->update();
+}
+
+void TSortGrid::SetBevelStyle(TCellBevelStyle style)
+{
+    bevelStyle_ = style;
+    viewport()->update();
+}
+
+TFormatOptions TSortGrid::CellFormat(int col, int row, TGridDrawState state) const
+{
+    TFormatOptions format;
+    const QPalette& pal = palette();
+    if (row == 0 || (state & gdFixed))
+        format.Brush = pal.brush(QPalette::Button);
+    else
+        format.Brush = (state & gdSelected) ? pal.brush(QPalette::Highlight) : pal.brush(QPalette::Base);
+    format.Font = font();
+    format.AlignmentHorz = alignmentHorz_;
+    format.AlignmentVert = alignmentVert_;
+    format.BevelStyle = bevelStyle_;
+    switch (bevelStyle_) {
+    case cbRaised:
+        format.BevelHighlight = pal.color(QPalette::Light);
+        format.BevelShadow = pal.color(QPalette::Dark);
+        break;
+    case cbLowered:
+        format.BevelHighlight = pal.color(QPalette::Dark);
+        format.BevelShadow = pal.color(QPalette::Light);
+        break;
+    case cbNone:
+        format.BevelHighlight = format.BevelShadow = pal.color(QPalette::Base);
+        break;
+    }
+    bool checkBox = false, combobox = false, ellipsis = false;
+    if (OnGetCellFormat)
+        OnGetCellFormat(const_cast<TSortGrid*>(this), col, row, state, format, checkBox, combobox, ellipsis);
+    return format;
+}
+
+QString TSortGrid::ShortenedHeader(const QString& text, int available, const QFontMetrics& metrics) const
+{
+    if (metrics.horizontalAdvance(text) <= available || text.size() <= 3)
+        return text;
+    QString shortened = text.left(text.size() - 2) + QStringLiteral("..");
+    while (metrics.horizontalAdvance(shortened) > available && shortened.size() > 3) {
+        shortened.chop(1);
+        shortened[shortened.size() - 2] = QLatin1Char('.');
+    }
+    return shortened;
+}
+
+QPoint TSortGrid::TextOffset(const TFormatOptions& format, const QSize& cell, const QSize& text) const
+{
+    int x = 2;
+    if (format.AlignmentHorz & Qt::AlignRight)
+        x = cell.width() - text.width() - 2;
+    else if (format.AlignmentHorz & Qt::AlignHCenter)
+        x = (cell.width() - text.width()) / 2;
+    int y = 2;
+    if (format.AlignmentVert == taBottomJustify)
+        y = cell.height() - text.height() - 3;
+    else if (format.AlignmentVert == taMiddle)
+        y = (cell.height() - text.height()) / 2;
+    return {x, y};
+}
+
+const QPixmap& TSortGrid::ArrowGlyph(TSortDirection direction) const
+{
+    return direction == sdAscending ? arrowUp_ : arrowDown_;
+}
+
+void TSortGrid::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    StretchLastColumn();
+}
+
+void TSortGrid::StretchLastColumn()
+{
+    const int last = ColCount() - 1;
+    if (last < 0 || horizontalScrollBar()->value() != 0)
+        return;
+    int others = 0;
+    for (int c = 0; c < last; ++c)
+        others += ColWidths(c);
+    const int width = this->width() - others - (ColCount() + 3);
+    if (width > 0)
+        SetColWidths(last, width);
+}

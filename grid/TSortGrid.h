@@ -1,0 +1,117 @@
+#pragma once
+
+#include "TSortOptions.h"
+
+#include <QPixmap>
+#include <QTableView>
+#include <functional>
+
+class QMenu;
+class SortGridHeader;
+class SortGridModel;
+
+// A string grid that reorders its data rows by one column with a comparison
+// chosen per column by its owner, reports row selection and asks its owner
+// how to draw each cell. Cells are addressed (column, row) with row 0 the
+// fixed header row and rows 1.. the data rows.
+//
+// The sort compares one small entry per row (the sort column's text and the
+// row's former index) and writes every row back once, with painting
+// suspended, so the grid paints once at the end.
+class TSortGrid : public QTableView
+{
+    Q_OBJECT
+public:
+    explicit TSortGrid(QWidget* parent = nullptr);
+
+    QString Cells(int col, int row) const;
+    void SetCells(int col, int row, const QString& text);
+    QStringList Rows(int row) const;
+    void SetRows(int row, const QStringList& texts);
+    void ClearRow(int row);
+    int RowCount() const;
+    void SetRowCount(int count);
+    int ColCount() const;
+    void SetColCount(int count);
+    int ColWidths(int col) const;
+    void SetColWidths(int col, int width);
+    int DefaultRowHeight() const;
+    void SetDefaultRowHeight(int height);
+    int ClientWidth() const;
+
+    // The current row (0 when the grid has no data row).
+    int Row() const;
+    // Selects the whole row without raising OnRowSelected; the selection
+    // list stays as it is.
+    void SelectRow(int row);
+    int FindRow(int col, const QString& text, bool ignoreCase) const;
+    void DeleteRow(int row);
+    void SortByColumn(int col);
+    TSortOptions& SortOptions() { return options_; }
+    const TSortOptions& SortOptions() const { return options_; }
+
+    void JumpToCell(int col, int row, bool show);
+    void AutoSizeColumn(int col);
+    void BeginUpdate();
+    void EndUpdate();
+    bool Updating() const { return updating_; }
+
+    Qt::Alignment AlignmentHorz() const { return alignmentHorz_; }
+    void SetAlignmentHorz(Qt::Alignment alignment);
+    TVertAlignment AlignmentVert() const { return alignmentVert_; }
+    void SetAlignmentVert(TVertAlignment alignment);
+    TCellBevelStyle BevelStyle() const { return bevelStyle_; }
+    void SetBevelStyle(TCellBevelStyle style);
+
+    QMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+    // How a message such as "Rowsize too small" reaches the operator.
+    void SetMessageHandler(std::function<void(const QString&)> handler) { message_ = std::move(handler); }
+
+    std::function<void(TSortGrid* sender)> OnRowSelected;
+    std::function<void(TSortGrid* sender, int col, int row, TGridDrawState state, TFormatOptions& format,
+                       bool& checkBox, bool& combobox, bool& ellipsis)>
+        OnGetCellFormat;
+    std::function<void(TSortGrid* sender, int col, TSortStyle& style)> OnGetSortStyle;
+
+    // The record a cell is drawn with: the defaults, then the owner's changes.
+    TFormatOptions CellFormat(int col, int row, TGridDrawState state) const;
+    // The header text of a column as drawn in the given width.
+    QString ShortenedHeader(const QString& text, int available, const QFontMetrics& metrics) const;
+    // Offset of a text of the given size inside a cell.
+    QPoint TextOffset(const TFormatOptions& format, const QSize& cell, const QSize& text) const;
+    // The direction arrows, 8 x 7 pixels.
+    const QPixmap& ArrowGlyph(TSortDirection direction) const;
+    // The header click: the direction rule, then the sort.
+    void HeaderClick(int col, Qt::MouseButton button);
+    // Compares two sort-column texts of rows ia and ib as the sort does.
+    int CompareEntries(const QString& a, int ia, const QString& b, int ib) const;
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void keyboardSearch(const QString& search) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void RowAccepted(int row);
+    void SizeChanged();
+    void StretchLastColumn();
+    int FullyVisibleRows() const;
+
+    SortGridModel* model_;
+    SortGridHeader* header_;
+    TSortOptions options_;
+    QList<int> selectionList_;
+    bool updating_ = false;
+    bool silent_ = false;
+    bool savedUpdateOnSizeChange_ = false;
+    Qt::Alignment alignmentHorz_ = Qt::AlignLeft;
+    TVertAlignment alignmentVert_ = taTopJustify;
+    TCellBevelStyle bevelStyle_ = cbNone;
+    QMenu* popupMenu_ = nullptr;
+    std::function<void(const QString&)> message_;
+    QPixmap arrowUp_;
+    QPixmap arrowDown_;
+};
