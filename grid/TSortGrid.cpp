@@ -66,8 +66,9 @@ TSortGrid::TSortGrid(QWidget* parent)
     setTabKeyNavigation(false);
     setWordWrap(false);
     message_ = [this](const QString& text) { QMessageBox::warning(this, QString(), text); };
-    SetColCount(5);
-    SetRowCount(2);
+    // A new grid: a header row and one empty data row, five columns.
+    model_->SetCols(5);
+    model_->SetRows(2);
 }
 
 QString TSortGrid::Cells(int col, int row) const

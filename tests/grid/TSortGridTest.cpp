@@ -1,0 +1,298 @@
+#include "QtPrinters.h"
+#include "SortGridHeader.h"
+#include "TSortGrid.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A grid of two columns: a key to sort by and a tag that tells the rows apart.
+struct GridRig
+{
+    explicit GridRig(const QList<QPair<QString, QString>>& rows)
+    {
+        grid.SetColCount(2);
+        grid.SetCells(0, 0, "Key");
+        grid.SetCells(1, 0, "Tag");
+        grid.SetRowCount(int(rows.size()) + 1);
+        for (int r = 0; r < rows.size(); ++r) {
+            grid.SetCells(0, r + 1, rows[r].first);
+            grid.SetCells(1, r + 1, rows[r].second);
+        }
+        grid.OnRowSelected = [this](TSortGrid* g) { reported.append(g->Row()); };
+        grid.SetMessageHandler([this](const QString& m) { messages.append(m); });
+    }
+    QString Tags() const
+    {
+        QString tags;
+        for (int r = 1; r < grid.RowCount(); ++r)
+            tags += grid.Cells(1, r);
+        return tags;
+    }
+    QString Keys() const
+    {
+        QStringList keys;
+        for (int r = 1; r < grid.RowCount(); ++r)
+            keys << grid.Cells(0, r);
+        return keys.join(',');
+    }
+
+    TSortGrid grid;
+    QList<int> reported;
+    QStringList messages;
+};
+
+} // namespace
+
+TEST(TSortGrid, EqualTextsKeepTheirOrderInBothDirections)
+{
+    GridRig rig({{"x", "a"}, {"x", "b"}, {"x", "c"}});
+    rig.grid.SortByColumn(0);
+    EXPECT_EQ(rig.Tags(), "abc");
+    rig.grid.SortOptions().SortDirection = sdDescending;
+    rig.grid.SortByColumn(0);
+    EXPECT_EQ(rig.Tags(), "abc");
+}
+
+TEST(TSortGrid, DescendingReversesTheOrderButNotTheTieBreak)
+{
+    GridRig rig({{"b", "1"}, {"a", "2"}, {"b", "3"}, {"c", "4"}});
+    rig.grid.SortOptions().SortDirection = sdDescending;
+    rig.grid.SortByColumn(0);
+    EXPECT_EQ(rig.Tags(), "4132");
+    EXPECT_EQ(rig.grid.SortOptions().SortCol, 0);
+}
+
+TEST(TSortGrid, NumericStyleFallsBackToBytesForNonNumbers)
+{
+    GridRig rig({{"10", "a"}, {"9", "b"}, {"", "c"}, {"2,5", "d"}, {"-", "e"}});
+    rig.grid.OnGetSortStyle = [](TSortGrid*, int, TSortStyle& style) { style = ssNumeric; };
+    rig.grid.SortByColumn(0);
+    // Numbers in numeric order (German decimal comma); "" and "-" compare as
+    // text with the numbers, and the empty text is the smallest of all.
+    EXPECT_EQ(rig.Keys().section(',', 0, 0), "");
+    const QString keys = rig.Keys();
+    EXPECT_LT(keys.indexOf("2,5"), keys.indexOf(",9,")) << keys;
+    EXPECT_LT(keys.indexOf(",9,"), keys.indexOf("10")) << keys;
+
+    GridRig bytes({{"10", "a"}, {"9", "b"}});
+    bytes.grid.SortByColumn(0);
+    EXPECT_EQ(bytes.Keys(), "10,9") << "byte order without the numeric style";
+}
+
+TEST(TSortGrid, CustomComparisonIsUsedOnceThenCleared)
+{
+    GridRig rig({{"ccc", "a"}, {"a", "b"}, {"bb", "c"}});
+    rig.grid.OnGetSortStyle = [](TSortGrid* g, int, TSortStyle& style) {
+        style = ssCustom;
+        g->SortOptions().SortCompare = [](const QString& a, const QString& b) { return int(a.size() - b.size()); };
+    };
+    rig.grid.SortByColumn(0);
+    EXPECT_EQ(rig.Tags(), "bca");
+    EXPECT_FALSE(rig.grid.SortOptions().SortCompare);
+}
+
+TEST(TSortGrid, CaseFoldingCoversAsciiLettersOnly)
+{
+    GridRig rig({{"b", "1"}, {"A", "2"}, {"a", "3"}, {"B", "4"}, {"ä", "5"}, {"Ä", "6"}});
+    rig.grid.SortByColumn(0);
+    EXPECT_EQ(rig.Tags(), "231465") << "A-Z folded, umlauts compared by code";
+    rig.grid.SortOptions().SortCaseSensitive = true;
+    rig.grid.SortByColumn(0);
+    EXPECT_EQ(rig.Tags(), "243165");
+}
+
+TEST(TSortGrid, SelectedRowIsSelectedAgainAtItsNewPlace)
+{
+    GridRig rig({{"c", "a"}, {"b", "b"}, {"a", "c"}});
+    rig.grid.JumpToCell(0, 1, true); // row "c"
+    rig.reported.clear();
+    rig.grid.SortByColumn(0);
+    EXPECT_EQ(rig.grid.Row(), 3);
+    EXPECT_EQ(rig.grid.Cells(0, rig.grid.Row()), "c");
+    EXPECT_EQ(rig.reported, QList<int>{3}) << "the re-selection reports the new row";
+}
+
+TEST(TSortGrid, HeaderClicksFollowTheDirectionRules)
+{
+    GridRig rig({{"b", "1"}, {"a", "2"}, {"c", "3"}});
+    TSortOptions& o = rig.grid.SortOptions();
+    o.SortCol = 0;
+    rig.grid.HeaderClick(0, Qt::LeftButton);
+    EXPECT_EQ(o.SortDirection, sdDescending) << "the sort column, ascending: descending";
+    EXPECT_EQ(rig.Tags(), "312");
+    rig.grid.HeaderClick(0, Qt::LeftButton);
+    EXPECT_EQ(o.SortDirection, sdAscending);
+    EXPECT_EQ(rig.Tags(), "213");
+    rig.grid.HeaderClick(1, Qt::LeftButton);
+    EXPECT_EQ(o.SortDirection, sdAscending) << "another column sorts ascending";
+    EXPECT_EQ(o.SortCol, 1);
+    rig.grid.HeaderClick(1, Qt::RightButton);
+    EXPECT_EQ(o.SortDirection, sdDescending) << "the right button always sorts descending";
+    EXPECT_EQ(rig.Tags(), "321");
+
+    o.CanSort = false;
+    rig.grid.HeaderClick(0, Qt::LeftButton);
+    EXPECT_EQ(o.SortDirection, sdAscending) << "the direction flips even while sorting is off";
+    EXPECT_EQ(o.SortCol, 1);
+    EXPECT_EQ(rig.Tags(), "321");
+}
+
+TEST(TSortGrid, HeaderClickNearAColumnEdgeBelongsToSizing)
+{
+    GridRig rig({{"b", "1"}, {"a", "2"}});
+    rig.grid.resize(300, 200);
+    rig.grid.SetColWidths(0, 100);
+    rig.grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&rig.grid));
+    rig.grid.SortOptions().SortCol = 1; // so a click on column 0 sorts it ascending
+    auto* header = rig.grid.findChild<SortGridHeader*>();
+    ASSERT_NE(header, nullptr);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(97, 5));
+    EXPECT_EQ(rig.Tags(), "12") << "within 5 pixels of the right edge";
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(50, 5));
+    EXPECT_EQ(rig.Tags(), "21");
+}
+
+TEST(TSortGrid, AppendingARowSelectsRowOneAndReportsIt)
+{
+    GridRig rig({{"a", "1"}, {"b", "2"}});
+    rig.grid.JumpToCell(0, 2, true);
+    rig.reported.clear();
+    rig.grid.SetRowCount(rig.grid.RowCount() + 1);
+    EXPECT_EQ(rig.grid.Row(), 1);
+    EXPECT_EQ(rig.reported, QList<int>{1});
+}
+
+TEST(TSortGrid, DeletingTheOnlyDataRowBlanksIt)
+{
+    GridRig rig(QList<QPair<QString, QString>>{{"a", "1"}});
+    rig.grid.DeleteRow(1);
+    EXPECT_EQ(rig.grid.RowCount(), 2);
+    EXPECT_EQ(rig.grid.Rows(1), (QStringList{"", ""}));
+    EXPECT_TRUE(rig.messages.isEmpty());
+
+    GridRig two({{"a", "1"}, {"b", "2"}, {"c", "3"}});
+    two.grid.DeleteRow(2);
+    EXPECT_EQ(two.Tags(), "13");
+    two.grid.SetRowCount(1);
+    EXPECT_EQ(two.messages, QStringList{"Rowsize too small"});
+}
+
+TEST(TSortGrid, SelectingARowDirectlyRaisesNothing)
+{
+    GridRig rig({{"a", "1"}, {"b", "2"}});
+    rig.reported.clear();
+    rig.grid.SelectRow(2);
+    EXPECT_EQ(rig.grid.Row(), 2);
+    EXPECT_TRUE(rig.reported.isEmpty());
+}
+
+TEST(TSortGrid, FindRowMatchesWholeTextsOfDataRows)
+{
+    GridRig rig({{"12", "1"}, {"1", "2"}, {"Ab", "3"}});
+    EXPECT_EQ(rig.grid.FindRow(0, "1", false), 2);
+    EXPECT_EQ(rig.grid.FindRow(0, "ab", false), -1);
+    EXPECT_EQ(rig.grid.FindRow(0, "ab", true), 3);
+    EXPECT_EQ(rig.grid.FindRow(0, "Key", false), -1) << "the header is no data row";
+}
+
+TEST(TSortGrid, TypingJumpsToTheNextMatchAndWraps)
+{
+    GridRig rig({{"1,5", "a"}, {"2,0", "b"}, {"1,7", "c"}, {"x", "d"}});
+    rig.grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&rig.grid));
+    rig.grid.JumpToCell(0, 1, true);
+    QTest::keyClick(&rig.grid, Qt::Key_1);
+    EXPECT_EQ(rig.grid.Row(), 3);
+    QTest::keyClick(&rig.grid, Qt::Key_1);
+    EXPECT_EQ(rig.grid.Row(), 1) << "wraps to the top";
+    QTest::keyClick(&rig.grid, Qt::Key_X);
+    EXPECT_EQ(rig.grid.Row(), 4) << "letters are upper-cased";
+    QTest::keyClick(&rig.grid, Qt::Key_9);
+    EXPECT_EQ(rig.grid.Row(), 4) << "no match: nothing moves";
+}
+
+TEST(TSortGrid, RightClickDoesNotMoveTheSelection)
+{
+    GridRig rig({{"a", "1"}, {"b", "2"}, {"c", "3"}});
+    rig.grid.resize(300, 200);
+    rig.grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&rig.grid));
+    rig.grid.JumpToCell(0, 1, true);
+    const QRect third = rig.grid.visualRect(rig.grid.model()->index(2, 0));
+    QTest::mouseClick(rig.grid.viewport(), Qt::RightButton, {}, third.center());
+    EXPECT_EQ(rig.grid.Row(), 1);
+    QTest::mouseClick(rig.grid.viewport(), Qt::LeftButton, {}, third.center());
+    EXPECT_EQ(rig.grid.Row(), 3);
+}
+
+TEST(TSortGrid, LongHeaderCaptionsAreShortenedWithDots)
+{
+    TSortGrid grid;
+    const QFontMetrics metrics(grid.font());
+    const QString caption = "Startnummer";
+    EXPECT_EQ(grid.ShortenedHeader(caption, metrics.horizontalAdvance(caption), metrics), caption);
+    const QString shortened = grid.ShortenedHeader(caption, metrics.horizontalAdvance("Start.."), metrics);
+    EXPECT_TRUE(shortened.endsWith("..")) << shortened.toStdString();
+    EXPECT_LE(metrics.horizontalAdvance(shortened), metrics.horizontalAdvance("Start.."));
+    EXPECT_EQ(grid.ShortenedHeader(caption, 1, metrics).size(), 3) << "never below three characters";
+}
+
+TEST(TSortGrid, AlignmentOffsetsInsideACell)
+{
+    TSortGrid grid;
+    TFormatOptions format;
+    const QSize cell(100, 19), text(30, 15);
+    format.AlignmentHorz = Qt::AlignRight;
+    format.AlignmentVert = taMiddle;
+    EXPECT_EQ(grid.TextOffset(format, cell, text), QPoint(68, 2));
+    format.AlignmentHorz = Qt::AlignHCenter;
+    format.AlignmentVert = taBottomJustify;
+    EXPECT_EQ(grid.TextOffset(format, cell, text), QPoint(35, 1));
+    format.AlignmentHorz = Qt::AlignLeft;
+    format.AlignmentVert = taTopJustify;
+    EXPECT_EQ(grid.TextOffset(format, cell, text), QPoint(2, 2));
+}
+
+TEST(TSortGrid, DrawsHeaderAndCellsWithTheOwnersFormat)
+{
+    GridRig rig(QList<QPair<QString, QString>>{{"8888", "x"}});
+    rig.grid.resize(300, 120);
+    rig.grid.SetColWidths(0, 100);
+    rig.grid.OnGetCellFormat = [](TSortGrid*, int, int row, TGridDrawState, TFormatOptions& f, bool&, bool&, bool&) {
+        if (row == 1)
+            f.Brush = QBrush(Qt::green);
+    };
+    rig.grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&rig.grid));
+    const QImage image = rig.grid.viewport()->grab().toImage();
+    const QRect cell = rig.grid.visualRect(rig.grid.model()->index(0, 0));
+    int green = 0, ink = 0;
+    for (int x = cell.left() + 2; x < cell.right() - 2; ++x)
+        for (int y = cell.top() + 2; y < cell.bottom() - 2; ++y) {
+            const bool fill = image.pixelColor(x, y) == QColor(Qt::green);
+            green += fill;
+            ink += !fill;
+        }
+    EXPECT_GT(green, 100) << "the owner's brush fills the cell";
+    EXPECT_GT(ink, 5) << "the text is drawn";
+
+    auto* header = rig.grid.findChild<SortGridHeader*>();
+    const QImage head = header->grab().toImage();
+    int headerInk = 0;
+    for (int x = 0; x < 90; ++x)
+        for (int y = 0; y < head.height(); ++y)
+            headerInk += head.pixelColor(x, y).lightness() < 100;
+    EXPECT_GT(headerInk, 5) << "the caption and the sort arrow are drawn";
+}
+
+TEST(TSortGrid, AutoSizeFitsTheWidestText)
+{
+    GridRig rig({{"a", "1"}, {"a much longer text", "2"}});
+    rig.grid.SortOptions().CanSort = false;
+    rig.grid.AutoSizeColumn(0);
+    const QFontMetrics m(rig.grid.font());
+    EXPECT_EQ(rig.grid.ColWidths(0), m.horizontalAdvance("X") + m.horizontalAdvance("a much longer text"));
+}
