@@ -1,0 +1,276 @@
+#include "RunControl.h"
+
+#include "LightBarrierInput.h"
+#include "ProtocolTable.h"
+#include "SoundPlayer.h"
+#include "TFormMonitor2.h"
+#include "TFrame1.h"
+#include "TLbSpeedButton.h"
+#include "TSortGrid.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QSpinBox>
+
+RunControl::RunControl(const RunControlParts& parts, QObject* parent)
+    : QObject(parent)
+    , p_(parts)
+{
+    connect(p_.mStart, &QAction::triggered, this, &RunControl::mStartClick);
+    connect(p_.mStop, &QAction::triggered, this, &RunControl::mStopClick);
+    connect(p_.mReset, &QAction::triggered, this, &RunControl::mResetClick);
+    connect(p_.mAvaria, &QAction::triggered, this, &RunControl::bAVARIAClick);
+
+    // START and STOPP act on the press of any mouse button.
+    p_.bSTART->OnMouseDown = [this](TLbSpeedButton*, Qt::MouseButton) { p_.mStart->trigger(); };
+    p_.bSTOP->OnMouseDown = [this](TLbSpeedButton*, Qt::MouseButton) { p_.mStop->trigger(); };
+    p_.bRESET->OnClick = [this](TLbSpeedButton*) { p_.mReset->trigger(); };
+    p_.bAVARIA->OnClick = [this](TLbSpeedButton*) { p_.mAvaria->trigger(); };
+
+    p_.mStart->setEnabled(true);
+    p_.mStop->setEnabled(false);
+    p_.mReset->setEnabled(false);
+    p_.mAvaria->setEnabled(false);
+    SetButtonState(p_.bSTART, true);
+    SetButtonState(p_.bSTOP, false);
+    SetButtonState(p_.bRESET, false);
+    SetButtonState(p_.bAVARIA, false);
+    UpdateCaptions();
+}
+
+TFrame1* RunControl::Lane(int lane) const
+{
+    return lane == 1 ? p_.frameT1 : p_.frameT2;
+}
+
+int RunControl::NextLane(int lane, int lanes)
+{
+    return lane + 1 > lanes ? 1 : lane + 1;
+}
+
+void RunControl::mStartClick()
+{
+    startLane_ = NextLane(startLane_, rundenMode_ ? 1 : 2);
+    TFrame1* lane = Lane(startLane_);
+    lane->StartRun();
+
+    const int row = p_.grid->FindRow(0, lane->StartNumberText(), false);
+    if (row > 0)
+        p_.grid->SelectRow(row);
+    PlayEventSound(startSoundPath_);
+
+    const bool startAvailable =
+        !rundenMode_ && ((startLane_ == 1 && stopLane_ != 1) || (startLane_ == 2 && stopLane_ == 1));
+    p_.mStart->setEnabled(startAvailable);
+    SetButtonState(p_.bSTART, startAvailable);
+    if (!rundenMode_) {
+        UpdateCaptions();
+        if (!startAvailable && barrier_)
+            barrier_->ArmAfterLastStart();
+    }
+    p_.mStop->setEnabled(true);
+    SetButtonState(p_.bSTOP, true);
+    SetButtonState(p_.bRESET, false);
+    p_.mReset->setEnabled(false);
+    p_.protocol->FitProtocolColumns();
+}
+
+void RunControl::mStopClick()
+{
+    stopLane_ = NextLane(stopLane_, rundenMode_ ? 1 : 2);
+    Lane(stopLane_)->StopRun();
+    PlayEventSound(stopSoundPath_);
+    RankProtocol();
+
+    const bool stopAvailable =
+        !rundenMode_ && ((stopLane_ == 1 && startLane_ == 2) || (stopLane_ == 2 && startLane_ != 2));
+    p_.mStop->setEnabled(stopAvailable);
+    SetButtonState(p_.bSTOP, stopAvailable);
+    if (!rundenMode_)
+        UpdateCaptions();
+    if (!stopAvailable && barrier_)
+        barrier_->BlockAfterLastStop();
+    p_.mStart->setEnabled(true);
+    SetButtonState(p_.bSTART, true);
+    SetButtonState(p_.bRESET, true);
+    p_.mReset->setEnabled(true);
+}
+
+void RunControl::mResetClick()
+{
+    for (TFrame1* lane : {p_.frameT1, p_.frameT2}) {
+        if (lane->ShowsResult())
+            lane->ResetLane();
+    }
+    SetButtonState(p_.bRESET, false);
+    p_.mReset->setEnabled(false);
+}
+
+void RunControl::bAVARIAClick()
+{
+    p_.protocol->VoidSelectedRow();
+    SetButtonState(p_.bAVARIA, false);
+    p_.mAvaria->setEnabled(false);
+    RankProtocol();
+}
+
+void RunControl::Modus1Click()
+{
+    if (!monitor_)
+        return;
+    if (monitor_->isVisible())
+        monitor_->close();
+    else
+        monitor_->show();
+}
+
+void RunControl::SetSpectator(TFormMonitor2* monitor)
+{
+    monitor_ = monitor;
+    p_.frameT1->SetMirror(monitor ? monitor->Row(0) : nullptr);
+    p_.frameT2->SetMirror(monitor ? monitor->Row(1) : nullptr);
+    p_.frameT1->OnStartNumberChange = [this](TFrame1*) { FrameT1editStartN1Change(); };
+    p_.frameT2->OnStartNumberChange = [this](TFrame1*) { FrameT2editStartN1Change(); };
+    p_.frameT1->OnNextNumberChange = [this](TFrame1*) { FrameT1editStartN2Change(); };
+    p_.frameT2->OnNextNumberChange = [this](TFrame1*) { FrameT2editStartN2Change(); };
+}
+
+void RunControl::FrameT1editStartN1Change()
+{
+    if (monitor_)
+        monitor_->SetStartNumber(0, p_.frameT1->editStartN1->value());
+}
+
+void RunControl::FrameT2editStartN1Change()
+{
+    if (monitor_)
+        monitor_->SetStartNumber(1, p_.frameT2->editStartN1->value());
+}
+
+void RunControl::FrameT1editStartN2Change()
+{
+    if (monitor_)
+        monitor_->SetNextNumber(0, p_.frameT1->editStartN2->value());
+}
+
+void RunControl::FrameT2editStartN2Change()
+{
+    if (monitor_)
+        monitor_->SetNextNumber(1, p_.frameT2->editStartN2->value());
+}
+
+void RunControl::SetButtonState(TLbSpeedButton* button, bool enabled)
+{
+    button->setEnabled(enabled);
+    if (!enabled) {
+        button->SetColor(clBtnFace);
+        button->SetLightColor(clBtnShadow);
+        button->SetShadowColor(clNone);
+    } else if (button == p_.bSTART) {
+        button->SetColor(clGreen);
+        button->SetLightColor(0xC0FFC0);
+        button->SetShadowColor(0x00C000);
+    } else if (button == p_.bSTOP) {
+        button->SetColor(clRed);
+        button->SetLightColor(0x9090FF);
+        button->SetShadowColor(0x0000C0);
+    } else if (button == p_.bRESET) {
+        button->SetColor(clGray);
+        button->SetLightColor(clBlack);
+    } else if (button == p_.bAVARIA) {
+        button->SetColor(clOlive);
+        button->SetLightColor(clYellow);
+    }
+}
+
+void RunControl::PlayEventSound(const QString& path)
+{
+    if (sound_ && !path.isEmpty() && p_.sound)
+        p_.sound->Play(path);
+}
+
+void RunControl::SetSoundPaths(const QString& start, const QString& stop)
+{
+    startSoundPath_ = start;
+    stopSoundPath_ = stop;
+}
+
+void RunControl::UpdateCaptions()
+{
+    if (rundenMode_) {
+        p_.bSTART->SetCaption(QStringLiteral("START"));
+        p_.bSTOP->SetCaption(QStringLiteral("STOPP"));
+        return;
+    }
+    // The captions name the lane the next command really uses.
+    p_.bSTART->SetCaption(QStringLiteral("START %1").arg(NextLane(startLane_, 2)));
+    p_.bSTOP->SetCaption(QStringLiteral("STOPP %1").arg(NextLane(stopLane_, 2)));
+}
+
+void RunControl::SetRundenMode(bool on)
+{
+    rundenMode_ = on;
+    p_.frameT1->SetRunden(on);
+    p_.frameT2->SetRunden(on);
+
+    TFrame1* lane2 = p_.frameT2;
+    lane2->editStartN1->setVisible(!on);
+    lane2->editStartN2->setVisible(!on);
+    lane2->Label2->setVisible(!on);
+    if (on) {
+        lane2->Label1->setText(QStringLiteral("Best:"));
+    } else {
+        lane2->Label1->setText(QStringLiteral("Start-Nr.:") + QString::number(lane2->editStartN1->value()));
+        // Lane 2 may have shown the best time: clear it, but move its start
+        // numbers on only as the reset command would, and never while it runs.
+        if (lane2->ShowsResult())
+            lane2->ResetLane();
+        else if (!lane2->Running())
+            lane2->ClearDisplay();
+    }
+    UpdateCaptions();
+    if (barrier_)
+        barrier_->SetRunden(on);
+    if (monitor_) {
+        monitor_->SetRunden(on);
+        monitor_->ApplyMode();
+    }
+    TFrame1* lane1 = p_.frameT1;
+    lane1->editStartN2->setValue(lane1->editStartN1->value() + (on ? 1 : 2));
+}
+
+void RunControl::RankProtocol()
+{
+    TFrame1* lane = stopLane_ == 1 ? p_.frameT1 : p_.frameT2;
+    const std::int32_t best = p_.protocol->RankProtocol(lane->StartNumberText(), rundenMode_);
+    if (rundenMode_)
+        p_.frameT2->ShowTime(best);
+}
+
+void RunControl::SortGrid1RowSelected()
+{
+    const bool voidable = p_.protocol->SelectedRowVoidable();
+    SetButtonState(p_.bAVARIA, voidable);
+    if (voidable)
+        p_.bAVARIA->SetColor(clYellow);
+    p_.mAvaria->setEnabled(voidable);
+}
+
+void RunControl::Erase1Click()
+{
+    p_.protocol->DeleteSelectedRow();
+    RankProtocol();
+    p_.protocol->UpdateProtocolCommands();
+}
+
+void RunControl::Leerenzeilenentfernen1Click()
+{
+    p_.protocol->RemoveEmptyRows();
+    RankProtocol();
+    p_.protocol->UpdateProtocolCommands();
+}
+
+bool RunControl::EmptyRowRemovalAllowed() const
+{
+    return !p_.frameT1->Running() && !p_.frameT2->Running();
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "TColor.h"
+
+#include <QObject>
+#include <QString>
+
+class LightBarrierInput;
+class ProtocolTable;
+class QAction;
+class SoundPlayer;
+class TFormMonitor2;
+class TFrame1;
+class TLbSpeedButton;
+class TSortGrid;
+
+// The commands of the timing desk and the parts they act on. The main
+// window builds the widgets and hands them over; the run control connects
+// them. Each command's QAction is its single gate: buttons, keys and the
+// light barriers all trigger the action, and a disabled action does nothing.
+struct RunControlParts
+{
+    TFrame1* frameT1 = nullptr;
+    TFrame1* frameT2 = nullptr;
+    TSortGrid* grid = nullptr;
+    ProtocolTable* protocol = nullptr;
+    QAction* mStart = nullptr;
+    QAction* mStop = nullptr;
+    QAction* mReset = nullptr;
+    QAction* mAvaria = nullptr;
+    TLbSpeedButton* bSTART = nullptr;
+    TLbSpeedButton* bSTOP = nullptr;
+    TLbSpeedButton* bRESET = nullptr;
+    TLbSpeedButton* bAVARIA = nullptr;
+    SoundPlayer* sound = nullptr;
+};
+
+// Routes START, STOPP, reset and accident to the two lanes in strict
+// rotation (1, 2, 1, 2 in two-lane mode; lane 1 only in Runden mode), keeps
+// the commands' enabled flags and the run buttons' looks, plays the start
+// and stop sounds after the time stamps, and has the protocol ranked.
+class RunControl : public QObject
+{
+    Q_OBJECT
+public:
+    RunControl(const RunControlParts& parts, QObject* parent = nullptr);
+
+    void mStartClick();
+    void mStopClick();
+    void mResetClick();
+    void bAVARIAClick();
+    void Modus1Click();
+
+    void SetButtonState(TLbSpeedButton* button, bool enabled);
+    void PlayEventSound(const QString& path);
+    void SetRundenMode(bool on);
+
+    // Ranks the protocol, selects the row of the lane that stopped last and,
+    // in Runden mode, shows the best time on lane 2.
+    void RankProtocol();
+
+    // Protocol grid handlers.
+    void SortGrid1RowSelected();
+    void Erase1Click();
+    void Leerenzeilenentfernen1Click();
+    // Whether removing empty rows may be offered (no lane runs).
+    bool EmptyRowRemovalAllowed() const;
+
+    void SetSound(bool on) { sound_ = on; }
+    void SetSoundPaths(const QString& start, const QString& stop);
+    void SetLightBarrier(LightBarrierInput* barrier) { barrier_ = barrier; }
+    // The spectator window, once it exists: the lanes mirror into its rows
+    // and the start-number fields write its captions.
+    void SetSpectator(TFormMonitor2* monitor);
+
+    // Start-number change handlers: mirror the numbers to the spectator window.
+    void FrameT1editStartN1Change();
+    void FrameT2editStartN1Change();
+    void FrameT1editStartN2Change();
+    void FrameT2editStartN2Change();
+
+    int StartLane() const { return startLane_; }
+    int StopLane() const { return stopLane_; }
+    bool RundenMode() const { return rundenMode_; }
+
+private:
+    TFrame1* Lane(int lane) const;
+    static int NextLane(int lane, int lanes);
+    void UpdateCaptions();
+
+    RunControlParts p_;
+    LightBarrierInput* barrier_ = nullptr;
+    TFormMonitor2* monitor_ = nullptr;
+    int startLane_ = 0;
+    int stopLane_ = 0;
+    bool rundenMode_ = false;
+    bool sound_ = true;
+    QString startSoundPath_;
+    QString stopSoundPath_;
+};
