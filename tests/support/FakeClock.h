@@ -17,6 +17,7 @@ public:
     QDateTime LocalNow() const override
     {
         ++nowReads;
+        tick += nowCostMs;
         return now;
     }
 
@@ -26,7 +27,10 @@ public:
         now = now.addMSecs(ms);
     }
 
-    std::uint32_t tick = 1000;
+    mutable std::uint32_t tick = 1000;
+    // How far the tick moves while the wall clock is read: a time stamp
+    // taken after it shows the delay.
+    std::uint32_t nowCostMs = 0;
     QDateTime now{QDate(2026, 6, 13), QTime(9, 5, 3, 70)};
     mutable int tickReads = 0;
     mutable int nowReads = 0;

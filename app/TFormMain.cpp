@@ -1,0 +1,415 @@
+#include "TFormMain.h"
+
+#include "Clock.h"
+#include "LightBarrierInput.h"
+#include "ProtocolTable.h"
+#include "QtSoundPlayer.h"
+#include "RunControl.h"
+#include "TFormMonitor2.h"
+#include "TFrame1.h"
+#include "TImage.h"
+#include "TLbSpeedButton.h"
+#include "TSortGrid.h"
+#include "TvPictures.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QFont Bold(const QString& family, int points)
+{
+    QFont font(family);
+    font.setPointSize(points);
+    font.setBold(true);
+    return font;
+}
+
+void Paint(QWidget* widget, QPalette::ColorRole role, const QColor& color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, color);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+TLbSpeedButton* RunButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
+                          int x, int y, int height, TColor fontColor)
+{
+    auto* button = new TLbSpeedButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(x, y, 110, height);
+    button->SetCaption(caption);
+    button->setToolTip(hint);
+    button->setFont(Bold(QStringLiteral("Arial"), 14));
+    button->SetFontColor(fontColor);
+    return button;
+}
+
+} // namespace
+
+TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams, QWidget* parent)
+    : QWidget(parent)
+    , settings_(settings)
+    , clock_(seams.clock ? *seams.clock : Clock::System())
+    , sound_(seams.sound)
+{
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QStringLiteral("Ravolt 2.4"));
+    setMinimumSize(754, 488);
+    resize(settings_.Width, settings_.Height);
+    if (!sound_) {
+        ownSound_ = new QtSoundPlayer(this);
+        sound_ = ownSound_;
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(BuildTopBar());
+    auto* body = new QFrame(this);
+    body->setObjectName(QStringLiteral("Panel2"));
+    body->setFrameShape(QFrame::Panel);
+    body->setFrameShadow(QFrame::Sunken);
+    auto* bodyLayout = new QHBoxLayout(body);
+    bodyLayout->setContentsMargins(1, 1, 1, 1);
+    bodyLayout->setSpacing(0);
+    bodyLayout->addWidget(BuildLeftPanel());
+    bodyLayout->addWidget(BuildRightPanel(), 1);
+    layout->addWidget(body, 1);
+    BuildHiddenMenu();
+
+    protocol_ = new ProtocolTable(*SortGrid1);
+    protocol_->OnProtocolCommands = [this](bool hasRuns) {
+        for (QToolButton* b : {sbCLS, sbPrint, sbExcel, sbWord, sbSave, sbInet})
+            b->setEnabled(hasRuns);
+    };
+    FrameT1->SetProtocol(protocol_);
+    FrameT2->SetProtocol(protocol_);
+
+    RunControlParts parts;
+    parts.frameT1 = FrameT1;
+    parts.frameT2 = FrameT2;
+    parts.grid = SortGrid1;
+    parts.protocol = protocol_;
+    parts.mStart = mStart;
+    parts.mStop = mStop;
+    parts.mReset = mReset;
+    parts.mAvaria = mAvaria;
+    parts.bSTART = bSTART;
+    parts.bSTOP = bSTOP;
+    parts.bRESET = bRESET;
+    parts.bAVARIA = bAVARIA;
+    parts.sound = sound_;
+    runControl_ = new RunControl(parts, this);
+    barrier_ = new LightBarrierInput(mStart, mStop, bSTART, ImageLSstop, this);
+    runControl_->SetLightBarrier(barrier_);
+    CreateComPort(seams.serialDevice);
+
+    connect(Modus1, &QAction::triggered, runControl_, &RunControl::Modus1Click);
+    connect(Erase1, &QAction::triggered, runControl_, &RunControl::Erase1Click);
+    connect(Zeileentfernen1, &QAction::triggered, runControl_, &RunControl::Erase1Click);
+    connect(Leerenzeilenentfernen1, &QAction::triggered, runControl_, &RunControl::Leerenzeilenentfernen1Click);
+    connect(LockLS, &QAction::triggered, barrier_, &LightBarrierInput::LockLSClick);
+    connect(PopupMenuProtokol, &QMenu::aboutToShow, this, &TFormMain::PopupMenuProtokolPopup);
+    SortGrid1->OnRowSelected = [this](TSortGrid*) { runControl_->SortGrid1RowSelected(); };
+
+    FindSoundFiles();
+    TimerDateTimer();
+    protocol_->UpdateProtocolCommands();
+    ApplySettings();
+    OpenComPort();
+    CreateSpectatorWindow();
+    SortGrid1->setFocus();
+}
+
+TFormMain::~TFormMain()
+{
+    // The worker must end before the handlers it calls are gone.
+    ComPort->Close();
+}
+
+QWidget* TFormMain::BuildTopBar()
+{
+    auto* bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("Panel1"));
+    bar->setFixedHeight(38);
+    Paint(bar, QPalette::Window, palette().color(QPalette::Dark));
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(8, 0, 0, 0);
+
+    auto* logo = new QLabel(bar);
+    logo->setObjectName(QStringLiteral("Logo"));
+    logo->setTextFormat(Qt::RichText);
+    logo->setText(QStringLiteral("<span style=\"font-family:Arial; font-size:20pt; font-weight:bold;\">"
+                                 "<span style=\"color:#ff0000\">Quin</span><span style=\"color:#008000\">taro</span>"
+                                 "</span><span style=\"font-family:Arial; font-size:14pt; font-weight:bold; "
+                                 "color:#000000\"> timing</span>"));
+    layout->addWidget(logo);
+    layout->addStretch(1);
+
+    PanelDate = new QLabel(QStringLiteral("00:00"), bar);
+    PanelDate->setObjectName(QStringLiteral("PanelDate"));
+    PanelDate->setFixedWidth(222);
+    PanelDate->setFrameShape(QFrame::Panel);
+    PanelDate->setFrameShadow(QFrame::Sunken);
+    PanelDate->setLineWidth(2);
+    PanelDate->setAlignment(Qt::AlignCenter);
+    PanelDate->setFont(QFont(QStringLiteral("Arial"), 18));
+    Paint(PanelDate, QPalette::Window, Qt::black);
+    Paint(PanelDate, QPalette::WindowText, QColor(0xC0, 0xC0, 0xC0));
+    layout->addWidget(PanelDate);
+
+    TimerDate = new QTimer(this);
+    TimerDate->setObjectName(QStringLiteral("TimerDate"));
+    TimerDate->setInterval(5000);
+    connect(TimerDate, &QTimer::timeout, this, &TFormMain::TimerDateTimer);
+    TimerDate->start();
+    return bar;
+}
+
+QWidget* TFormMain::BuildLeftPanel()
+{
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("PanelLeft"));
+    panel->setFixedWidth(395);
+    Paint(panel, QPalette::Window, palette().color(QPalette::Dark));
+    panel->setFont(Bold(QStringLiteral("Arial"), 14));
+
+    FrameT1 = new TFrame1(0, clock_, panel);
+    FrameT1->move(11, 6);
+    FrameT2 = new TFrame1(1, clock_, panel);
+    FrameT2->move(11, 155);
+
+    bSTART = RunButton(panel, "bSTART", QStringLiteral("START 1"), QStringLiteral("F5"), 11, 306, 40, clWhite);
+    bSTOP = RunButton(panel, "bSTOP", QStringLiteral("STOPP 1"), QStringLiteral("F9"), 131, 306, 40, clWhite);
+    bRESET = RunButton(panel, "bRESET", QStringLiteral("00:00"), QStringLiteral("F7"), 275, 306, 30, clWhite);
+    bAVARIA = RunButton(panel, "bAVARIA", QStringLiteral("UNFALL"), QStringLiteral("F11"), 275, 340, 30, clBlack);
+
+    ImageLSstop = new TImage(panel);
+    ImageLSstop->setObjectName(QStringLiteral("ImageLSstop"));
+    ImageLSstop->setGeometry(11, 354, 22, 22);
+
+    // The on picture lies over the off picture: together one on/off switch.
+    ImageTVAus = new TImage(panel);
+    ImageTVAus->setObjectName(QStringLiteral("ImageTVAus"));
+    ImageTVAus->setGeometry(45, 354, 30, 22);
+    ImageTVAus->setPixmap(TvPicture(false));
+    ImageTVAus->setToolTip(QStringLiteral("Strg+M"));
+    ImageTVAus->setVisible(QGuiApplication::screens().size() > 1);
+    ImageTVAus->OnClick = [this](TImage*) { ImageTVAusClick(); };
+    ImageTVEin = new TImage(panel);
+    ImageTVEin->setObjectName(QStringLiteral("ImageTVEin"));
+    ImageTVEin->setGeometry(ImageTVAus->geometry());
+    ImageTVEin->setPixmap(TvPicture(true));
+    ImageTVEin->setToolTip(QStringLiteral("Strg+M"));
+    ImageTVEin->hide();
+    ImageTVEin->OnClick = [this](TImage*) { ImageTVEinClick(); };
+    return panel;
+}
+
+QToolButton* TFormMain::ProtocolButton(QWidget* parent, const char* name, const QString& hint, int icon)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setToolTip(hint);
+    button->setFixedSize(36, 39);
+    button->setIcon(style()->standardIcon(QStyle::StandardPixmap(icon)));
+    button->setIconSize(QSize(24, 24));
+    button->setAutoRaise(true);
+    return button;
+}
+
+QWidget* TFormMain::BuildRightPanel()
+{
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("Panel3"));
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* strip = new QWidget(panel);
+    strip->setObjectName(QStringLiteral("Panel4"));
+    strip->setFixedHeight(42);
+    Paint(strip, QPalette::Window, palette().color(QPalette::Dark));
+    auto* stripLayout = new QHBoxLayout(strip);
+    stripLayout->setContentsMargins(2, 0, 2, 0);
+    stripLayout->setSpacing(0);
+    sbSave = ProtocolButton(strip, "sbSave", QStringLiteral("Speichern unter..."), QStyle::SP_DialogSaveButton);
+    sbLoad = ProtocolButton(strip, "sbLoad", QStringLiteral("Öffnen"), QStyle::SP_DialogOpenButton);
+    sbExcel = ProtocolButton(strip, "sbExcel", QStringLiteral("Datei in MS Excel"), QStyle::SP_FileDialogDetailedView);
+    sbWord = ProtocolButton(strip, "sbWord", QStringLiteral("Datei in MS Word"), QStyle::SP_FileIcon);
+    sbInet = ProtocolButton(strip, "sbInet", QStringLiteral("Als Webseite"), QStyle::SP_DriveNetIcon);
+    sbPrint = ProtocolButton(strip, "sbPrint", QStringLiteral("Drucken"), QStyle::SP_ComputerIcon);
+    sbCLS = ProtocolButton(strip, "sbCLS", QStringLiteral("Löschen (F8)"), QStyle::SP_TrashIcon);
+    for (QToolButton* b : {sbSave, sbLoad, sbExcel, sbWord})
+        stripLayout->addWidget(b);
+    auto* caption = new QLabel(QStringLiteral("      Protokoll"), strip);
+    caption->setObjectName(QStringLiteral("Panel4Caption"));
+    caption->setFont(Bold(QStringLiteral("Arial"), 14));
+    stripLayout->addWidget(caption, 1);
+    for (QToolButton* b : {sbInet, sbPrint, sbCLS})
+        stripLayout->addWidget(b);
+    layout->addWidget(strip);
+
+    SortGrid1 = new TSortGrid(panel);
+    SortGrid1->setObjectName(QStringLiteral("SortGrid1"));
+    layout->addWidget(SortGrid1, 1);
+
+    PopupMenuProtokol = new QMenu(this);
+    PopupMenuProtokol->setObjectName(QStringLiteral("PopupMenuProtokol"));
+    Erase1 = PopupMenuProtokol->addAction(QStringLiteral("Zeile entfernen (Strg+0)"));
+    Erase1->setObjectName(QStringLiteral("Erase1"));
+    Leerenzeilenentfernen1 = PopupMenuProtokol->addAction(QStringLiteral("Leeren zeilen entfernen"));
+    Leerenzeilenentfernen1->setObjectName(QStringLiteral("Leerenzeilenentfernen1"));
+    SortGrid1->SetPopupMenu(PopupMenuProtokol);
+    return panel;
+}
+
+QAction* TFormMain::HiddenAction(const char* name, const QString& caption, const QKeySequence& key)
+{
+    // The menu is never shown: an action fires by its key only while it
+    // belongs to a visible widget, so it is added to the window itself.
+    auto* action = new QAction(caption, this);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+    return action;
+}
+
+void TFormMain::BuildHiddenMenu()
+{
+    mStart = HiddenAction("mStart", QStringLiteral("Start"), QKeySequence(Qt::Key_F5));
+    mStop = HiddenAction("mStop", QStringLiteral("Stopp"), QKeySequence(Qt::Key_F9));
+    mReset = HiddenAction("mReset", QStringLiteral("0,00"), QKeySequence(Qt::Key_F7));
+    mAvaria = HiddenAction("mAvaria", QStringLiteral("Unfall"), QKeySequence(Qt::Key_F11));
+    Modus1 = HiddenAction("Modus1", QStringLiteral("Modus"), QKeySequence(Qt::CTRL | Qt::Key_M));
+    Zeileentfernen1 = HiddenAction("Zeileentfernen1", QStringLiteral("Zeile entfernen"), QKeySequence(Qt::CTRL | Qt::Key_0));
+    LockLS = HiddenAction("LockLS", QStringLiteral("Lock LS"), QKeySequence(Qt::Key_F12));
+}
+
+void TFormMain::FindSoundFiles()
+{
+    const QDir dir(QCoreApplication::applicationDirPath());
+    auto existing = [&dir](const QString& name) {
+        const QString path = dir.filePath(name);
+        return QFileInfo::exists(path) ? path : QString();
+    };
+    const QString stop = existing(QStringLiteral("stopp.wav"));
+    const QString start = existing(QStringLiteral("start.wav"));
+    if (ownSound_) {
+        ownSound_->Preload(stop);
+        ownSound_->Preload(start);
+    }
+    runControl_->SetSoundPaths(start, stop);
+}
+
+void TFormMain::ApplySettings()
+{
+    protocol_->SetManyStart(settings_.ManyStart);
+    protocol_->SetLength(settings_.Length);
+    runControl_->SetSound(settings_.Sound);
+    barrier_->SetAlg(settings_.Alg);
+    barrier_->SetWaitStart(settings_.WaitStart);
+    runControl_->SetRundenMode(settings_.Runden);
+}
+
+void TFormMain::CreateComPort(const TComPort::DeviceFactory& devices)
+{
+    // The barriers loop DTR back into DSR and RTS into CTS; only those two
+    // line changes are of interest, no data ever crosses the line.
+    ComPort = new TComPort(this);
+    ComPort->setObjectName(QStringLiteral("ComPort"));
+    ComPort->SetBaudRate(br9600);
+    ComPort->SetBaudRateUser(28800);
+    ComPort->SetPort(0);
+    ComPort->SetParity(prNone);
+    ComPort->SetStopBits(sbOneStopBit);
+    ComPort->SetFlowControl(fcRtsCts);
+    ComPort->SetDataBits(5);
+    ComPort->SetEvents({evCTS, evDSR});
+    ComPort->SetEnableDTR(true);
+    ComPort->SetWriteBufSize(64);
+    ComPort->SetReadBufSize(64);
+    if (devices)
+        ComPort->SetDeviceFactory(devices);
+    ComPort->OnCTS = [this](TComPort*) { barrier_->ComPortHARD(); };
+    ComPort->OnDSR = [this](TComPort*) { barrier_->ComPortHARD(); };
+    ComPort->OnOpen = [this](TComPort*) { barrier_->ComPortOpen(); };
+    ComPort->OnClose = [this](TComPort*) { barrier_->ComPortClose(); };
+    barrier_->ReadModemStatus = [this] { return ComPort->ModemStatus(); };
+}
+
+void TFormMain::OpenComPort()
+{
+    if (settings_.Port == 0)
+        return;
+    ComPort->SetPort(settings_.Port);
+    try {
+        ComPort->Open();
+    } catch (const std::exception&) {
+        // A missing or busy port leaves the barriers inactive; the manual
+        // commands still work and the lock indicator shows no port.
+    }
+}
+
+void TFormMain::CreateSpectatorWindow()
+{
+    FormMonitor2 = new TFormMonitor2(FrameT1, FrameT2, this);
+    FormMonitor2->ReadStartNumbers = [this] {
+        return TFormMonitor2::StartNumbers{FrameT1->editStartN1->value(), FrameT1->editStartN2->value(),
+                                           FrameT2->editStartN1->value(), FrameT2->editStartN2->value()};
+    };
+    FormMonitor2->OnShowBestTime = [this] { FrameT2->ShowTime(protocol_->BestTime()); };
+    FormMonitor2->OnIndicator = [this](bool shown) { ImageTVEin->setVisible(shown); };
+    FormMonitor2->SetRunden(settings_.Runden);
+    FormMonitor2->FormCreate(settings_.Title, settings_.Monitor);
+    runControl_->SetSpectator(FormMonitor2);
+}
+
+void TFormMain::ImageTVAusClick()
+{
+    FormMonitor2->show();
+    // On another monitor the operator keeps typing into the main window.
+    if (FormMonitor2->Monitor() != 0)
+        activateWindow();
+}
+
+void TFormMain::ImageTVEinClick()
+{
+    FormMonitor2->close();
+}
+
+void TFormMain::TimerDateTimer()
+{
+    const QLocale locale;
+    const QDateTime now = clock_.LocalNow();
+    PanelDate->setText(locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral("   ") +
+                       locale.toString(now.time(), QLocale::ShortFormat));
+}
+
+void TFormMain::PopupMenuProtokolPopup()
+{
+    Leerenzeilenentfernen1->setEnabled(runControl_->EmptyRowRemovalAllowed());
+    protocol_->UpdateProtocolCommands();
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (protocol_)
+        protocol_->FitProtocolColumns();
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "FakeClock.h"
+#include "QtPrinters.h"
+#include "FakeSerialDevice.h"
+#include "LightBarrierInput.h"
+#include "ProtocolTable.h"
+#include "RecordingSoundPlayer.h"
+#include "RunControl.h"
+#include "TAppSettings.h"
+#include "TFormMain.h"
+#include "TFrame1.h"
+#include "TLbSpeedButton.h"
+#include "TSortGrid.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QLabel>
+#include <QSpinBox>
+#include <memory>
+
+// Runs the event loop until the condition holds or the time is up.
+inline bool WaitFor(const std::function<bool()>& condition, int ms = 5000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// The real main window with a fake clock, a recording sound player and a
+// scripted serial device behind its port.
+struct MainWindowRig
+{
+    explicit MainWindowRig(TAppSettings s = {})
+        : settings(std::move(s))
+        , device(std::make_shared<FakeSerialDevice>())
+        , form(std::make_unique<TFormMain>(settings, MainWindowSeams{&clock, &sound, [this] { return device; }}))
+    {
+        form->Runs()->SetSoundPaths(QStringLiteral("start.wav"), QStringLiteral("stopp.wav"));
+    }
+
+    TSortGrid& grid() const { return *form->SortGrid1; }
+    QString Cell(int col, int row) const { return form->SortGrid1->Cells(col, row); }
+    // The row of a start number as "Nr|Start|Stopp|Zeit|km/h|Platz".
+    QString RowOf(const QString& nr) const
+    {
+        const int r = form->SortGrid1->FindRow(0, nr, false);
+        return r < 1 ? QStringLiteral("<none>") : form->SortGrid1->Rows(r).join('|');
+    }
+    void Start() { form->mStart->trigger(); }
+    void Stop() { form->mStop->trigger(); }
+    void Reset() { form->mReset->trigger(); }
+    void Accident() { form->mAvaria->trigger(); }
+
+    // The barrier lines change to status (MS_CTS_ON 0x10, MS_DSR_ON 0x20);
+    // returns once the light-barrier input has handled the report.
+    bool Lines(std::uint32_t status)
+    {
+        if (!device->WaitUntilWaiting(std::chrono::seconds(5)))
+            return false;
+        device->SetModemStatus(status);
+        return WaitFor([&] { return form->Barrier()->LastModemStatus == status; });
+    }
+
+    FakeClock clock;
+    RecordingSoundPlayer sound;
+    TAppSettings settings;
+    std::shared_ptr<FakeSerialDevice> device;
+    std::unique_ptr<TFormMain> form;
+};
