@@ -259,6 +259,9 @@ QWidget* TFormMain::BuildRightPanel()
     auto* caption = new QLabel(QStringLiteral("      Protokoll"), strip);
     caption->setObjectName(QStringLiteral("Panel4Caption"));
     caption->setFont(Bold(QStringLiteral("Arial"), 14));
+    // At the smallest window size the caption yields, not the buttons or lanes.
+    caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     stripLayout->addWidget(caption, 1);
     for (QToolButton* b : {sbInet, sbPrint, sbCLS})
         stripLayout->addWidget(b);
@@ -397,8 +400,15 @@ void TFormMain::TimerDateTimer()
 {
     const QLocale locale;
     const QDateTime now = clock_.LocalNow();
-    PanelDate->setText(locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral("   ") +
-                       locale.toString(now.time(), QLocale::ShortFormat));
+    const QString text = locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral("   ") +
+                         locale.toString(now.time(), QLocale::ShortFormat);
+    // Some locales write long dates: the font shrinks rather than the text being cut.
+    QFont font(QStringLiteral("Arial"), 18);
+    const int room = PanelDate->width() - 2 * PanelDate->frameWidth() - 4;
+    while (font.pointSize() > 8 && QFontMetrics(font).horizontalAdvance(text) > room)
+        font.setPointSize(font.pointSize() - 1);
+    PanelDate->setFont(font);
+    PanelDate->setText(text);
 }
 
 void TFormMain::PopupMenuProtokolPopup()

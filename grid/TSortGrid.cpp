@@ -385,6 +385,9 @@ void TSortGrid::EndUpdate()
     setUpdatesEnabled(true);
     if (isVisible())
         viewport()->repaint();
+    // The arrow follows the sort options, which the owner may change right
+    // after the sort; the header reads them when it paints.
+    header_->viewport()->update();
     QApplication::restoreOverrideCursor();
     options_.UpdateOnSizeChange = savedUpdateOnSizeChange_;
 }
