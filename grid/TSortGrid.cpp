@@ -189,30 +189,28 @@ void TSortGrid::DeleteRow(int row)
     SizeChanged();
 }
 
-int TSortGrid::CompareEntries(const QString& rawA, int ia, const QString& rawB, int ib) const
+TSortGrid::SortKey TSortGrid::MakeKey(const QString& text, int row) const
 {
-    const QString a = options_.SortCaseSensitive ? rawA : FoldAscii(rawA);
-    const QString b = options_.SortCaseSensitive ? rawB : FoldAscii(rawB);
-    int result = 0;
-    bool byBytes = true;
-    if (options_.SortStyle == ssNumeric) {
-        const QLocale locale;
-        bool okA = false, okB = false;
-        const double da = locale.toDouble(a, &okA);
-        const double db = locale.toDouble(b, &okB);
-        if (okA && okB) {
-            result = (da > db) - (da < db);
-            byBytes = false;
-        }
-    } else if (options_.SortStyle == ssCustom && options_.SortCompare) {
-        result = Sign(options_.SortCompare(a, b));
-        byBytes = false;
-    }
-    if (byBytes)
-        result = Sign(QString::compare(a, b, Qt::CaseSensitive));
+    SortKey key;
+    key.text = options_.SortCaseSensitive ? text : FoldAscii(text);
+    key.row = row;
+    if (options_.SortStyle == ssNumeric)
+        key.number = QLocale().toDouble(key.text, &key.isNumber);
+    return key;
+}
+
+int TSortGrid::CompareEntries(const SortKey& a, const SortKey& b) const
+{
+    int result;
+    if (options_.SortStyle == ssNumeric && a.isNumber && b.isNumber)
+        result = (a.number > b.number) - (a.number < b.number);
+    else if (options_.SortStyle == ssCustom && options_.SortCompare)
+        result = Sign(options_.SortCompare(a.text, b.text));
+    else
+        result = Sign(QString::compare(a.text, b.text, Qt::CaseSensitive));
     // Equal texts keep their former order in either direction.
     if (result == 0)
-        return (ia > ib) - (ia < ib);
+        return (a.row > b.row) - (a.row < b.row);
     return options_.SortDirection == sdDescending ? -result : result;
 }
 
@@ -225,24 +223,18 @@ void TSortGrid::SortByColumn(int col)
     const QList<int> remembered = selectionList_;
     const QVector<QStringList>& snapshot = model_->AllRows();
 
-    struct Entry
-    {
-        QString text;
-        int row;
-    };
-    std::vector<Entry> entries;
-    entries.reserve(std::size_t(std::max(0, int(snapshot.size()) - 1)));
-    for (int r = 1; r < snapshot.size(); ++r)
-        entries.push_back({snapshot[r].value(col), r});
-
     if (OnGetSortStyle) {
         TSortStyle style = options_.SortStyle;
         OnGetSortStyle(this, col, style);
         options_.SortStyle = style;
     }
-    std::sort(entries.begin(), entries.end(), [this](const Entry& a, const Entry& b) {
-        return CompareEntries(a.text, a.row, b.text, b.row) < 0;
-    });
+    // Each row's key is prepared once, so the comparisons only compare.
+    std::vector<SortKey> entries;
+    entries.reserve(std::size_t(std::max(0, int(snapshot.size()) - 1)));
+    for (int r = 1; r < snapshot.size(); ++r)
+        entries.push_back(MakeKey(snapshot[r].value(col), r));
+    std::sort(entries.begin(), entries.end(),
+              [this](const SortKey& a, const SortKey& b) { return CompareEntries(a, b) < 0; });
 
     QVector<QStringList> sorted;
     sorted.reserve(int(entries.size()));

@@ -84,8 +84,6 @@ public:
     const QPixmap& ArrowGlyph(TSortDirection direction) const;
     // The header click: the direction rule, then the sort.
     void HeaderClick(int col, Qt::MouseButton button);
-    // Compares two sort-column texts of rows ia and ib as the sort does.
-    int CompareEntries(const QString& a, int ia, const QString& b, int ib) const;
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
@@ -95,6 +93,17 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // One data row while sorting: its sort-column text (folded unless the
+    // sort is case-sensitive), its number for the numeric style, its row.
+    struct SortKey
+    {
+        QString text;
+        double number = 0;
+        bool isNumber = false;
+        int row = 0;
+    };
+    SortKey MakeKey(const QString& text, int row) const;
+    int CompareEntries(const SortKey& a, const SortKey& b) const;
     void RowAccepted(int row);
     void SizeChanged();
     void StretchLastColumn();
