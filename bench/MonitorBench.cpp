@@ -11,9 +11,10 @@
 // --show the windows stay up and the lanes keep running for that many
 // seconds afterwards, for looking at them (for example under Xvfb).
 
-#include "DigitRow.h"
+#include "Clock.h"
 #include "TDigit.h"
 #include "TFormMonitor2.h"
+#include "TFrame1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -28,92 +29,22 @@
 
 namespace {
 
-constexpr TColor DimColor = clDarkGrey;
-constexpr TColor OnColor = clYellow;
-
-QFont Bold(const char* family, int points)
+// The tick counter of the lanes, moved by the benchmark in 10 ms steps.
+class StepClock final : public Clock
 {
-    QFont font{QString::fromLatin1(family)};
-    font.setPointSize(points);
-    font.setBold(true);
-    return font;
-}
-
-void SetTextColor(QLabel* label, TColor color)
-{
-    const QColor wanted = ToQColor(color);
-    QPalette palette = label->palette();
-    if (palette.color(QPalette::WindowText) == wanted)
-        return;
-    palette.setColor(QPalette::WindowText, wanted);
-    label->setPalette(palette);
-}
-
-// A lane frame at design size with the controls the window copies.
-DigitRow BuildLaneFrame(QWidget* frame)
-{
-    constexpr int left[6] = {4, 52, 132, 180, 260, 308};
-    frame->setFixedSize(374, 143);
-    frame->setFont(Bold("Arial", 14));
-    frame->setAutoFillBackground(true);
-    QPalette palette = frame->palette();
-    palette.setColor(QPalette::Window, Qt::black);
-    frame->setPalette(palette);
-    DigitRow row;
-    for (int i = 0; i < 6; ++i) {
-        auto* digit = new TDigit(frame);
-        digit->setObjectName(QStringLiteral("Digit%1").arg(i + 3));
-        digit->setGeometry(left[i], 43, 45, 89);
-        digit->SetThickness(5);
-        digit->SetColorOff(clBlack);
-        digit->SetColorOn(i < 3 ? DimColor : OnColor);
-        row.digits[std::size_t(i)] = digit;
-    }
-    auto separator = [frame](const char* name, const char* text, int x, TColor color) {
-        auto* label = new QLabel(QString::fromLatin1(text), frame);
-        label->setObjectName(QLatin1String(name));
-        label->setGeometry(x, 70, 25, 81);
-        label->setFont(Bold("Times New Roman", 48));
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        SetTextColor(label, color);
-        return label;
-    };
-    row.labMin = separator("LabMin", ".", 108, DimColor);
-    row.labSec = separator("LabSec", ",", 236, OnColor);
-    return row;
-}
-
-// What a lane writes into a row for one displayed time (leading zeros dimmed).
-void WriteRow(const DigitRow& row, int ms)
-{
-    const int t = ms / 10;
-    const int c = t % 100, s = (t / 100) % 60, m = (t / 6000) % 60;
-    auto& d = row.digits;
-    d[0]->SetValue(m / 10);
-    d[0]->SetColorOn(m / 10 > 0 ? OnColor : DimColor);
-    d[1]->SetValue(m % 10);
-    d[1]->SetColorOn(m > 0 ? OnColor : DimColor);
-    SetTextColor(row.labMin, d[1]->ColorOn());
-    d[2]->SetValue(s / 10);
-    d[2]->SetColorOn(s / 10 + m > 0 ? OnColor : DimColor);
-    d[3]->SetValue(s % 10);
-    d[4]->SetValue(c / 10);
-    d[5]->SetValue(c % 10);
-}
-
-struct Lane
-{
-    DigitRow frame;
-    DigitRow* mirror;
-    int offsetMs; // running time when the measurement starts
+public:
+    std::uint32_t TickCount() const override { return tick; }
+    QDateTime LocalNow() const override { return QDateTime::currentDateTime(); }
+    std::uint32_t tick = 100'000;
 };
 
-void Refresh(const std::vector<Lane>& lanes, int elapsedMs)
+// The 10 ms display refresh of both running lanes: each writes its frame
+// digits and its row of the spectator window.
+void Refresh(StepClock& clock, TFrame1& lane1, TFrame1& lane2, int elapsedMs)
 {
-    for (const Lane& lane : lanes) {
-        WriteRow(lane.frame, lane.offsetMs + elapsedMs);
-        WriteRow(*lane.mirror, lane.offsetMs + elapsedMs);
-    }
+    clock.tick = std::uint32_t(100'000 + elapsedMs);
+    lane1.ClockTimer();
+    lane2.ClockTimer();
 }
 
 double Percentile(std::vector<double> v, double p)
@@ -160,15 +91,17 @@ int main(int argc, char** argv)
     QWidget mainWindow;
     mainWindow.setWindowTitle(QStringLiteral("Ravolt"));
     mainWindow.resize(754, 488);
-    auto* frame1 = new QWidget(&mainWindow);
-    auto* frame2 = new QWidget(&mainWindow);
+    StepClock clock;
+    auto* frame1 = new TFrame1(0, clock, &mainWindow);
+    auto* frame2 = new TFrame1(1, clock, &mainWindow);
     frame2->move(376, 0);
-    std::vector<Lane> lanes{{BuildLaneFrame(frame1), nullptr, 61'230},
-                            {BuildLaneFrame(frame2), nullptr, 8'470}};
+    // Running for 1:01.23 and 0:08.47 when the measurement starts.
+    frame1->StartTick = clock.tick - 61'230;
+    frame2->StartTick = clock.tick - 8'470;
 
     auto* window = new TFormMonitor2(frame1, frame2, &mainWindow);
-    lanes[0].mirror = window->Row(0);
-    lanes[1].mirror = window->Row(1);
+    frame1->SetMirror(window->Row(0));
+    frame2->SetMirror(window->Row(1));
     window->ReadStartNumbers = [] { return TFormMonitor2::StartNumbers{17, 19, 18, 20}; };
     const int monitor = QGuiApplication::screens().size() > 1 ? 1 : 0;
     window->FormCreate(QStringLiteral("Bergslalom Ravolt 2026"), monitor);
@@ -186,12 +119,12 @@ int main(int argc, char** argv)
     std::vector<double> writes, pending, total;
     writes.reserve(std::size_t(steps));
     for (int warm = 0; warm < 200; ++warm) {
-        Refresh(lanes, -2000 + warm * 10);
+        Refresh(clock, *frame1, *frame2, -2000 + warm * 10);
         QApplication::processEvents();
     }
     for (int step = 0; step < steps; ++step) {
         const auto t0 = Clock::now();
-        Refresh(lanes, step * 10);
+        Refresh(clock, *frame1, *frame2, step * 10);
         const auto t1 = Clock::now();
         QApplication::processEvents();
         const auto t2 = Clock::now();
@@ -211,7 +144,7 @@ int main(int argc, char** argv)
         QTimer ticker;
         ticker.setTimerType(Qt::PreciseTimer);
         QObject::connect(&ticker, &QTimer::timeout, &ticker,
-                         [&] { Refresh(lanes, steps * 10 + int(running.elapsed())); });
+                         [&] { Refresh(clock, *frame1, *frame2, steps * 10 + int(running.elapsed())); });
         ticker.start(10);
         QTimer::singleShot(showSeconds * 1000, &app, &QApplication::quit);
         return app.exec();

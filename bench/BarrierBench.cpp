@@ -1,0 +1,176 @@
+// Accuracy of a light-barrier time stamp: from a line change raised by the
+// scripted serial device to the tick taken by the lane's StartRun/StopRun,
+// through the real main window (port worker, hand-over, LightBarrierInput,
+// RunControl, TFrame1). Measured with an idle user interface and again while
+// the user-interface thread keeps ranking a 10,000-row protocol.
+#include "Clock.h"
+#include "FakeSerialDevice.h"
+#include "LightBarrierInput.h"
+#include "ProtocolTable.h"
+#include "TAppSettings.h"
+#include "TFormMain.h"
+#include "TImage.h"
+#include "TSortGrid.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::int64_t NowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The system clock, noting when the tick was read. A lane reads the wall
+// clock right after the tick of a start or stop (and never for the 10 ms
+// display), so that read publishes the moment of the time stamp.
+class StampingClock final : public Clock
+{
+public:
+    std::uint32_t TickCount() const override
+    {
+        lastTickNs_ = NowNs();
+        return GetTickCount();
+    }
+    QDateTime LocalNow() const override
+    {
+        stampNs.store(lastTickNs_);
+        stamps.fetch_add(1);
+        return QDateTime::currentDateTime();
+    }
+    mutable std::atomic<std::int64_t> stampNs{0};
+    mutable std::atomic<int> stamps{0};
+
+private:
+    mutable std::int64_t lastTickNs_ = 0;
+};
+
+void Print(const char* what, std::vector<std::int64_t> ns, int missed)
+{
+    std::sort(ns.begin(), ns.end());
+    auto at = [&ns](double p) {
+        const std::size_t r = std::size_t(std::ceil(p * double(ns.size())));
+        return double(ns[std::max<std::size_t>(r, 1) - 1]) / 1000.0;
+    };
+    std::printf("%s: %zu barrier events, median %.1f us, p99 %.1f us, max %.1f us, missed %d\n", what,
+                ns.size(), at(0.5), at(0.99), double(ns.back()) / 1000.0, missed);
+    std::fflush(stdout);
+}
+
+// Drives `events` barrier pulses from a thread of its own, alternating the
+// start and the finish barrier, and returns the latencies.
+std::vector<std::int64_t> Drive(TFormMain& form, FakeSerialDevice& device, StampingClock& clock, int events,
+                                int& missed)
+{
+    std::vector<std::int64_t> latencies;
+    latencies.reserve(std::size_t(events));
+    for (int i = 0; i < events; ++i) {
+        // Not measured: end the lockouts and arm the finish barrier, so every
+        // pulse is one the program acts on.
+        QMetaObject::invokeMethod(
+            &form,
+            [&form] {
+                LightBarrierInput* b = form.Barrier();
+                b->TimerGesperrtStart->stop();
+                b->TimerGesperrtStop->stop();
+                if (!b->Armed())
+                    b->ImageLSClick();
+            },
+            Qt::BlockingQueuedConnection);
+        const std::uint32_t line = i % 2 == 0 ? 0x20u : 0x10u; // DSR starts, CTS stops
+        device.WaitUntilWaiting(std::chrono::seconds(5));
+        const int before = clock.stamps.load();
+        const std::int64_t t0 = NowNs();
+        device.SetModemStatus(line);
+        const std::int64_t deadline = t0 + 2'000'000'000;
+        while (clock.stamps.load() == before && NowNs() < deadline)
+            std::this_thread::yield();
+        if (clock.stamps.load() == before)
+            ++missed;
+        else
+            latencies.push_back(clock.stampNs.load() - t0);
+        device.WaitUntilWaiting(std::chrono::seconds(5));
+        device.SetModemStatus(0);
+        device.WaitUntilWaiting(std::chrono::seconds(5));
+    }
+    return latencies;
+}
+
+void Run(TFormMain& form, FakeSerialDevice& device, StampingClock& clock, const char* what, int events)
+{
+    int missed = 0;
+    std::vector<std::int64_t> latencies;
+    std::thread driver([&] {
+        latencies = Drive(form, device, clock, events, missed);
+        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    });
+    QApplication::exec();
+    driver.join();
+    Print(what, latencies, missed);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int events = argc > 1 ? std::atoi(argv[1]) : 10000;
+
+    StampingClock clock;
+    auto device = std::make_shared<FakeSerialDevice>();
+    TAppSettings settings;
+    settings.Port = 1;
+    MainWindowSeams seams;
+    seams.clock = &clock;
+    seams.serialDevice = [device] { return device; };
+    TFormMain form(settings, seams);
+    form.show();
+
+    Run(form, *device, clock, "idle user interface", events);
+
+    // Load: the user-interface thread ranks a 10,000-row protocol over and over.
+    TSortGrid grid;
+    ProtocolTable protocol(grid);
+    grid.SetRowCount(10001);
+    QRandomGenerator random(7);
+    for (int r = 1; r <= 10000; ++r) {
+        const int ms = int(random.bounded(20000, 120000));
+        grid.SetRows(r, {QString::number(r), QStringLiteral("9:05.03,07"), QStringLiteral("9:06.03,07"),
+                         QStringLiteral("%1,%2").arg(ms / 1000).arg((ms / 10) % 100, 2, 10, QLatin1Char('0')),
+                         QStringLiteral("79,8"), QString()});
+    }
+    QElapsedTimer ranking;
+    qint64 rankNs = 0;
+    int ranks = 0;
+    QTimer busy;
+    QObject::connect(&busy, &QTimer::timeout, &grid, [&] {
+        ranking.start();
+        // Reverse the order each time so every ranking really moves rows.
+        grid.SortOptions().CanSort = true;
+        grid.SortOptions().SortDirection = sdDescending;
+        grid.SortByColumn(0);
+        protocol.RankProtocol(QStringLiteral("1"), false);
+        rankNs += ranking.nsecsElapsed();
+        ++ranks;
+    });
+    busy.start(0);
+    Run(form, *device, clock, "user interface ranking 10,000 rows", events);
+    busy.stop();
+    std::printf("(each ranking took %.1f ms on average, %d rankings)\n", double(rankNs) / ranks / 1e6, ranks);
+    return 0;
+}
