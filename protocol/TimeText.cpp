@@ -36,7 +36,7 @@ std::int32_t ParseMinutesText(QStringView text)
     return field(0) * 60000 + field(3) * 1000 + field(6) * 10;
 }
 
-// Texts of an hour or more: "h:mm.ss,cc" with any number of hour digits.
+// Texts of an hour or more: "h:mm.ss,cc" with up to four hour digits.
 std::int32_t ParseHoursText(QStringView text)
 {
     const qsizetype colon = text.indexOf(u':');

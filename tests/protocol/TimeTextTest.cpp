@@ -1,3 +1,4 @@
+#include "QtPrinters.h"
 #include "TimeText.h"
 
 #include <gtest/gtest.h>
@@ -92,8 +93,8 @@ TEST(CompareTimeText, ranksTimesThenVoidedThenEmpty)
     for (qsizetype i = 0; i < ordered.size(); ++i) {
         EXPECT_EQ(CompareTimeText(ordered[i], ordered[i]), 0) << i;
         for (qsizetype j = i + 1; j < ordered.size(); ++j) {
-            EXPECT_LT(CompareTimeText(ordered[i], ordered[j]), 0) << ordered[i].toStdString() << " < " << ordered[j].toStdString();
-            EXPECT_GT(CompareTimeText(ordered[j], ordered[i]), 0) << ordered[j].toStdString() << " > " << ordered[i].toStdString();
+            EXPECT_LT(CompareTimeText(ordered[i], ordered[j]), 0) << ordered[i] << " < " << ordered[j];
+            EXPECT_GT(CompareTimeText(ordered[j], ordered[i]), 0) << ordered[j] << " > " << ordered[i];
         }
     }
 }

@@ -1,0 +1,273 @@
+#include "ProtocolTable.h"
+
+#include "TimeText.h"
+
+#include <QFont>
+#include <QLocale>
+
+namespace {
+
+const QString kVoided = QStringLiteral("-");
+
+// Widths of the columns around "Zeit", which takes the rest.
+constexpr int kFixedWidths[ProtocolTable::ColumnCount] = {32, 80, 80, 0, 40, 40};
+constexpr int kFixedWidthSum = 32 + 80 + 80 + 40 + 40;
+
+} // namespace
+
+ProtocolTable::ProtocolTable(TSortGrid& grid)
+    : QObject(&grid)
+    , grid_(grid)
+{
+    SetUpGrid();
+}
+
+void ProtocolTable::SetUpGrid()
+{
+    grid_.SetColCount(ColumnCount);
+    grid_.SetRowCount(2);
+    grid_.SetDefaultRowHeight(19);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(15);
+    grid_.setFont(font);
+    grid_.SetAlignmentHorz(Qt::AlignRight);
+    grid_.SetAlignmentVert(taMiddle);
+    grid_.SetBevelStyle(cbNone);
+
+    TSortOptions& sort = grid_.SortOptions();
+    sort.CanSort = true;
+    sort.SortStyle = ssNormal;
+    sort.SortCaseSensitive = false;
+    sort.SortCol = ColZeit;
+    sort.SortDirection = sdAscending;
+    sort.UpdateOnSizeChange = false;
+
+    const QString headers[ColumnCount] = {QStringLiteral("Nr."), QStringLiteral("Start"),
+        QStringLiteral("Stopp"), QStringLiteral("Zeit"), QStringLiteral("km/h"), QStringLiteral("Platz")};
+    for (int col = 0; col < ColumnCount; ++col) {
+        grid_.SetCells(col, 0, headers[col]);
+        grid_.SetColWidths(col, 48);
+    }
+    grid_.SetColWidths(ColPlatz, 524);
+
+    grid_.OnGetSortStyle = [this](TSortGrid* sender, int col, TSortStyle& style) {
+        SortGrid1GetSortStyle(sender, col, style);
+    };
+    grid_.OnGetCellFormat = [this](TSortGrid* sender, int col, int row, TGridDrawState state,
+                                TFormatOptions& format, bool& checkBox, bool& combobox, bool& ellipsis) {
+        SortGrid1GetCellFormat(sender, col, row, state, format, checkBox, combobox, ellipsis);
+    };
+}
+
+void ProtocolTable::BeginRunRow(const QString& startNumber, const QTime& startClock)
+{
+    // Without ManyStart a start number has one row: a restart discards the
+    // earlier result.
+    int row = manyStart_ ? -1 : grid_.FindRow(ColNr, startNumber, false);
+    if (row > 0) {
+        ClearCells(row);
+        grid_.SelectRow(row);
+    } else {
+        row = NewRunRow();
+    }
+    grid_.SetCells(ColNr, row, startNumber);
+    grid_.SetCells(ColStart, row, FormatClockTime(startClock));
+    UpdateProtocolCommands();
+}
+
+void ProtocolTable::FinishRunRow(const QString& startNumber, const QTime& stopClock, std::int32_t elapsedMs)
+{
+    int row = manyStart_ ? ManyStartStopRow(startNumber) : grid_.FindRow(ColNr, startNumber, false);
+    // The run's row was deleted or the table cleared while the car was on
+    // the track: the measured time still gets a row of its own.
+    if (row < 1 || !IsOpenRunOf(row, startNumber)) {
+        row = NewRunRow();
+        grid_.SetCells(ColNr, row, startNumber);
+    }
+    grid_.SetCells(ColStopp, row, FormatClockTime(stopClock));
+    grid_.SetCells(ColZeit, row, FormatRunTime(elapsedMs));
+    grid_.SetCells(ColKmh, row, SpeedText(elapsedMs));
+    grid_.SelectRow(row);
+}
+
+// Rows are appended in start order and unfinished runs stay below the ranked
+// ones in that order, so the run to finish is one of the last two rows.
+int ProtocolTable::ManyStartStopRow(const QString& startNumber) const
+{
+    const int last = grid_.RowCount() - 1;
+    if (grid_.RowCount() < 3)
+        return last;
+    if (!grid_.Cells(ColStopp, last - 1).isEmpty())
+        return last;
+    if (grid_.Cells(ColNr, last - 1) == startNumber)
+        return last - 1;
+    return last;
+}
+
+// The stop may only complete a row of the same start number that has not
+// been stopped yet; anything else would overwrite another car's result.
+bool ProtocolTable::IsOpenRunOf(int row, const QString& startNumber) const
+{
+    if (!manyStart_)
+        return true;
+    return grid_.Cells(ColNr, row) == startNumber && IsBlankText(grid_.Cells(ColStopp, row));
+}
+
+QString ProtocolTable::SpeedText(std::int32_t elapsedMs) const
+{
+    if (elapsedMs == 0)
+        return QString();
+    if (elapsedMs < 0)
+        return kVoided;
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    return locale.toString(static_cast<double>(length_) / elapsedMs * 3600.0, 'f', 1);
+}
+
+void ProtocolTable::VoidSelectedRow()
+{
+    const int row = grid_.Row();
+    if (!IsDataRow(row))
+        return;
+    for (int col = ColStart; col < grid_.ColCount(); ++col) {
+        if (!IsBlankText(grid_.Cells(col, row)))
+            grid_.SetCells(col, row, kVoided);
+    }
+}
+
+std::int32_t ProtocolTable::RankProtocol(const QString& selectStartNumber, bool runden)
+{
+    TSortOptions& sort = grid_.SortOptions();
+    sort.CanSort = true;
+    sort.SortDirection = sdAscending;
+    grid_.SortByColumn(ColZeit);
+    // From the first ranking on the protocol stays in rank order: header
+    // clicks no longer sort it.
+    sort.CanSort = false;
+
+    WritePlaces();
+
+    const int row = grid_.FindRow(ColNr, selectStartNumber, false);
+    if (row > 0)
+        grid_.SelectRow(row);
+
+    bestTime_ = ParseRunTime(grid_.Cells(ColZeit, 1));
+    return runden ? bestTime_ : 0;
+}
+
+// Equal times share the place of the first of them; the next different time
+// gets its row index ("1", "1", "3"). Rows without a time keep their cell.
+void ProtocolTable::WritePlaces()
+{
+    const int placeCol = grid_.ColCount() - 1;
+    QString rankedTime;
+    QString rankedPlace;
+    for (int row = 1; row < grid_.RowCount(); ++row) {
+        const QString time = grid_.Cells(ColZeit, row);
+        if (time == kVoided || IsBlankText(time))
+            continue;
+        if (rankedPlace.isEmpty() || time != rankedTime) {
+            rankedTime = time;
+            rankedPlace = QString::number(row);
+        }
+        if (grid_.Cells(placeCol, row) != rankedPlace)
+            grid_.SetCells(placeCol, row, rankedPlace);
+    }
+}
+
+bool ProtocolTable::HasRuns() const
+{
+    return grid_.RowCount() >= 2 && !IsBlankText(grid_.Cells(ColNr, 1));
+}
+
+void ProtocolTable::UpdateProtocolCommands()
+{
+    if (OnProtocolCommands)
+        OnProtocolCommands(HasRuns());
+}
+
+void ProtocolTable::FitProtocolColumns()
+{
+    for (int col = 0; col < ColumnCount; ++col) {
+        if (col != ColZeit)
+            grid_.SetColWidths(col, kFixedWidths[col]);
+    }
+    // One pixel per column goes to the grid lines.
+    grid_.SetColWidths(ColZeit, std::max(0, grid_.ClientWidth() - kFixedWidthSum - ColumnCount));
+}
+
+bool ProtocolTable::SelectedRowVoidable() const
+{
+    const int row = grid_.Row();
+    if (!IsDataRow(row))
+        return false;
+    for (int col = ColStart; col < grid_.ColCount(); ++col) {
+        if (grid_.Cells(col, row) == kVoided)
+            return false;
+    }
+    return true;
+}
+
+void ProtocolTable::DeleteSelectedRow()
+{
+    const int row = grid_.Row();
+    if (IsDataRow(row))
+        grid_.DeleteRow(row);
+}
+
+void ProtocolTable::RemoveEmptyRows()
+{
+    for (int row = grid_.RowCount() - 1; row >= 1; --row) {
+        if (IsBlankText(grid_.Cells(ColZeit, row)))
+            grid_.DeleteRow(row);
+    }
+}
+
+void ProtocolTable::SortGrid1GetSortStyle(TSortGrid*, int col, TSortStyle& style)
+{
+    switch (col) {
+    case ColNr:
+    case ColKmh:
+    case ColPlatz:
+        style = ssNumeric;
+        break;
+    case ColStart:
+    case ColStopp:
+    case ColZeit:
+        // The grid forgets the comparison after every sort: give it anew.
+        grid_.SortOptions().SortCompare = CompareTimeText;
+        style = ssCustom;
+        break;
+    default:
+        break;
+    }
+}
+
+void ProtocolTable::SortGrid1GetCellFormat(TSortGrid*, int, int row, TGridDrawState, TFormatOptions& format,
+    bool&, bool&, bool&)
+{
+    if (row == 0)
+        format.AlignmentHorz = Qt::AlignLeft;
+}
+
+int ProtocolTable::NewRunRow()
+{
+    int row = grid_.RowCount() - 1;
+    if (!grid_.Cells(ColNr, row).isEmpty()) {
+        grid_.SetRowCount(grid_.RowCount() + 1);
+        row = grid_.RowCount() - 1;
+    }
+    ClearCells(row);
+    return row;
+}
+
+void ProtocolTable::ClearCells(int row)
+{
+    for (int col = 0; col < grid_.ColCount(); ++col)
+        grid_.SetCells(col, row, QString());
+}
+
+bool ProtocolTable::IsDataRow(int row) const
+{
+    return row >= 1 && row < grid_.RowCount();
+}

@@ -1,0 +1,382 @@
+#include "ProtocolTable.h"
+#include "QtPrinters.h"
+#include "TimeText.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <vector>
+
+namespace {
+
+// The protocol on a real grid, with the calls the run control makes.
+class ProtocolTableTest : public ::testing::Test
+{
+protected:
+    ProtocolTableTest()
+        : table(*new ProtocolTable(grid))
+    {
+        table.SetLength(1000);
+        table.OnProtocolCommands = [this](bool hasRuns) { commands.push_back(hasRuns); };
+    }
+
+    QStringList RowTexts(int row) const
+    {
+        QStringList texts;
+        for (int col = 0; col < grid.ColCount(); ++col)
+            texts << grid.Cells(col, row);
+        return texts;
+    }
+
+    QStringList Column(int col) const
+    {
+        QStringList texts;
+        for (int row = 1; row < grid.RowCount(); ++row)
+            texts << grid.Cells(col, row);
+        return texts;
+    }
+
+    void SetRow(int row, const QStringList& texts)
+    {
+        if (grid.RowCount() <= row)
+            grid.SetRowCount(row + 1);
+        for (int col = 0; col < texts.size(); ++col)
+            grid.SetCells(col, row, texts[col]);
+    }
+
+    // A finished run as the lanes write it.
+    void Run(const QString& nr, std::int32_t ms)
+    {
+        table.BeginRunRow(nr, QTime(10, 0));
+        table.FinishRunRow(nr, QTime(10, 1), ms);
+    }
+
+    TSortGrid grid;
+    ProtocolTable& table;
+    std::vector<bool> commands;
+};
+
+const QString kStart = QStringLiteral("10:00.00,00");
+const QString kStop = QStringLiteral("10:01.00,00");
+
+} // namespace
+
+TEST_F(ProtocolTableTest, setsUpAnEmptyProtocolOfSixColumns)
+{
+    EXPECT_EQ(grid.ColCount(), 6);
+    EXPECT_EQ(grid.RowCount(), 2);
+    EXPECT_EQ(RowTexts(0), (QStringList{"Nr.", "Start", "Stopp", "Zeit", "km/h", "Platz"}));
+    EXPECT_EQ(RowTexts(1), QStringList(6));
+    EXPECT_EQ(grid.DefaultRowHeight(), 19);
+    EXPECT_TRUE(grid.SortOptions().CanSort);
+    EXPECT_EQ(grid.SortOptions().SortCol, 3);
+    EXPECT_FALSE(table.HasRuns());
+    table.UpdateProtocolCommands();
+    EXPECT_EQ(commands, std::vector<bool>{false});
+}
+
+TEST_F(ProtocolTableTest, firstStartUsesTheBlankRowAndEnablesTheCommands)
+{
+    table.BeginRunRow(QStringLiteral("1"), QTime(9, 5, 3, 70));
+    EXPECT_EQ(grid.RowCount(), 2);
+    EXPECT_EQ(RowTexts(1), (QStringList{"1", "9:05.03,07", "", "", "", ""}));
+    EXPECT_EQ(commands, std::vector<bool>{true});
+
+    table.BeginRunRow(QStringLiteral("2"), QTime(9, 5, 10));
+    EXPECT_EQ(grid.RowCount(), 3);
+    EXPECT_EQ(RowTexts(2), (QStringList{"2", "9:05.10,00", "", "", "", ""}));
+}
+
+TEST_F(ProtocolTableTest, finishWritesStopTimeAndSpeedAndSelectsTheRow)
+{
+    table.BeginRunRow(QStringLiteral("1"), QTime(10, 0));
+    table.BeginRunRow(QStringLiteral("2"), QTime(10, 0, 20));
+    table.FinishRunRow(QStringLiteral("1"), QTime(14, 30, 0, 999), 45120);
+    EXPECT_EQ(RowTexts(1), (QStringList{"1", kStart, "14:30.00,99", "45,12", "79,8", ""}));
+    EXPECT_EQ(grid.Row(), 1);
+    EXPECT_EQ(RowTexts(2), (QStringList{"2", "10:00.20,00", "", "", "", ""}));
+}
+
+TEST_F(ProtocolTableTest, speedHasNoThousandsSeparator)
+{
+    table.SetLength(100000);
+    Run(QStringLiteral("1"), 45120);
+    EXPECT_EQ(grid.Cells(4, 1), QStringLiteral("7978,7"));
+}
+
+TEST_F(ProtocolTableTest, zeroRunTimeLeavesSpeedEmpty)
+{
+    Run(QStringLiteral("1"), 0);
+    EXPECT_EQ(RowTexts(1), (QStringList{"1", kStart, kStop, "0,00", "", ""}));
+    table.RankProtocol(QStringLiteral("1"), false);
+    EXPECT_EQ(grid.Cells(5, 1), QStringLiteral("1"));
+}
+
+TEST_F(ProtocolTableTest, negativeRunTimeIsWrittenAsNoResultAndNotRanked)
+{
+    Run(QStringLiteral("1"), 5000);
+    Run(QStringLiteral("2"), -20);
+    EXPECT_EQ(RowTexts(2), (QStringList{"2", kStart, kStop, "-", "-", ""}));
+    table.RankProtocol(QStringLiteral("2"), false);
+    EXPECT_EQ(Column(5), (QStringList{"1", ""}));
+}
+
+TEST_F(ProtocolTableTest, restartWithoutManyStartClearsAndReusesTheRow)
+{
+    Run(QStringLiteral("1"), 5000);
+    Run(QStringLiteral("2"), 6000);
+    table.RankProtocol(QStringLiteral("2"), false);
+
+    table.BeginRunRow(QStringLiteral("1"), QTime(11, 0));
+    EXPECT_EQ(grid.RowCount(), 3);
+    EXPECT_EQ(RowTexts(1), (QStringList{"1", "11:00.00,00", "", "", "", ""}));
+    EXPECT_EQ(grid.Row(), 1);
+}
+
+TEST_F(ProtocolTableTest, manyStartGivesEveryStartItsOwnRow)
+{
+    table.SetManyStart(true);
+    Run(QStringLiteral("1"), 5000);
+    table.BeginRunRow(QStringLiteral("1"), QTime(11, 0));
+    EXPECT_EQ(grid.RowCount(), 3);
+    EXPECT_EQ(Column(0), (QStringList{"1", "1"}));
+    EXPECT_EQ(grid.Cells(3, 1), QStringLiteral("5,00"));
+    EXPECT_EQ(grid.Cells(3, 2), QString());
+}
+
+// Two cars with the same number overlap on the track; each stop completes
+// the row of the run that started first and is still open.
+TEST_F(ProtocolTableTest, manyStartStopsCompleteTheOpenRunsInStartOrder)
+{
+    table.SetManyStart(true);
+    Run(QStringLiteral("7"), 9000);
+    table.RankProtocol(QStringLiteral("7"), false);
+    table.BeginRunRow(QStringLiteral("7"), QTime(10, 5));
+    table.BeginRunRow(QStringLiteral("8"), QTime(10, 6));
+
+    table.FinishRunRow(QStringLiteral("7"), QTime(10, 7), 4000);
+    EXPECT_EQ(RowTexts(2), (QStringList{"7", "10:05.00,00", "10:07.00,00", "4,00", "900,0", ""}));
+    EXPECT_EQ(grid.Cells(3, 3), QString());
+    table.RankProtocol(QStringLiteral("7"), false);
+    EXPECT_EQ(Column(0), (QStringList{"7", "7", "8"}));
+
+    table.FinishRunRow(QStringLiteral("8"), QTime(10, 8), 3000);
+    table.RankProtocol(QStringLiteral("8"), false);
+    EXPECT_EQ(Column(0), (QStringList{"8", "7", "7"}));
+    EXPECT_EQ(Column(3), (QStringList{"3,00", "4,00", "9,00"}));
+    EXPECT_EQ(Column(5), (QStringList{"1", "2", "3"}));
+    EXPECT_EQ(grid.RowCount(), 4);
+}
+
+TEST_F(ProtocolTableTest, manyStartFinishesTheLastRowUnlessTheOneAboveIsThisRunsOpenRow)
+{
+    table.SetManyStart(true);
+    table.BeginRunRow(QStringLiteral("3"), QTime(10, 0));
+    table.FinishRunRow(QStringLiteral("3"), QTime(10, 1), 2500);
+    EXPECT_EQ(grid.RowCount(), 2);
+    EXPECT_EQ(grid.Cells(3, 1), QStringLiteral("2,50"));
+
+    // An open row of another number above the last one is not this run's.
+    SetRow(1, {"5", kStart, "", "", "", ""});
+    table.BeginRunRow(QStringLiteral("6"), QTime(10, 2));
+    table.FinishRunRow(QStringLiteral("6"), QTime(10, 3), 3000);
+    EXPECT_EQ(grid.Cells(3, 1), QString());
+    EXPECT_EQ(grid.Cells(3, 2), QStringLiteral("3,00"));
+    EXPECT_EQ(grid.RowCount(), 3);
+}
+
+// The run's row was deleted while the car was on the track: the time must
+// neither be lost nor land in another car's row.
+TEST_F(ProtocolTableTest, stopWhoseRowIsGoneAppendsANewRow)
+{
+    for (bool manyStart : {false, true}) {
+        SCOPED_TRACE(manyStart);
+        grid.SetRowCount(2);
+        grid.ClearRow(1);
+        table.SetManyStart(manyStart);
+        Run(QStringLiteral("5"), 7000);
+        table.BeginRunRow(QStringLiteral("6"), QTime(10, 2));
+        grid.SelectRow(2);
+        table.DeleteSelectedRow();
+
+        table.FinishRunRow(QStringLiteral("6"), QTime(10, 3), 8000);
+        EXPECT_EQ(grid.RowCount(), 3);
+        EXPECT_EQ(RowTexts(1), (QStringList{"5", kStart, kStop, "7,00", "514,3", ""}));
+        EXPECT_EQ(RowTexts(2), (QStringList{"6", "", "10:03.00,00", "8,00", "450,0", ""}));
+        EXPECT_EQ(grid.Row(), 2);
+    }
+}
+
+TEST_F(ProtocolTableTest, stopAfterTheTableWasClearedUsesTheBlankRow)
+{
+    table.BeginRunRow(QStringLiteral("4"), QTime(10, 0));
+    grid.ClearRow(1);
+    table.FinishRunRow(QStringLiteral("4"), QTime(10, 1), 8000);
+    EXPECT_EQ(grid.RowCount(), 2);
+    EXPECT_EQ(RowTexts(1), (QStringList{"4", "", kStop, "8,00", "450,0", ""}));
+}
+
+TEST_F(ProtocolTableTest, rankingOrdersByRunTimeThenVoidedThenEmpty)
+{
+    const QStringList times = {"", "1:00.00,00", "-", "59,99", "10.00,00", "9,99", "1.00,00", "10,00"};
+    for (int i = 0; i < times.size(); ++i)
+        SetRow(i + 1, {QString::number(i + 1), kStart, kStop, times[i], "", ""});
+    table.RankProtocol(QStringLiteral("8"), false);
+    EXPECT_EQ(Column(3),
+        (QStringList{"9,99", "10,00", "59,99", "1.00,00", "10.00,00", "1:00.00,00", "-", ""}));
+    EXPECT_EQ(Column(5), (QStringList{"1", "2", "3", "4", "5", "6", "", ""}));
+    EXPECT_EQ(grid.Row(), 2);
+}
+
+TEST_F(ProtocolTableTest, equalTimesShareThePlaceOfTheFirst)
+{
+    Run(QStringLiteral("1"), 6000);
+    Run(QStringLiteral("2"), 5120);
+    Run(QStringLiteral("3"), 5125);
+    Run(QStringLiteral("4"), 5120);
+    table.RankProtocol(QStringLiteral("4"), false);
+    EXPECT_EQ(Column(0), (QStringList{"2", "3", "4", "1"}));
+    EXPECT_EQ(Column(5), (QStringList{"1", "1", "1", "4"}));
+}
+
+TEST_F(ProtocolTableTest, unfinishedRunsStayBelowInStartOrder)
+{
+    table.BeginRunRow(QStringLiteral("9"), QTime(10, 0));
+    SetRow(2, {"3", kStart, " ", " ", " ", " "});
+    table.BeginRunRow(QStringLiteral("1"), QTime(10, 1));
+    SetRow(4, {"2", kStart, kStop, "5,00", "720,0", ""});
+    table.RankProtocol(QStringLiteral("2"), false);
+    EXPECT_EQ(Column(0), (QStringList{"2", "9", "3", "1"}));
+    // A loaded unfinished run (blanks only) gets no place either.
+    EXPECT_EQ(Column(5), (QStringList{"1", "", " ", ""}));
+}
+
+TEST_F(ProtocolTableTest, rankingDisablesHeaderSortingAndSelectsTheStartNumber)
+{
+    Run(QStringLiteral("1"), 6000);
+    Run(QStringLiteral("2"), 5000);
+    EXPECT_EQ(table.RankProtocol(QStringLiteral("1"), false), 0);
+    EXPECT_FALSE(grid.SortOptions().CanSort);
+    EXPECT_EQ(grid.Row(), 2);
+
+    grid.SortByColumn(0);
+    EXPECT_EQ(Column(0), (QStringList{"2", "1"}));
+}
+
+TEST_F(ProtocolTableTest, rundenReturnsTheTimeOfRowOne)
+{
+    Run(QStringLiteral("1"), 65120);
+    EXPECT_EQ(table.RankProtocol(QStringLiteral("1"), true), 65120);
+    Run(QStringLiteral("2"), 5129);
+    EXPECT_EQ(table.RankProtocol(QStringLiteral("2"), true), 5120);
+    EXPECT_EQ(table.BestTime(), 5120);
+
+    grid.SelectRow(1);
+    table.VoidSelectedRow();
+    EXPECT_EQ(table.RankProtocol(QStringLiteral("2"), true), 65120);
+    grid.SelectRow(1);
+    table.VoidSelectedRow();
+    EXPECT_EQ(table.RankProtocol(QStringLiteral("2"), true), 0);
+}
+
+TEST_F(ProtocolTableTest, voidingAStartedRowVoidsOnlyItsStart)
+{
+    table.BeginRunRow(QStringLiteral("1"), QTime(10, 0));
+    grid.SelectRow(1);
+    ASSERT_TRUE(table.SelectedRowVoidable());
+    table.VoidSelectedRow();
+    EXPECT_EQ(RowTexts(1), (QStringList{"1", "-", "", "", "", ""}));
+    EXPECT_FALSE(table.SelectedRowVoidable());
+
+    // The car still arrives: its stop completes the voided row and is ranked.
+    table.FinishRunRow(QStringLiteral("1"), QTime(10, 1), 5000);
+    table.RankProtocol(QStringLiteral("1"), false);
+    EXPECT_EQ(RowTexts(1), (QStringList{"1", "-", kStop, "5,00", "720,0", "1"}));
+}
+
+TEST_F(ProtocolTableTest, voidingAFinishedRowMovesTheOthersUp)
+{
+    Run(QStringLiteral("1"), 5000);
+    Run(QStringLiteral("2"), 6000);
+    Run(QStringLiteral("3"), 7000);
+    table.RankProtocol(QStringLiteral("3"), false);
+    grid.SelectRow(1);
+    table.VoidSelectedRow();
+    EXPECT_EQ(RowTexts(1), (QStringList{"1", "-", "-", "-", "-", "-"}));
+    table.RankProtocol(QStringLiteral("3"), false);
+    EXPECT_EQ(Column(0), (QStringList{"2", "3", "1"}));
+    EXPECT_EQ(Column(5), (QStringList{"1", "2", "-"}));
+    grid.SelectRow(3);
+    EXPECT_FALSE(table.SelectedRowVoidable());
+    grid.SelectRow(1);
+    EXPECT_TRUE(table.SelectedRowVoidable());
+}
+
+TEST_F(ProtocolTableTest, removingEmptyRowsKeepsTimedAndVoidedRuns)
+{
+    SetRow(1, {"1", kStart, kStop, "5,00", "720,0", "1"});
+    SetRow(2, {"2", kStart, "", "", "", ""});
+    SetRow(3, {"3", "-", "-", "-", "-", "-"});
+    SetRow(4, {"4", kStart, " ", "  ", " ", " "});
+    SetRow(5, {"", "", "", "", "", ""});
+    table.RemoveEmptyRows();
+    EXPECT_EQ(Column(0), (QStringList{"1", "3"}));
+
+    grid.SetRowCount(2);
+    SetRow(1, {"2", kStart, "", "", "", ""});
+    table.RemoveEmptyRows();
+    EXPECT_EQ(grid.RowCount(), 2);
+    EXPECT_FALSE(table.HasRuns());
+}
+
+TEST_F(ProtocolTableTest, deletingTheLastRunLeavesABlankRowAndNoRuns)
+{
+    Run(QStringLiteral("1"), 5000);
+    grid.SelectRow(1);
+    table.DeleteSelectedRow();
+    EXPECT_EQ(grid.RowCount(), 2);
+    EXPECT_EQ(RowTexts(1), QStringList(6));
+    table.UpdateProtocolCommands();
+    EXPECT_EQ(commands.back(), false);
+}
+
+TEST_F(ProtocolTableTest, zeitTakesTheWidthTheOtherColumnsLeave)
+{
+    grid.resize(500, 300);
+    grid.show();
+    table.FitProtocolColumns();
+    ASSERT_GT(grid.ClientWidth(), 278);
+    const int widths[] = {32, 80, 80, grid.ClientWidth() - 278, 40, 40};
+    for (int col = 0; col < 6; ++col)
+        EXPECT_EQ(grid.ColWidths(col), widths[col]) << col;
+
+    grid.resize(100, 300);
+    table.FitProtocolColumns();
+    EXPECT_EQ(grid.ColWidths(3), 0);
+}
+
+TEST_F(ProtocolTableTest, headerSortsTimeColumnsByTimeAndNumbersByValue)
+{
+    SetRow(1, {"10", "10:00.00,00", "", "", "", ""});
+    SetRow(2, {"9", "9:59.59,99", "", "", "", ""});
+    SetRow(3, {"100", "-", "", "", "", ""});
+    grid.SortByColumn(1);
+    EXPECT_EQ(Column(0), (QStringList{"9", "10", "100"}));
+    grid.SortByColumn(0);
+    EXPECT_EQ(Column(0), (QStringList{"9", "10", "100"}));
+    grid.SortOptions().SortDirection = sdDescending;
+    grid.SortByColumn(0);
+    EXPECT_EQ(Column(0), (QStringList{"100", "10", "9"}));
+}
+
+TEST_F(ProtocolTableTest, onlyTheHeaderIsLeftAligned)
+{
+    for (int row : {0, 1}) {
+        TFormatOptions format;
+        format.AlignmentHorz = Qt::AlignRight;
+        bool checkBox = false, combobox = false, ellipsis = false;
+        table.SortGrid1GetCellFormat(&grid, 3, row, TGridDrawState(), format, checkBox, combobox, ellipsis);
+        EXPECT_EQ(format.AlignmentHorz, row == 0 ? Qt::AlignLeft : Qt::AlignRight) << row;
+        EXPECT_FALSE(checkBox || combobox || ellipsis);
+    }
+}
