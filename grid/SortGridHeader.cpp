@@ -34,9 +34,17 @@ int SortGridHeader::EdgeColumn(int x, int zone, bool* leftEdge) const
     return -1;
 }
 
+QSize SortGridHeader::sizeHint() const
+{
+    return {QHeaderView::sizeHint().width(), grid_->DefaultRowHeight()};
+}
+
 void SortGridHeader::mousePressEvent(QMouseEvent* event)
 {
-    pressedColumn_ = logicalIndexAt(event->position().toPoint());
+    const int x = event->position().toPoint().x();
+    pressedColumn_ = logicalIndexAt(x);
+    // A press in an edge zone starts column sizing, never a sort.
+    pressedOnEdge_ = EdgeColumn(x, 5) >= 0;
     QHeaderView::mousePressEvent(event);
 }
 
@@ -46,22 +54,23 @@ void SortGridHeader::mouseReleaseEvent(QMouseEvent* event)
     const int x = event->position().toPoint().x();
     const int col = logicalIndexAt(x);
     const bool sameColumn = col >= 0 && col == pressedColumn_;
+    const bool pressedOnEdge = pressedOnEdge_;
     pressedColumn_ = -1;
+    pressedOnEdge_ = false;
     // The zones at the edges belong to column sizing.
-    if (sameColumn && EdgeColumn(x, 5) < 0)
+    if (sameColumn && !pressedOnEdge && EdgeColumn(x, 5) < 0)
         grid_->HeaderClick(col, event->button());
 }
 
 void SortGridHeader::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    // The base class would fit the column to its contents in its own way;
+    // the grid's AutoSizeColumn is the only fitting there is.
+    event->accept();
     bool leftEdge = false;
     const int col = event->button() == Qt::LeftButton ? EdgeColumn(event->position().toPoint().x(), 3, &leftEdge) : -1;
-    if (col < 0) {
-        QHeaderView::mouseDoubleClickEvent(event);
-        return;
-    }
     const int target = leftEdge ? col - 1 : col;
-    if (target >= 0)
+    if (col >= 0 && target >= 0)
         grid_->AutoSizeColumn(target);
 }
 

@@ -16,6 +16,8 @@ public:
     // The column whose edge zone (within `zone` pixels of its left or right
     // edge) holds x, and whether it is the left edge; -1 when none.
     int EdgeColumn(int x, int zone, bool* leftEdge = nullptr) const;
+    // The header row is as high as the grid's rows.
+    QSize sizeHint() const override;
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
@@ -26,4 +28,5 @@ protected:
 private:
     TSortGrid* grid_;
     int pressedColumn_ = -1;
+    bool pressedOnEdge_ = false;
 };

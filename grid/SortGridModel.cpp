@@ -60,10 +60,17 @@ void SortGridModel::SetRows(int count)
 
 void SortGridModel::SetCols(int count)
 {
+    count = std::max(count, 0);
     if (count == cols_)
         return;
-    beginResetModel();
-    cols_ = std::max(count, 0);
+    // Columns are inserted and removed, not the model reset, so the view
+    // keeps the widths of the remaining columns and its current row.
+    if (count > cols_)
+        beginInsertColumns({}, cols_, count - 1);
+    else
+        beginRemoveColumns({}, count, cols_ - 1);
+    const bool growing = count > cols_;
+    cols_ = count;
     for (QStringList& row : rows_) {
         while (row.size() < cols_)
             row.append(QString());
@@ -72,7 +79,12 @@ void SortGridModel::SetCols(int count)
     }
     if (rows_.isEmpty())
         rows_.append(Blank());
-    endResetModel();
+    if (growing)
+        endInsertColumns();
+    else
+        endRemoveColumns();
+    if (cols_ > 0)
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
 }
 
 QString SortGridModel::Cell(int col, int row) const

@@ -10,8 +10,10 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -29,6 +31,18 @@ QString FoldAscii(const QString& text)
 int Sign(int v)
 {
     return (v > 0) - (v < 0);
+}
+
+// A number in the locale's format. Group separators are refused, so a text
+// such as "1.500" is never read as fifteen hundred in one row and compared
+// as text in another; "nan" and "inf" would make the order inconsistent.
+bool ToNumber(const QString& text, double* number)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    *number = locale.toDouble(text, &ok);
+    return ok && std::isfinite(*number);
 }
 
 QPixmap Arrow(bool up)
@@ -66,9 +80,25 @@ TSortGrid::TSortGrid(QWidget* parent)
     setTabKeyNavigation(false);
     setWordWrap(false);
     message_ = [this](const QString& text) { QMessageBox::warning(this, QString(), text); };
-    // A new grid: a header row and one empty data row, five columns.
+    // A new grid: a header row and one empty data row, five columns, with
+    // the data row current, so Row() always names a data row.
     model_->SetCols(5);
     model_->SetRows(2);
+    Silently([this] { setCurrentIndex(model_->index(0, 0)); });
+    selectionList_ = {1};
+    // Input is refused while a sort runs (see eventFilter).
+    installEventFilter(this);
+    viewport()->installEventFilter(this);
+    header_->viewport()->installEventFilter(this);
+}
+
+template<typename Change>
+void TSortGrid::Silently(Change change)
+{
+    const bool wasSilent = silent_;
+    silent_ = true;
+    change();
+    silent_ = wasSilent;
 }
 
 QString TSortGrid::Cells(int col, int row) const
@@ -91,6 +121,11 @@ void TSortGrid::SetRows(int row, const QStringList& texts)
     model_->SetRow(row, texts);
 }
 
+void TSortGrid::SetRowText(int row, const QString& lines)
+{
+    model_->SetRow(row, lines.split(QRegularExpression(QStringLiteral("\r\n|\n|\r"))));
+}
+
 void TSortGrid::ClearRow(int row)
 {
     model_->SetRow(row, {});
@@ -105,7 +140,7 @@ void TSortGrid::SetRowCount(int count)
 {
     if (count == RowCount())
         return;
-    model_->SetRows(count);
+    Silently([&] { model_->SetRows(count); });
     SizeChanged();
 }
 
@@ -118,7 +153,7 @@ void TSortGrid::SetColCount(int count)
 {
     if (count == ColCount())
         return;
-    model_->SetCols(count);
+    Silently([&] { model_->SetCols(count); });
     SizeChanged();
 }
 
@@ -141,6 +176,9 @@ void TSortGrid::SetDefaultRowHeight(int height)
 {
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setDefaultSectionSize(height);
+    // The header row is a row of the grid: it has the same height.
+    header_->updateGeometry();
+    updateGeometries();
 }
 
 int TSortGrid::ClientWidth() const
@@ -169,11 +207,13 @@ void TSortGrid::SelectRow(int row)
 
 int TSortGrid::FindRow(int col, const QString& text, bool ignoreCase) const
 {
+    if (col < 0 || col >= ColCount())
+        return -1;
     const QString wanted = ignoreCase ? FoldAscii(text) : text;
     const auto& rows = model_->AllRows();
     for (int r = 1; r < rows.size(); ++r) {
-        const QString& cell = rows[r].value(col);
-        if ((ignoreCase ? FoldAscii(cell) : cell) == wanted)
+        const QString& cell = rows[r].at(col);
+        if (ignoreCase ? FoldAscii(cell) == wanted : cell == wanted)
             return r;
     }
     return -1;
@@ -185,7 +225,9 @@ void TSortGrid::DeleteRow(int row)
         ClearRow(1);
         return;
     }
-    model_->RemoveRow(row);
+    if (row < 1 || row >= RowCount())
+        return;
+    Silently([&] { model_->RemoveRow(row); });
     SizeChanged();
 }
 
@@ -195,7 +237,7 @@ TSortGrid::SortKey TSortGrid::MakeKey(const QString& text, int row) const
     key.text = options_.SortCaseSensitive ? text : FoldAscii(text);
     key.row = row;
     if (options_.SortStyle == ssNumeric)
-        key.number = QLocale().toDouble(key.text, &key.isNumber);
+        key.isNumber = ToNumber(key.text, &key.number);
     return key;
 }
 
@@ -233,8 +275,11 @@ void TSortGrid::SortByColumn(int col)
     entries.reserve(std::size_t(std::max(0, int(snapshot.size()) - 1)));
     for (int r = 1; r < snapshot.size(); ++r)
         entries.push_back(MakeKey(snapshot[r].value(col), r));
-    std::sort(entries.begin(), entries.end(),
-              [this](const SortKey& a, const SortKey& b) { return CompareEntries(a, b) < 0; });
+    // A merge sort: the numeric fallback to text order and an owner's
+    // comparison need not be transitive, and a partitioning sort can run
+    // past the ends of its range when they are not.
+    std::stable_sort(entries.begin(), entries.end(),
+                     [this](const SortKey& a, const SortKey& b) { return CompareEntries(a, b) < 0; });
 
     QVector<QStringList> sorted;
     sorted.reserve(int(entries.size()));
@@ -273,9 +318,7 @@ void TSortGrid::JumpToCell(int col, int row, bool show)
         return;
     col = std::clamp(col, 0, ColCount() - 1);
     row = std::clamp(row, 1, RowCount() - 1);
-    silent_ = true;
-    setCurrentIndex(model_->index(row - 1, col));
-    silent_ = false;
+    Silently([&] { setCurrentIndex(model_->index(row - 1, col)); });
     if (show) {
         const int top = std::clamp(row - 1, 1, std::max(1, RowCount() - FullyVisibleRows()));
         verticalScrollBar()->setValue(top - 1);
@@ -331,6 +374,28 @@ void TSortGrid::keyboardSearch(const QString& search)
     }
 }
 
+bool TSortGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    // No input while a sort runs. The grid is not disabled for it: that
+    // would take the keyboard focus away from it for good.
+    if (Updating()) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+            return true;
+        default:
+            break;
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
 void TSortGrid::mousePressEvent(QMouseEvent* event)
 {
     // The right button opens the popup menu without moving the selection.
@@ -351,7 +416,7 @@ void TSortGrid::mouseReleaseEvent(QMouseEvent* event)
 
 void TSortGrid::SizeChanged()
 {
-    if (updating_)
+    if (Updating())
         return;
     if (options_.UpdateOnSizeChange)
         SortByColumn(options_.SortCol);
@@ -362,7 +427,10 @@ void TSortGrid::SizeChanged()
 
 void TSortGrid::BeginUpdate()
 {
-    updating_ = true;
+    // Only the outermost pair acts, so an owner's update around a sort keeps
+    // its saved options and cursor.
+    if (updateDepth_++ > 0)
+        return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     setUpdatesEnabled(false);
     savedUpdateOnSizeChange_ = options_.UpdateOnSizeChange;
@@ -371,9 +439,8 @@ void TSortGrid::BeginUpdate()
 
 void TSortGrid::EndUpdate()
 {
-    // The sort runs inside one event handler, so no input can reach the
-    // grid meanwhile; it is not disabled, which would take its focus away.
-    updating_ = false;
+    if (updateDepth_ == 0 || --updateDepth_ > 0)
+        return;
     setUpdatesEnabled(true);
     if (isVisible())
         viewport()->repaint();
@@ -391,7 +458,9 @@ void TSortGrid::AutoSizeColumn(int col)
     const QFontMetrics metrics(font());
     int widest = 0;
     for (int r = 0; r < RowCount(); ++r) {
-        int width = metrics.horizontalAdvance(Cells(col, r));
+        // Each text is measured in the font its cell is drawn with.
+        const QFontMetrics cellMetrics(CellFormat(col, r, r == 0 ? gdFixed : 0).Font);
+        int width = cellMetrics.horizontalAdvance(Cells(col, r));
         if (r == 0 && col == options_.SortCol && options_.CanSort)
             width += 12;
         widest = std::max(widest, width);
@@ -451,7 +520,7 @@ TFormatOptions TSortGrid::CellFormat(int col, int row, TGridDrawState state) con
 
 QString TSortGrid::ShortenedHeader(const QString& text, int available, const QFontMetrics& metrics) const
 {
-    if (metrics.horizontalAdvance(text) <= available || text.size() <= 3)
+    if (metrics.horizontalAdvance(text) <= available || text.size() < 3)
         return text;
     QString shortened = text.left(text.size() - 2) + QStringLiteral("..");
     while (metrics.horizontalAdvance(shortened) > available && shortened.size() > 3) {
@@ -490,12 +559,15 @@ void TSortGrid::resizeEvent(QResizeEvent* event)
 void TSortGrid::StretchLastColumn()
 {
     const int last = ColCount() - 1;
-    if (last < 0 || horizontalScrollBar()->value() != 0)
+    const int first = header_->logicalIndexAt(0);
+    // Only when the last column starts inside the visible area; the grid
+    // lines lie inside the columns, so the columns fill the client width.
+    if (last < 0 || first < 0 || header_->sectionViewportPosition(last) >= ClientWidth())
         return;
     int others = 0;
-    for (int c = 0; c < last; ++c)
+    for (int c = first; c < last; ++c)
         others += ColWidths(c);
-    const int width = this->width() - others - (ColCount() + 3);
+    const int width = ClientWidth() - others;
     if (width > 0)
         SetColWidths(last, width);
 }

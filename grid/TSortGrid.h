@@ -2,11 +2,12 @@
 
 #include "TSortOptions.h"
 
+#include <QMenu>
 #include <QPixmap>
+#include <QPointer>
 #include <QTableView>
 #include <functional>
 
-class QMenu;
 class SortGridHeader;
 class SortGridModel;
 
@@ -28,6 +29,8 @@ public:
     void SetCells(int col, int row, const QString& text);
     QStringList Rows(int row) const;
     void SetRows(int row, const QStringList& texts);
+    // Sets a row from line-separated text, one line per cell.
+    void SetRowText(int row, const QString& lines);
     void ClearRow(int row);
     int RowCount() const;
     void SetRowCount(int count);
@@ -39,7 +42,7 @@ public:
     void SetDefaultRowHeight(int height);
     int ClientWidth() const;
 
-    // The current row (0 when the grid has no data row).
+    // The current row: a data row whenever the grid has one, 0 otherwise.
     int Row() const;
     // Selects the whole row without raising OnRowSelected; the selection
     // list stays as it is.
@@ -54,7 +57,7 @@ public:
     void AutoSizeColumn(int col);
     void BeginUpdate();
     void EndUpdate();
-    bool Updating() const { return updating_; }
+    bool Updating() const { return updateDepth_ > 0; }
 
     Qt::Alignment AlignmentHorz() const { return alignmentHorz_; }
     void SetAlignmentHorz(Qt::Alignment alignment);
@@ -63,7 +66,7 @@ public:
     TCellBevelStyle BevelStyle() const { return bevelStyle_; }
     void SetBevelStyle(TCellBevelStyle style);
 
-    QMenu* PopupMenu() const { return popupMenu_; }
+    QMenu* PopupMenu() const { return popupMenu_.data(); }
     void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
     // How a message such as "Rowsize too small" reaches the operator.
     void SetMessageHandler(std::function<void(const QString&)> handler) { message_ = std::move(handler); }
@@ -86,6 +89,7 @@ public:
     void HeaderClick(int col, Qt::MouseButton button);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyboardSearch(const QString& search) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -105,6 +109,10 @@ private:
     SortKey MakeKey(const QString& text, int row) const;
     int CompareEntries(const SortKey& a, const SortKey& b) const;
     void RowAccepted(int row);
+    // Runs a change of the cell store whose moves of the current cell are
+    // the grid's own, so the selection check does not report them.
+    template<typename Change>
+    void Silently(Change change);
     void SizeChanged();
     void StretchLastColumn();
     int FullyVisibleRows() const;
@@ -113,13 +121,13 @@ private:
     SortGridHeader* header_;
     TSortOptions options_;
     QList<int> selectionList_;
-    bool updating_ = false;
+    int updateDepth_ = 0;
     bool silent_ = false;
     bool savedUpdateOnSizeChange_ = false;
     Qt::Alignment alignmentHorz_ = Qt::AlignLeft;
     TVertAlignment alignmentVert_ = taTopJustify;
     TCellBevelStyle bevelStyle_ = cbNone;
-    QMenu* popupMenu_ = nullptr;
+    QPointer<QMenu> popupMenu_;
     std::function<void(const QString&)> message_;
     QPixmap arrowUp_;
     QPixmap arrowDown_;

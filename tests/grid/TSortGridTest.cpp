@@ -2,8 +2,13 @@
 #include "SortGridHeader.h"
 #include "TSortGrid.h"
 
+#include <QApplication>
+#include <QMenu>
+#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -79,6 +84,36 @@ TEST(TSortGrid, NumericStyleFallsBackToBytesForNonNumbers)
     GridRig bytes({{"10", "a"}, {"9", "b"}});
     bytes.grid.SortByColumn(0);
     EXPECT_EQ(bytes.Keys(), "10,9") << "byte order without the numeric style";
+
+    // "1.500" is no number here (no group separators), and "nan" is none
+    // either: both compare as text.
+    GridRig odd({{"1.500", "a"}, {"200", "b"}, {"nan", "c"}, {"5", "d"}});
+    odd.grid.OnGetSortStyle = [](TSortGrid*, int, TSortStyle& style) { style = ssNumeric; };
+    odd.grid.SortByColumn(0);
+    EXPECT_EQ(odd.Keys(), "1.500,5,200,nan");
+}
+
+TEST(TSortGrid, InconsistentComparisonNeverLosesOrDuplicatesRows)
+{
+    QList<QPair<QString, QString>> rows;
+    for (int i = 0; i < 2000; ++i)
+        rows.append({QString::number(i % 7), QString::number(i)});
+    GridRig rig(rows);
+    const QString before = rig.Tags();
+    rig.grid.OnGetSortStyle = [](TSortGrid* g, int, TSortStyle& style) {
+        style = ssCustom;
+        g->SortOptions().SortCompare = [](const QString&, const QString&) { return -1; };
+    };
+    rig.grid.SortByColumn(0);
+    QStringList tags;
+    for (int r = 1; r < rig.grid.RowCount(); ++r)
+        tags << rig.grid.Cells(1, r);
+    tags.sort();
+    QStringList expected;
+    for (int i = 0; i < 2000; ++i)
+        expected << QString::number(i);
+    expected.sort();
+    EXPECT_EQ(tags, expected);
 }
 
 TEST(TSortGrid, CustomComparisonIsUsedOnceThenCleared)
@@ -155,6 +190,72 @@ TEST(TSortGrid, HeaderClickNearAColumnEdgeBelongsToSizing)
     EXPECT_EQ(rig.Tags(), "21");
 }
 
+TEST(TSortGrid, SortRunsWithWaitCursorAndNoInputAndPaintsOnce)
+{
+    GridRig rig({{"c", "1"}, {"b", "2"}, {"a", "3"}});
+    rig.grid.resize(300, 200);
+    rig.grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&rig.grid));
+    rig.grid.setFocus();
+    rig.grid.JumpToCell(0, 1, true);
+    rig.reported.clear();
+    QCursor* cursorDuring = nullptr;
+    int rowAfterKey = 0;
+    rig.grid.OnGetSortStyle = [&](TSortGrid* g, int, TSortStyle&) {
+        cursorDuring = QApplication::overrideCursor();
+        QTest::keyClick(g, Qt::Key_Down);
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(g->model()->index(1, 0)).center());
+        rowAfterKey = g->Row();
+    };
+    struct PaintCounter : QObject
+    {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    QApplication::processEvents();
+    rig.grid.viewport()->installEventFilter(&counter);
+    rig.grid.SortByColumn(0);
+    QApplication::processEvents();
+    rig.grid.viewport()->removeEventFilter(&counter);
+
+    ASSERT_NE(cursorDuring, nullptr);
+    EXPECT_EQ(cursorDuring->shape(), Qt::WaitCursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the cursor is back";
+    EXPECT_EQ(rowAfterKey, 1) << "keys and clicks are refused while sorting";
+    EXPECT_EQ(rig.Tags(), "321");
+    EXPECT_EQ(counter.paints, 1);
+    EXPECT_TRUE(rig.grid.hasFocus()) << "the grid keeps the keyboard";
+    QTest::keyClick(&rig.grid, Qt::Key_Up);
+    EXPECT_EQ(rig.grid.Row(), 2) << "input works again after the sort";
+}
+
+TEST(TSortGrid, OwnersUpdateAroundASortKeepsItsState)
+{
+    GridRig rig({{"b", "1"}, {"a", "2"}});
+    rig.grid.SortOptions().UpdateOnSizeChange = true;
+    rig.grid.BeginUpdate();
+    rig.grid.SortByColumn(0);
+    EXPECT_TRUE(rig.grid.Updating());
+    EXPECT_NE(QApplication::overrideCursor(), nullptr);
+    rig.grid.EndUpdate();
+    EXPECT_FALSE(rig.grid.Updating());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(rig.grid.SortOptions().UpdateOnSizeChange);
+    rig.grid.EndUpdate(); // unbalanced: no effect
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(TSortGrid, NewGridHasItsDataRowCurrent)
+{
+    TSortGrid grid;
+    EXPECT_EQ(grid.RowCount(), 2);
+    EXPECT_EQ(grid.Row(), 1) << "a data row is current, never the header";
+}
+
 TEST(TSortGrid, AppendingARowSelectsRowOneAndReportsIt)
 {
     GridRig rig({{"a", "1"}, {"b", "2"}});
@@ -174,8 +275,14 @@ TEST(TSortGrid, DeletingTheOnlyDataRowBlanksIt)
     EXPECT_TRUE(rig.messages.isEmpty());
 
     GridRig two({{"a", "1"}, {"b", "2"}, {"c", "3"}});
+    two.grid.JumpToCell(0, 2, true);
+    two.reported.clear();
     two.grid.DeleteRow(2);
     EXPECT_EQ(two.Tags(), "13");
+    EXPECT_EQ(two.reported, QList<int>{1}) << "the deleted current row is reported once, as row 1";
+    two.grid.DeleteRow(7);
+    two.grid.DeleteRow(0);
+    EXPECT_EQ(two.Tags(), "13") << "rows outside the data rows are left alone";
     two.grid.SetRowCount(1);
     EXPECT_EQ(two.messages, QStringList{"Rowsize too small"});
 }
