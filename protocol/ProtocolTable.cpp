@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QLocale>
+#include <QPointer>
 
 namespace {
 
@@ -50,12 +51,16 @@ void ProtocolTable::SetUpGrid()
     }
     grid_.SetColWidths(ColPlatz, 524);
 
-    grid_.OnGetSortStyle = [this](TSortGrid* sender, int col, TSortStyle& style) {
-        SortGrid1GetSortStyle(sender, col, style);
+    // The handlers must not outlive this object if it goes before the grid.
+    const QPointer<ProtocolTable> self(this);
+    grid_.OnGetSortStyle = [self](TSortGrid* sender, int col, TSortStyle& style) {
+        if (self)
+            self->SortGrid1GetSortStyle(sender, col, style);
     };
-    grid_.OnGetCellFormat = [this](TSortGrid* sender, int col, int row, TGridDrawState state,
+    grid_.OnGetCellFormat = [self](TSortGrid* sender, int col, int row, TGridDrawState state,
                                 TFormatOptions& format, bool& checkBox, bool& combobox, bool& ellipsis) {
-        SortGrid1GetCellFormat(sender, col, row, state, format, checkBox, combobox, ellipsis);
+        if (self)
+            self->SortGrid1GetCellFormat(sender, col, row, state, format, checkBox, combobox, ellipsis);
     };
 }
 

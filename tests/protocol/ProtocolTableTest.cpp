@@ -380,3 +380,12 @@ TEST_F(ProtocolTableTest, onlyTheHeaderIsLeftAligned)
         EXPECT_FALSE(checkBox || combobox || ellipsis);
     }
 }
+
+TEST(ProtocolTableLifetime, gridThatOutlivesTheTableFormatsWithItsOwnDefaults)
+{
+    TSortGrid grid;
+    delete new ProtocolTable(grid);
+    EXPECT_EQ(grid.CellFormat(3, 0, gdFixed).AlignmentHorz, Qt::AlignRight);
+    grid.SortByColumn(3);
+    EXPECT_EQ(grid.SortOptions().SortStyle, ssNormal);
+}
