@@ -256,6 +256,97 @@ TEST(TSortGrid, NewGridHasItsDataRowCurrent)
     EXPECT_EQ(grid.Row(), 1) << "a data row is current, never the header";
 }
 
+TEST(TSortGrid, HeaderEdgesBelongToSizingAndAutoSize)
+{
+    GridRig rig({{"b", "a much longer text"}, {"a", "2"}});
+    rig.grid.SetColCount(3);
+    rig.grid.resize(400, 200);
+    rig.grid.SetColWidths(0, 100);
+    rig.grid.SetColWidths(1, 50);
+    rig.grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&rig.grid));
+    rig.grid.SortOptions().SortCol = 1;
+    auto* header = rig.grid.findChild<SortGridHeader*>();
+    QWidget* strip = header->viewport();
+
+    // A drag that starts on column 0's right edge and ends inside it sizes.
+    QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(98, 5));
+    QMouseEvent move(QEvent::MouseMove, QPointF(60, 5), strip->mapToGlobal(QPointF(60, 5)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(strip, &move);
+    QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(30, 5));
+    EXPECT_LT(rig.grid.ColWidths(0), 100) << "the column was sized";
+    EXPECT_EQ(rig.Keys(), "b,a") << "no sort";
+
+    // A double click at the left edge of column 2 fits column 1.
+    const QFontMetrics m(rig.grid.font());
+    const int left = header->sectionViewportPosition(2);
+    QTest::mouseDClick(strip, Qt::LeftButton, {}, QPoint(left + 1, 5));
+    EXPECT_EQ(rig.grid.ColWidths(1), m.horizontalAdvance("X") + m.horizontalAdvance("a much longer text"));
+}
+
+TEST(TSortGrid, HeaderRowIsAsHighAsTheRows)
+{
+    TSortGrid grid;
+    grid.SetDefaultRowHeight(19);
+    grid.resize(300, 200);
+    grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    EXPECT_EQ(grid.findChild<SortGridHeader*>()->height(), 19);
+    EXPECT_EQ(grid.rowHeight(0), 19);
+}
+
+TEST(TSortGrid, RightClickOpensThePopupOnDataRowsOnly)
+{
+    GridRig rig({{"a", "1"}, {"b", "2"}});
+    rig.grid.resize(300, 200);
+    auto* menu = new QMenu(&rig.grid);
+    menu->addAction("Zeile entfernen");
+    rig.grid.SetPopupMenu(menu);
+    rig.grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&rig.grid));
+    QSignalSpy shown(menu, &QMenu::aboutToShow);
+    QWidget* strip = rig.grid.findChild<SortGridHeader*>()->viewport();
+    QTest::mouseClick(strip, Qt::RightButton, {}, QPoint(50, 5));
+    EXPECT_EQ(shown.count(), 0) << "the header shows no popup";
+    QTest::mouseClick(rig.grid.viewport(), Qt::RightButton, {}, QPoint(20, rig.grid.viewport()->height() - 5));
+    EXPECT_EQ(shown.count(), 1) << "below the last row";
+    menu->hide();
+
+    delete menu;
+    EXPECT_EQ(rig.grid.PopupMenu(), nullptr);
+    QTest::mouseClick(rig.grid.viewport(), Qt::RightButton, {}, QPoint(20, 5)); // a deleted menu is not used
+}
+
+TEST(TSortGrid, LastColumnFillsTheGridOnResize)
+{
+    GridRig rig(QList<QPair<QString, QString>>{{"a", "1"}});
+    rig.grid.SetColCount(3);
+    rig.grid.SetColWidths(0, 60);
+    rig.grid.SetColWidths(1, 70);
+    rig.grid.resize(400, 200);
+    rig.grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&rig.grid));
+    for (int width : {400, 250, 600}) {
+        rig.grid.resize(width, 200);
+        EXPECT_EQ(rig.grid.ColWidths(0) + rig.grid.ColWidths(1) + rig.grid.ColWidths(2), rig.grid.ClientWidth())
+            << "at width " << width;
+    }
+    EXPECT_EQ(rig.grid.ColWidths(0), 60);
+    rig.grid.SetColCount(4);
+    EXPECT_EQ(rig.grid.ColWidths(1), 70) << "adding a column keeps the widths";
+    EXPECT_EQ(rig.grid.Cells(0, 1), "a");
+}
+
+TEST(TSortGrid, RowFromLineSeparatedText)
+{
+    GridRig rig(QList<QPair<QString, QString>>{{"a", "1"}});
+    rig.grid.SetRowText(1, "x\r\ny\n");
+    EXPECT_EQ(rig.grid.Rows(1), (QStringList{"x", "y"}));
+    rig.grid.SetRowText(1, "z");
+    EXPECT_EQ(rig.grid.Rows(1), (QStringList{"z", ""}));
+}
+
 TEST(TSortGrid, AppendingARowSelectsRowOneAndReportsIt)
 {
     GridRig rig({{"a", "1"}, {"b", "2"}});
