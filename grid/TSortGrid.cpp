@@ -18,14 +18,32 @@
 namespace {
 
 // Case folding of A-Z only, as the comparison is defined.
+QChar FoldAscii(QChar c)
+{
+    return c >= QLatin1Char('A') && c <= QLatin1Char('Z') ? QChar(c.unicode() + ('a' - 'A')) : c;
+}
+
 QString FoldAscii(const QString& text)
 {
+    // Most texts are digits and punctuation: share them instead of copying.
+    const auto upper = std::find_if(text.begin(), text.end(), [](QChar c) { return FoldAscii(c) != c; });
+    if (upper == text.end())
+        return text;
     QString folded = text;
-    for (QChar& c : folded) {
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            c = QChar(c.unicode() + ('a' - 'A'));
-    }
+    for (QChar& c : folded)
+        c = FoldAscii(c);
     return folded;
+}
+
+bool EqualsFolded(const QString& text, const QString& folded)
+{
+    if (text.size() != folded.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (FoldAscii(text[i]) != folded[i])
+            return false;
+    }
+    return true;
 }
 
 int Sign(int v)
@@ -213,7 +231,7 @@ int TSortGrid::FindRow(int col, const QString& text, bool ignoreCase) const
     const auto& rows = model_->AllRows();
     for (int r = 1; r < rows.size(); ++r) {
         const QString& cell = rows[r].at(col);
-        if (ignoreCase ? FoldAscii(cell) == wanted : cell == wanted)
+        if (ignoreCase ? EqualsFolded(cell, wanted) : cell == wanted)
             return r;
     }
     return -1;
