@@ -110,12 +110,13 @@ int ProtocolTable::ManyStartStopRow(const QString& startNumber) const
 }
 
 // The stop may only complete a row of the same start number that has not
-// been stopped yet; anything else would overwrite another car's result.
+// been stopped yet; anything else would overwrite another car's result. A
+// loaded unfinished run holds a blank, not the empty text, and stays as it is.
 bool ProtocolTable::IsOpenRunOf(int row, const QString& startNumber) const
 {
     if (!manyStart_)
         return true;
-    return grid_.Cells(ColNr, row) == startNumber && IsBlankText(grid_.Cells(ColStopp, row));
+    return grid_.Cells(ColNr, row) == startNumber && grid_.Cells(ColStopp, row).isEmpty();
 }
 
 QString ProtocolTable::SpeedText(std::int32_t elapsedMs) const
