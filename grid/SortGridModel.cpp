@@ -101,8 +101,23 @@ void SortGridModel::SetCell(int col, int row, const QString& text)
     rows_[row][col] = text;
     if (row == 0)
         Q_EMIT headerDataChanged(Qt::Horizontal, col, col);
+    else if (holding_)
+        changedWhileHeld_ = true;
     else
         Q_EMIT dataChanged(index(row - 1, col), index(row - 1, col));
+}
+
+void SortGridModel::HoldNotifications()
+{
+    holding_ = true;
+}
+
+void SortGridModel::ReleaseNotifications()
+{
+    holding_ = false;
+    if (changedWhileHeld_ && Rows() > 1)
+        Q_EMIT dataChanged(index(0, 0), index(Rows() - 2, cols_ - 1));
+    changedWhileHeld_ = false;
 }
 
 QStringList SortGridModel::Row(int row) const

@@ -26,6 +26,10 @@ public:
 
     QString Cell(int col, int row) const;
     void SetCell(int col, int row, const QString& text);
+    // While held, cell changes are only recorded; Release reports them all
+    // in one notification, so a ranking that writes many places stays cheap.
+    void HoldNotifications();
+    void ReleaseNotifications();
     QStringList Row(int row) const;
     void SetRow(int row, const QStringList& texts);
     void RemoveRow(int row);
@@ -39,4 +43,6 @@ private:
 
     QVector<QStringList> rows_;
     int cols_ = 0;
+    bool holding_ = false;
+    bool changedWhileHeld_ = false;
 };

@@ -451,6 +451,7 @@ void TSortGrid::BeginUpdate()
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     setUpdatesEnabled(false);
+    model_->HoldNotifications();
     savedUpdateOnSizeChange_ = options_.UpdateOnSizeChange;
     options_.UpdateOnSizeChange = false;
 }
@@ -459,6 +460,7 @@ void TSortGrid::EndUpdate()
 {
     if (updateDepth_ == 0 || --updateDepth_ > 0)
         return;
+    model_->ReleaseNotifications();
     setUpdatesEnabled(true);
     if (isVisible())
         viewport()->repaint();

@@ -143,6 +143,8 @@ void ProtocolTable::VoidSelectedRow()
 
 std::int32_t ProtocolTable::RankProtocol(const QString& selectStartNumber, bool runden)
 {
+    // One update around sort and places: the grid paints once, at the end.
+    grid_.BeginUpdate();
     TSortOptions& sort = grid_.SortOptions();
     sort.CanSort = true;
     sort.SortDirection = sdAscending;
@@ -152,6 +154,7 @@ std::int32_t ProtocolTable::RankProtocol(const QString& selectStartNumber, bool 
     sort.CanSort = false;
 
     WritePlaces();
+    grid_.EndUpdate();
 
     const int row = grid_.FindRow(ColNr, selectStartNumber, false);
     if (row > 0)

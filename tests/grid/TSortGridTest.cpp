@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -493,4 +494,19 @@ TEST(TSortGrid, AutoSizeFitsTheWidestText)
     rig.grid.AutoSizeColumn(0);
     const QFontMetrics m(rig.grid.font());
     EXPECT_EQ(rig.grid.ColWidths(0), m.horizontalAdvance("X") + m.horizontalAdvance("a much longer text"));
+}
+
+TEST(TSortGrid, CellWritesDuringAnUpdateAreReportedOnceAtItsEnd)
+{
+    GridRig rig({{"a", "1"}, {"b", "2"}, {"c", "3"}});
+    QSignalSpy changes(rig.grid.model(), &QAbstractItemModel::dataChanged);
+    rig.grid.BeginUpdate();
+    for (int r = 1; r < rig.grid.RowCount(); ++r)
+        rig.grid.SetCells(1, r, QString::number(r * 10));
+    EXPECT_EQ(changes.count(), 0);
+    rig.grid.EndUpdate();
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(rig.Tags(), "102030");
+    rig.grid.SetCells(1, 1, "x");
+    EXPECT_EQ(changes.count(), 2) << "outside an update each write is reported";
 }
