@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QMenu>
 #include <QSignalSpy>
-#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
