@@ -53,26 +53,6 @@ QRect BoundsIn(const QWidget* child, const QWidget* frame)
     return QRect(child->mapTo(frame, QPoint(0, 0)), child->size());
 }
 
-void SetTextColor(QLabel* label, TColor color)
-{
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, ToQColor(color));
-    label->setPalette(palette);
-}
-
-QLabel* Separator(QWidget* parent, const char* name, const QString& text, TColor color)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setPointSize(48);
-    font.setBold(true);
-    label->setFont(font);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    SetTextColor(label, color);
-    return label;
-}
-
 QString StartCaption(int number)
 {
     return QStringLiteral(" Start-Nr.:") + QString::number(number);
@@ -127,11 +107,11 @@ QWidget* TFormMonitor2::CaptionStrip(const char* name, QLabel*& start, const cha
     start = new QLabel(strip);
     start->setObjectName(QLatin1String(startName));
     start->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    SetTextColor(start, clLime);
+    SetLabelColor(start, clLime);
     next = new QLabel(strip);
     next->setObjectName(QLatin1String(nextName));
     next->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    SetTextColor(next, clRed);
+    SetLabelColor(next, clRed);
     // The labels set no font of their own, so they always use the strip's.
     auto* layout = new QHBoxLayout(strip);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -148,8 +128,8 @@ DigitRow TFormMonitor2::BuildRow(const char* digitSuffix, const char* labMinName
     DigitRow row;
     // The separators are created first, so the opaque digits lie above them
     // and a digit's immediate repaint never has to redraw a label as well.
-    row.labMin = Separator(PanelTimer, labMinName, QStringLiteral("."), DimColor);
-    row.labSec = Separator(PanelTimer, labSecName, QStringLiteral(","), clYellow);
+    row.labMin = NewSeparatorLabel(PanelTimer, labMinName, QStringLiteral("."), DimColor);
+    row.labSec = NewSeparatorLabel(PanelTimer, labSecName, QStringLiteral(","), clYellow);
     for (std::size_t i = 0; i < row.digits.size(); ++i) {
         auto* digit = new TDigit(PanelTimer);
         digit->setObjectName(QStringLiteral("Digit%1%2").arg(i + 3).arg(QLatin1String(digitSuffix)));

@@ -53,22 +53,6 @@ QSpinBox* StartNumberEdit(QWidget* parent, const char* name, TColor textColor, i
 
 } // namespace
 
-void SetLabelColor(QLabel* label, TColor color)
-{
-    const QColor wanted = ToQColor(color);
-    QPalette palette = label->palette();
-    if (palette.color(QPalette::WindowText) == wanted)
-        return;
-    palette.setColor(QPalette::WindowText, wanted);
-    label->setPalette(palette);
-}
-
-TColor LabelColor(const QLabel* label)
-{
-    const QColor c = label->palette().color(QPalette::WindowText);
-    return TColor(c.red()) | TColor(c.green()) << 8 | TColor(c.blue()) << 16;
-}
-
 TFrame1::TFrame1(int tag, const ::Clock& clock, QWidget* parent)
     : QFrame(parent)
     , tag_(tag)
@@ -109,20 +93,10 @@ void TFrame1::BuildDigits()
         digit->SetColorOn(i < 3 ? DimColor : OnColor);
         Digits.digits[std::size_t(i)] = digit;
     }
-    auto separator = [this](const char* name, const QString& text, int left, TColor color) {
-        auto* label = new QLabel(text, this);
-        label->setObjectName(QLatin1String(name));
-        QFont font(QStringLiteral("Times New Roman"));
-        font.setPointSize(48);
-        font.setBold(true);
-        label->setFont(font);
-        label->setGeometry(left, SeparatorTop, 25, 81);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        SetLabelColor(label, color);
-        return label;
-    };
-    Digits.labMin = separator("LabMin", QStringLiteral("."), 108, DimColor);
-    Digits.labSec = separator("LabSec", QStringLiteral(","), 236, OnColor);
+    Digits.labMin = NewSeparatorLabel(this, "LabMin", QStringLiteral("."), DimColor);
+    Digits.labMin->setGeometry(108, SeparatorTop, 25, 81);
+    Digits.labSec = NewSeparatorLabel(this, "LabSec", QStringLiteral(","), OnColor);
+    Digits.labSec->setGeometry(236, SeparatorTop, 25, 81);
 }
 
 void TFrame1::BuildPanel6()

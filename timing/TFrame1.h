@@ -82,7 +82,3 @@ private:
     DigitRow* mirror_ = nullptr;
     bool runden_ = false;
 };
-
-// Sets a label's text colour, touching the palette only when it changes.
-void SetLabelColor(QLabel* label, TColor color);
-TColor LabelColor(const QLabel* label);
