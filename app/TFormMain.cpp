@@ -125,6 +125,9 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     connect(LockLS, &QAction::triggered, barrier_, &LightBarrierInput::LockLSClick);
     connect(PopupMenuProtokol, &QMenu::aboutToShow, this, &TFormMain::PopupMenuProtokolPopup);
     SortGrid1->OnRowSelected = [this](TSortGrid*) { runControl_->SortGrid1RowSelected(); };
+    // The window's resize reaches the grid through the layouts; "Zeit" takes
+    // what the other columns leave once the grid has its new size.
+    SortGrid1->OnResize = [this](TSortGrid*) { protocol_->FitProtocolColumns(); };
 
     FindSoundFiles();
     TimerDateTimer();
@@ -415,11 +418,4 @@ void TFormMain::PopupMenuProtokolPopup()
 {
     Leerenzeilenentfernen1->setEnabled(runControl_->EmptyRowRemovalAllowed());
     protocol_->UpdateProtocolCommands();
-}
-
-void TFormMain::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    if (protocol_)
-        protocol_->FitProtocolColumns();
 }

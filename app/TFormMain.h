@@ -89,9 +89,6 @@ public:
     void ImageTVAusClick();
     void ImageTVEinClick();
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     QWidget* BuildTopBar();
     QWidget* BuildLeftPanel();

@@ -574,6 +574,8 @@ void TSortGrid::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
     StretchLastColumn();
+    if (OnResize)
+        OnResize(this);
 }
 
 void TSortGrid::StretchLastColumn()

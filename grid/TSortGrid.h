@@ -76,6 +76,8 @@ public:
                        bool& checkBox, bool& combobox, bool& ellipsis)>
         OnGetCellFormat;
     std::function<void(TSortGrid* sender, int col, TSortStyle& style)> OnGetSortStyle;
+    // After every resize of the grid, once its own last-column stretch is done.
+    std::function<void(TSortGrid* sender)> OnResize;
 
     // The record a cell is drawn with: the defaults, then the owner's changes.
     TFormatOptions CellFormat(int col, int row, TGridDrawState state) const;

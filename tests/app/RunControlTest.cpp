@@ -274,3 +274,26 @@ TEST(RunControl, RemovingEmptyRowsIsNotOfferedWhileALaneRuns)
     rig.form->PopupMenuProtokolPopup();
     EXPECT_TRUE(rig.form->Leerenzeilenentfernen1->isEnabled());
 }
+
+TEST(MainWindow, ZeitTakesTheWidthTheOtherColumnsLeaveAtEverySize)
+{
+    MainWindowRig rig;
+    TFormMain& f = *rig.form;
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    auto widths = [&] {
+        QList<int> w;
+        for (int c = 0; c < 6; ++c)
+            w << f.SortGrid1->ColWidths(c);
+        return w;
+    };
+    EXPECT_EQ(widths().mid(0, 3), (QList<int>{32, 80, 80}));
+    const int zeit = f.SortGrid1->ColWidths(3);
+    EXPECT_GT(zeit, 0) << "visible before the first start";
+    EXPECT_EQ(zeit, f.SortGrid1->ClientWidth() - 272 - 6);
+
+    f.resize(1200, 700);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.SortGrid1->ColWidths(3), zeit + 1200 - 754) << "Zeit absorbs the change";
+    EXPECT_EQ(widths().mid(4), (QList<int>{40, 40}));
+}
