@@ -4,6 +4,8 @@
 #include "IniSettingsStore.h"
 #include "LightBarrierInput.h"
 #include "ProbeSerialPorts.h"
+#include "ProtocolBackup.h"
+#include "ProtocolFileCommands.h"
 #include "ProtocolTable.h"
 #include "QtSoundPlayer.h"
 #include "RunControl.h"
@@ -90,6 +92,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     bodyLayout->addWidget(BuildLeftPanel());
     bodyLayout->addWidget(BuildRightPanel(), 1);
     layout->addWidget(body, 1);
+    layout->insertWidget(1, BuildBackupNotice());
     BuildHiddenMenu();
 
     protocol_ = new ProtocolTable(*SortGrid1);
@@ -118,6 +121,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     barrier_ = new LightBarrierInput(mStart, mStop, bSTART, ImageLSstop, this);
     runControl_->SetLightBarrier(barrier_);
     CreateComPort(seams.serialDevice);
+    CreateFileCommands();
 
     connect(Modus1, &QAction::triggered, runControl_, &RunControl::Modus1Click);
     connect(Erase1, &QAction::triggered, runControl_, &RunControl::Erase1Click);
@@ -161,10 +165,14 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
     if (settings_.Monitor > screens - 1 || settings_.Monitor < 0)
         settings_.Monitor = 0;
     ImageTVAus->setVisible(screens > 1);
-    // 2.8 to 2.10: the file dialogs and the help file come with the protocol
-    // files and the help window; the hints were set with the buttons.
+    // 2.8 The hints (2.9) were set with the buttons; the help window (2.10)
+    // takes the help file from the paths.
+    FileCommands->SetTypeNames(paths_.TextTypeName, paths_.WordTypeName, paths_.WebTypeName);
+    FileCommands->SetFilterIndex(settings_.FilterInd);
     // 2.11
     paths_.AvailablePorts = seams.probePorts ? seams.probePorts() : ProbeSerialPorts();
+    // 2.12
+    FileCommands->SetDirectory(paths_.ProgramDir);
     // 2.13
     TimerDateTimer();
     // 2.14
@@ -172,6 +180,9 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
     // 2.15 The header row was written when the protocol table was set up.
     // 2.16
     protocol_->UpdateProtocolCommands();
+    // 2.17 Silently; from now on every change of the protocol is backed up.
+    FileCommands->RestoreBackup(paths_.BackupFileName);
+    CreateBackup();
     // 2.18 The run control starts with STOPP, reset and accident disabled
     // and the barrier indicator in its first state.
     // 2.19 Everything else the settings say, Runden mode last.
@@ -185,6 +196,7 @@ TFormMain::~TFormMain()
 
 void TFormMain::FormDestroy()
 {
+    Backup->WriteNow();
     StoreSettings();
     // The worker must end before the handlers it calls are gone.
     ComPort->Close();
@@ -213,6 +225,7 @@ TAppSettings TFormMain::CurrentSettings() const
     s.Top = y();
     s.Width = width();
     s.Height = height();
+    s.FilterInd = FileCommands->FilterIndex();
     return s;
 }
 
@@ -231,6 +244,41 @@ bool TFormMain::FormCloseQuery()
 void TFormMain::closeEvent(QCloseEvent* event)
 {
     event->setAccepted(FormCloseQuery());
+}
+
+void TFormMain::CreateFileCommands()
+{
+    FileCommands = new ProtocolFileCommands(*protocol_, *runControl_, *FrameT2, clock_, this);
+    FileCommands->Ask = [this](const QString& question) { return FDlgYesNo && FDlgYesNo->Ask(question); };
+    connect(sbSave, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbSaveClick);
+    connect(sbLoad, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbLoadClick);
+    connect(sbCLS, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbCLSClick);
+    // Always enabled: F8 asks also when the clear button is disabled.
+    New1 = HiddenAction("New1", QStringLiteral("New"), QKeySequence(Qt::Key_F8));
+    connect(New1, &QAction::triggered, FileCommands, &ProtocolFileCommands::sbCLSClick);
+}
+
+QLabel* TFormMain::BuildBackupNotice()
+{
+    LabBackup = new QLabel(this);
+    LabBackup->setObjectName(QStringLiteral("LabBackup"));
+    LabBackup->setAlignment(Qt::AlignCenter);
+    LabBackup->setFont(Bold(QStringLiteral("Arial"), 12));
+    Paint(LabBackup, QPalette::Window, QColor(0xFF, 0xFF, 0x00));
+    Paint(LabBackup, QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
+    LabBackup->hide();
+    return LabBackup;
+}
+
+void TFormMain::CreateBackup()
+{
+    Backup = new ProtocolBackup(paths_.BackupFileName, [this] { return protocol_->Rows(); }, this);
+    // The notice stays until a later write succeeds; timing goes on meanwhile.
+    Backup->OnStatus = [this](const QString& notice) {
+        LabBackup->setText(notice);
+        LabBackup->setVisible(!notice.isEmpty());
+    };
+    connect(protocol_, &ProtocolTable::Changed, Backup, &ProtocolBackup::Schedule);
 }
 
 void TFormMain::CreateYesNoDialog()

@@ -11,6 +11,8 @@
 
 class Clock;
 class LightBarrierInput;
+class ProtocolBackup;
+class ProtocolFileCommands;
 class ProtocolTable;
 class QAction;
 class QLabel;
@@ -80,6 +82,13 @@ public:
     void CreateYesNoDialog();
     void CreateSpectatorWindow();
     TFDlgYesNo* FDlgYesNo = nullptr;
+    // "Speichern unter...", "Öffnen", clearing (also F8 "New").
+    ProtocolFileCommands* FileCommands = nullptr;
+    QAction* New1 = nullptr;
+    // Written after every change of the protocol and at exit.
+    ProtocolBackup* Backup = nullptr;
+    // Shown while the last backup write failed.
+    QLabel* LabBackup = nullptr;
 
     // Published controls and components, addressed by name.
     TFrame1* FrameT1;
@@ -131,6 +140,9 @@ private:
     void FormCreate(const MainWindowSeams& seams);
     void FormDestroy();
     void RestoreGeometry();
+    void CreateFileCommands();
+    QLabel* BuildBackupNotice();
+    void CreateBackup();
     QWidget* BuildTopBar();
     QWidget* BuildLeftPanel();
     QWidget* BuildRightPanel();
