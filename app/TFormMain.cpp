@@ -2,9 +2,11 @@
 
 #include "Clock.h"
 #include "LightBarrierInput.h"
+#include "ProbeSerialPorts.h"
 #include "ProtocolTable.h"
 #include "QtSoundPlayer.h"
 #include "RunControl.h"
+#include "TCfgDialog.h"
 #include "TFormMonitor2.h"
 #include "TFrame1.h"
 #include "TImage.h"
@@ -64,6 +66,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     : QWidget(parent)
     , settings_(settings)
     , clock_(seams.clock ? *seams.clock : Clock::System())
+    , probePorts_(seams.probePorts ? seams.probePorts : [] { return ProbeSerialPorts(); })
     , sound_(seams.sound)
 {
     setObjectName(QStringLiteral("FormMain"));
@@ -123,6 +126,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     connect(Zeileentfernen1, &QAction::triggered, runControl_, &RunControl::Erase1Click);
     connect(Leerenzeilenentfernen1, &QAction::triggered, runControl_, &RunControl::Leerenzeilenentfernen1Click);
     connect(LockLS, &QAction::triggered, barrier_, &LightBarrierInput::LockLSClick);
+    connect(EinstellunGen1, &QAction::triggered, this, &TFormMain::bCFGClick);
     connect(PopupMenuProtokol, &QMenu::aboutToShow, this, &TFormMain::PopupMenuProtokolPopup);
     SortGrid1->OnRowSelected = [this](TSortGrid*) { runControl_->SortGrid1RowSelected(); };
     // The window's resize reaches the grid through the layouts; "Zeit" takes
@@ -186,6 +190,7 @@ QWidget* TFormMain::BuildTopBar()
 QWidget* TFormMain::BuildLeftPanel()
 {
     auto* panel = new QWidget(this);
+    PanelLeft = panel;
     panel->setObjectName(QStringLiteral("PanelLeft"));
     panel->setFixedWidth(395);
     Paint(panel, QPalette::Window, palette().color(QPalette::Dark));
@@ -305,6 +310,7 @@ void TFormMain::BuildHiddenMenu()
     Modus1 = HiddenAction("Modus1", QStringLiteral("Modus"), QKeySequence(Qt::CTRL | Qt::Key_M));
     Zeileentfernen1 = HiddenAction("Zeileentfernen1", QStringLiteral("Zeile entfernen"), QKeySequence(Qt::CTRL | Qt::Key_0));
     LockLS = HiddenAction("LockLS", QStringLiteral("Lock LS"), QKeySequence(Qt::Key_F12));
+    EinstellunGen1 = HiddenAction("EinstellunGen1", QStringLiteral("Einstellungen"), QKeySequence(Qt::Key_F2));
 }
 
 void TFormMain::FindSoundFiles()
@@ -357,6 +363,12 @@ void TFormMain::CreateComPort(const TComPort::DeviceFactory& devices)
     ComPort->OnOpen = [this](TComPort*) { barrier_->ComPortOpen(); };
     ComPort->OnClose = [this](TComPort*) { barrier_->ComPortClose(); };
     barrier_->ReadModemStatus = [this] { return ComPort->ModemStatus(); };
+    // A timer rather than a sleep: the clocks keep running during the pause.
+    TimerPortReopen = new QTimer(this);
+    TimerPortReopen->setObjectName(QStringLiteral("TimerPortReopen"));
+    TimerPortReopen->setSingleShot(true);
+    TimerPortReopen->setInterval(50);
+    connect(TimerPortReopen, &QTimer::timeout, this, &TFormMain::OpenComPort);
 }
 
 void TFormMain::OpenComPort()
@@ -368,8 +380,49 @@ void TFormMain::OpenComPort()
         ComPort->Open();
     } catch (const std::exception&) {
         // A missing or busy port leaves the barriers inactive; the manual
-        // commands still work and the lock indicator shows no port.
+        // commands still work and the hidden lock indicator shows no port.
+        barrier_->ComPortClose();
     }
+}
+
+void TFormMain::CreateCfgDialog()
+{
+    if (CfgDialog)
+        return;
+    CfgDialog = new TCfgDialog(this);
+    CfgDialog->FormCreate(settings_);
+    protocol_->SetLength(settings_.Length);
+}
+
+void TFormMain::bCFGClick()
+{
+    CreateCfgDialog();
+    if (CfgDialog->isVisible())
+        return;
+    // The probe cannot open the port held here, so that one is added.
+    std::uint32_t ports = probePorts_();
+    if (ComPort->Connected())
+        ports = AddAvailablePort(ports, ComPort->Port());
+    if (const std::optional<TAppSettings> chosen = CfgDialog->Edit(settings_, ports))
+        ApplyConfirmedSettings(*chosen);
+    PanelLeft->setFocus();
+}
+
+void TFormMain::ApplyConfirmedSettings(const TAppSettings& chosen)
+{
+    settings_ = chosen;
+    FormMonitor2->SetTitle(settings_.Title);
+    protocol_->SetManyStart(settings_.ManyStart);
+    FormMonitor2->SetMonitor(settings_.Monitor);
+    FormMonitor2->PlaceOnMonitor();
+    protocol_->SetLength(settings_.Length);
+    barrier_->SetWaitStart(settings_.WaitStart);
+    runControl_->SetRundenMode(settings_.Runden);
+    // Reopened on every "OK", so a port that failed before is tried again.
+    ComPort->Close();
+    barrier_->SetAlg(settings_.Alg);
+    if (settings_.Port != 0)
+        TimerPortReopen->start();
 }
 
 void TFormMain::CreateSpectatorWindow()

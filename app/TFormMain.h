@@ -16,6 +16,7 @@ class QToolButton;
 class QtSoundPlayer;
 class RunControl;
 class SoundPlayer;
+class TCfgDialog;
 class TFrame1;
 class TFormMonitor2;
 class TImage;
@@ -35,6 +36,8 @@ struct MainWindowSeams
     const Clock* clock = nullptr;
     SoundPlayer* sound = nullptr;
     TComPort::DeviceFactory serialDevice;
+    // Which serial ports exist (ProbeSerialPorts' form).
+    std::function<std::uint32_t()> probePorts;
 };
 
 class TFormMain : public QWidget
@@ -58,6 +61,8 @@ public:
     TImage* ImageTVAus;
     TImage* ImageTVEin;
     TFormMonitor2* FormMonitor2 = nullptr;
+    TCfgDialog* CfgDialog = nullptr;
+    QWidget* PanelLeft;
     TComPort* ComPort;
     TSortGrid* SortGrid1;
     QLabel* PanelDate;
@@ -72,6 +77,9 @@ public:
     QAction* Modus1;
     QAction* Zeileentfernen1;
     QAction* LockLS;
+    QAction* EinstellunGen1;
+    // The pause between closing and reopening the port after "OK".
+    QTimer* TimerPortReopen;
     QToolButton* sbSave;
     QToolButton* sbLoad;
     QToolButton* sbExcel;
@@ -88,6 +96,12 @@ public:
     void PopupMenuProtokolPopup();
     void ImageTVAusClick();
     void ImageTVEinClick();
+    // The settings dialog is created once, after the main window.
+    void CreateCfgDialog();
+    void bCFGClick();
+    // Opens the configured port; a port that cannot be opened leaves the
+    // barriers inactive and the lock indicator hidden.
+    void OpenComPort();
 
 private:
     QWidget* BuildTopBar();
@@ -99,11 +113,12 @@ private:
     void ApplySettings();
     void CreateSpectatorWindow();
     void CreateComPort(const TComPort::DeviceFactory& devices);
-    void OpenComPort();
+    void ApplyConfirmedSettings(const TAppSettings& chosen);
     void FindSoundFiles();
 
     TAppSettings settings_;
     const Clock& clock_;
+    std::function<std::uint32_t()> probePorts_;
     QtSoundPlayer* ownSound_ = nullptr;
     SoundPlayer* sound_;
     ProtocolTable* protocol_ = nullptr;

@@ -23,6 +23,7 @@ int main(int argc, char** argv)
     }
 
     TFormMain formMain(settings, seams);
+    formMain.CreateCfgDialog();
     if (!fifo.isEmpty())
         new BarrierSimulator(fifo, simulated, &formMain);
     formMain.show();

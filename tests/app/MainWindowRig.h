@@ -39,7 +39,8 @@ struct MainWindowRig
     explicit MainWindowRig(TAppSettings s = {})
         : settings(std::move(s))
         , device(std::make_shared<FakeSerialDevice>())
-        , form(std::make_unique<TFormMain>(settings, MainWindowSeams{&clock, &sound, [this] { return device; }}))
+        , form(std::make_unique<TFormMain>(
+              settings, MainWindowSeams{&clock, &sound, [this] { return device; }, [this] { return ports; }}))
     {
         form->Runs()->SetSoundPaths(QStringLiteral("start.wav"), QStringLiteral("stopp.wav"));
     }
@@ -71,5 +72,7 @@ struct MainWindowRig
     RecordingSoundPlayer sound;
     TAppSettings settings;
     std::shared_ptr<FakeSerialDevice> device;
+    // What the port probe finds (bit n-1 for port n, the highest in the upper 16 bits).
+    std::uint32_t ports = 0;
     std::unique_ptr<TFormMain> form;
 };
