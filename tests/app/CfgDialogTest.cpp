@@ -180,6 +180,7 @@ TEST(CfgDialog, F2OpensTheDialogCentredOverTheMainWindow)
     });
     rig.form->EinstellunGen1->trigger();
     EXPECT_TRUE(opened);
+    EXPECT_EQ(rig.form->focusWidget(), rig.form->PanelLeft);
 }
 
 TEST(CfgDialog, OkAppliesEverySettingAndReopensThePortAfterAPause)
@@ -253,6 +254,7 @@ TEST(CfgDialog, CancelAfterChangingEveryFieldChangesNothing)
     EXPECT_TRUE(rig.form->ComPort->Connected());
     EXPECT_EQ(rig.device->OpenCount(), 1) << "the port is not touched";
     EXPECT_FALSE(rig.form->TimerPortReopen->isActive());
+    EXPECT_EQ(rig.form->focusWidget(), rig.form->PanelLeft);
 }
 
 TEST(CfgDialog, OkWithKeinClosesThePortAndKeepsAlg)
@@ -272,26 +274,16 @@ TEST(CfgDialog, OkWithKeinClosesThePortAndKeepsAlg)
     EXPECT_FALSE(rig.form->ImageLSstop->isVisibleTo(rig.form.get()));
 }
 
-TEST(CfgDialog, APortThatFailsToOpenHidesTheIndicator)
+TEST(CfgDialog, APortThatFailsToOpenAtStartUpHidesTheIndicator)
 {
-    MainWindowRig failing(WithPort(1)); // opens at start-up, fails at the reopening
-    failing.device->FailOpen(2);
-    failing.ports = Ports({1});
-    WhileOpen(failing, [](TCfgDialog& d) { d.OKBtn->click(); });
-    failing.form->OpenComPort();
-    EXPECT_FALSE(failing.form->ComPort->Connected());
-    EXPECT_FALSE(failing.form->ImageLSstop->isVisibleTo(failing.form.get()));
-    EXPECT_EQ(failing.form->Settings().Port, 1) << "the choice is kept for the next try";
-
-    // At start-up: the device fails before the main window exists.
-    TAppSettings s = WithPort(2);
     FakeClock clock;
     RecordingSoundPlayer sound;
     auto device = std::make_shared<FakeSerialDevice>();
     device->FailOpen(2);
-    TFormMain form(s, MainWindowSeams{&clock, &sound, [device] { return device; }, {}});
+    TFormMain form(WithPort(2), MainWindowSeams{&clock, &sound, [device] { return device; }, [] { return 0u; }});
     EXPECT_FALSE(form.ComPort->Connected());
     EXPECT_FALSE(form.ImageLSstop->isVisibleTo(&form));
+    EXPECT_EQ(form.Settings().Port, 2) << "kept for the next try";
 }
 
 TEST(CfgDialog, ABarrierStartsARunBehindTheOpenDialog)
