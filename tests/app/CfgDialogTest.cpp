@@ -208,6 +208,8 @@ TEST(CfgDialog, OkAppliesEverySettingAndReopensThePortAfterAPause)
     EXPECT_EQ(rig.form->FrameT2->Label1->text(), "Best:");
     EXPECT_EQ(s.Port, 1);
     EXPECT_EQ(rig.form->Barrier()->Alg(), 1);
+    EXPECT_TRUE(rig.store.writes.contains("Length=int:750")) << "stored at once";
+    EXPECT_TRUE(rig.store.writes.contains("Title=str:Bergrennen"));
 
     EXPECT_FALSE(rig.form->ComPort->Connected()) << "closed during the pause";
     EXPECT_TRUE(rig.form->TimerPortReopen->isActive());
@@ -253,6 +255,7 @@ TEST(CfgDialog, CancelAfterChangingEveryFieldChangesNothing)
     EXPECT_EQ(rig.form->Barrier()->Alg(), 1);
     EXPECT_TRUE(rig.form->ComPort->Connected());
     EXPECT_EQ(rig.device->OpenCount(), 1) << "the port is not touched";
+    EXPECT_TRUE(rig.store.writes.isEmpty());
     EXPECT_FALSE(rig.form->TimerPortReopen->isActive());
     EXPECT_EQ(rig.form->focusWidget(), rig.form->PanelLeft);
 }
@@ -276,14 +279,12 @@ TEST(CfgDialog, OkWithKeinClosesThePortAndKeepsAlg)
 
 TEST(CfgDialog, APortThatFailsToOpenAtStartUpHidesTheIndicator)
 {
-    FakeClock clock;
-    RecordingSoundPlayer sound;
-    auto device = std::make_shared<FakeSerialDevice>();
-    device->FailOpen(2);
-    TFormMain form(WithPort(2), MainWindowSeams{&clock, &sound, [device] { return device; }, [] { return 0u; }});
-    EXPECT_FALSE(form.ComPort->Connected());
-    EXPECT_FALSE(form.ImageLSstop->isVisibleTo(&form));
-    EXPECT_EQ(form.Settings().Port, 2) << "kept for the next try";
+    MainWindowRig rig(WithPort(2), false);
+    rig.device->FailOpen(2);
+    rig.Create();
+    EXPECT_FALSE(rig.form->ComPort->Connected());
+    EXPECT_FALSE(rig.form->ImageLSstop->isVisibleTo(rig.form.get()));
+    EXPECT_EQ(rig.form->Settings().Port, 2) << "kept for the next try";
 }
 
 TEST(CfgDialog, ABarrierStartsARunBehindTheOpenDialog)
