@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -268,8 +269,10 @@ TEST(CfgDialog, OkWithKeinClosesThePortAndKeepsAlg)
     WhileOpen(rig, [](TCfgDialog& d) {
         d.cbPort->setCurrentIndex(0);
         Q_EMIT d.cbPort->activated(0);
-        d.OKBtn->click();
+        d.sfeLen->setText(QStringLiteral("-0"));
+        QTest::keyClick(d.sfeLen, Qt::Key_Return); // Enter in the field is "OK"
     });
+    EXPECT_EQ(rig.form->Settings().Length, 100) << "below the minimum gives the minimum";
     EXPECT_FALSE(rig.form->ComPort->Connected());
     EXPECT_EQ(rig.form->Settings().Port, 0);
     EXPECT_EQ(rig.form->Settings().Alg, 1);
