@@ -9,6 +9,7 @@
 #include "ProtocolTable.h"
 #include "QtSoundPlayer.h"
 #include "RunControl.h"
+#include "TCfgDialog.h"
 #include "TFDlgYesNo.h"
 #include "TFormMonitor2.h"
 #include "TFrame1.h"
@@ -69,6 +70,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     : QWidget(parent)
     , settings_(settings)
     , clock_(seams.clock ? *seams.clock : Clock::System())
+    , probePorts_(seams.probePorts ? seams.probePorts : [] { return ProbeSerialPorts(); })
     , sound_(seams.sound)
 {
     setObjectName(QStringLiteral("FormMain"));
@@ -128,6 +130,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     connect(Zeileentfernen1, &QAction::triggered, runControl_, &RunControl::Erase1Click);
     connect(Leerenzeilenentfernen1, &QAction::triggered, runControl_, &RunControl::Leerenzeilenentfernen1Click);
     connect(LockLS, &QAction::triggered, barrier_, &LightBarrierInput::LockLSClick);
+    connect(EinstellunGen1, &QAction::triggered, this, &TFormMain::bCFGClick);
     connect(PopupMenuProtokol, &QMenu::aboutToShow, this, &TFormMain::PopupMenuProtokolPopup);
     SortGrid1->OnRowSelected = [this](TSortGrid*) { runControl_->SortGrid1RowSelected(); };
     // The window's resize reaches the grid through the layouts; "Zeit" takes
@@ -170,7 +173,7 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
     FileCommands->SetTypeNames(paths_.TextTypeName, paths_.WordTypeName, paths_.WebTypeName);
     FileCommands->SetFilterIndex(settings_.FilterInd);
     // 2.11
-    paths_.AvailablePorts = seams.probePorts ? seams.probePorts() : ProbeSerialPorts();
+    paths_.AvailablePorts = probePorts_();
     // 2.12
     FileCommands->SetDirectory(paths_.ProgramDir);
     // 2.13
@@ -328,6 +331,7 @@ QWidget* TFormMain::BuildTopBar()
 QWidget* TFormMain::BuildLeftPanel()
 {
     auto* panel = new QWidget(this);
+    PanelLeft = panel;
     panel->setObjectName(QStringLiteral("PanelLeft"));
     panel->setFixedWidth(395);
     Paint(panel, QPalette::Window, palette().color(QPalette::Dark));
@@ -446,6 +450,7 @@ void TFormMain::BuildHiddenMenu()
     Modus1 = HiddenAction("Modus1", QStringLiteral("Modus"), QKeySequence(Qt::CTRL | Qt::Key_M));
     Zeileentfernen1 = HiddenAction("Zeileentfernen1", QStringLiteral("Zeile entfernen"), QKeySequence(Qt::CTRL | Qt::Key_0));
     LockLS = HiddenAction("LockLS", QStringLiteral("Lock LS"), QKeySequence(Qt::Key_F12));
+    EinstellunGen1 = HiddenAction("EinstellunGen1", QStringLiteral("Einstellungen"), QKeySequence(Qt::Key_F2));
 }
 
 void TFormMain::PreloadSounds()
@@ -501,6 +506,12 @@ void TFormMain::CreateComPort(const TComPort::DeviceFactory& devices)
     ComPort->OnOpen = [this](TComPort*) { barrier_->ComPortOpen(); };
     ComPort->OnClose = [this](TComPort*) { barrier_->ComPortClose(); };
     barrier_->ReadModemStatus = [this] { return ComPort->ModemStatus(); };
+    // A timer rather than a sleep: the clocks keep running during the pause.
+    TimerPortReopen = new QTimer(this);
+    TimerPortReopen->setObjectName(QStringLiteral("TimerPortReopen"));
+    TimerPortReopen->setSingleShot(true);
+    TimerPortReopen->setInterval(50);
+    connect(TimerPortReopen, &QTimer::timeout, this, &TFormMain::OpenComPort);
 }
 
 void TFormMain::OpenComPort()
@@ -513,7 +524,8 @@ void TFormMain::OpenComPort()
         ComPort->Open();
     } catch (const std::exception&) {
         // A missing or busy port leaves the barriers inactive; the manual
-        // commands still work and the lock indicator shows no port.
+        // commands still work and the hidden lock indicator shows no port.
+        barrier_->ComPortClose();
     }
 }
 
@@ -524,7 +536,32 @@ void TFormMain::ReopenComPort()
     } catch (const std::exception&) {
         // A port that fails to close is opened anew all the same.
     }
-    OpenComPort();
+    if (settings_.Port != 0)
+        TimerPortReopen->start();
+}
+
+void TFormMain::CreateCfgDialog()
+{
+    CfgDialog = new TCfgDialog(this);
+    CfgDialog->FormCreate(settings_);
+    protocol_->SetLength(settings_.Length);
+}
+
+void TFormMain::bCFGClick()
+{
+    if (!CfgDialog || CfgDialog->isVisible())
+        return;
+    // The probe cannot open the port held here, so that one is added.
+    std::uint32_t ports = probePorts_();
+    if (ComPort->Connected())
+        ports = AddAvailablePort(ports, ComPort->Port());
+    if (const std::optional<TAppSettings> chosen = CfgDialog->Edit(settings_, ports)) {
+        ApplySettings(*chosen);
+        // Reopened on every "OK", so a port that failed before is tried again.
+        ReopenComPort();
+        StoreSettings();
+    }
+    PanelLeft->setFocus();
 }
 
 void TFormMain::CreateSpectatorWindow()

@@ -23,6 +23,7 @@ class QtSoundPlayer;
 class RunControl;
 class SettingsStore;
 class SoundPlayer;
+class TCfgDialog;
 class TFDlgYesNo;
 class TFrame1;
 class TFormMonitor2;
@@ -74,11 +75,16 @@ public:
     // Writes the current settings to the store now (at exit, and after the
     // settings dialog's "OK", so a power cut loses no changed port).
     bool StoreSettings();
-    // Closes the port and opens the one the settings name; failures leave it closed.
+    // Closes the port and, after a pause of TimerPortReopen, opens the one
+    // the settings name; failures leave it closed.
     void ReopenComPort();
+    // Opens the configured port; a port that cannot be opened leaves the
+    // barriers inactive and the lock indicator hidden.
+    void OpenComPort();
     const StartupPaths& Paths() const { return paths_; }
 
     // The windows created after this one, in the program's order.
+    void CreateCfgDialog();
     void CreateYesNoDialog();
     void CreateSpectatorWindow();
     TFDlgYesNo* FDlgYesNo = nullptr;
@@ -89,6 +95,7 @@ public:
     ProtocolBackup* Backup = nullptr;
     // Shown while the last backup write failed.
     QLabel* LabBackup = nullptr;
+    TCfgDialog* CfgDialog = nullptr;
 
     // Published controls and components, addressed by name.
     TFrame1* FrameT1;
@@ -97,6 +104,7 @@ public:
     TLbSpeedButton* bSTOP;
     TLbSpeedButton* bRESET;
     TLbSpeedButton* bAVARIA;
+    QWidget* PanelLeft;
     TImage* ImageLSstop;
     TImage* ImageTVAus;
     TImage* ImageTVEin;
@@ -115,6 +123,10 @@ public:
     QAction* Modus1;
     QAction* Zeileentfernen1;
     QAction* LockLS;
+    QAction* EinstellunGen1;
+    // The pause between closing and reopening the port after "OK": the
+    // clocks keep running through it.
+    QTimer* TimerPortReopen;
     QToolButton* sbSave;
     QToolButton* sbLoad;
     QToolButton* sbExcel;
@@ -131,6 +143,7 @@ public:
     void PopupMenuProtokolPopup();
     void ImageTVAusClick();
     void ImageTVEinClick();
+    void bCFGClick();
     bool FormCloseQuery();
 
 protected:
@@ -150,7 +163,6 @@ private:
     QAction* HiddenAction(const char* name, const QString& caption, const QKeySequence& key);
     QToolButton* ProtocolButton(QWidget* parent, const char* name, const QString& hint, int icon);
     void CreateComPort(const TComPort::DeviceFactory& devices);
-    void OpenComPort();
     void PreloadSounds();
 
     TAppSettings settings_;
@@ -159,6 +171,7 @@ private:
     SettingsStore* store_;
     std::uint8_t fallbackPort_ = 0;
     const Clock& clock_;
+    std::function<std::uint32_t()> probePorts_;
     QtSoundPlayer* ownSound_ = nullptr;
     SoundPlayer* sound_;
     ProtocolTable* protocol_ = nullptr;
