@@ -2,10 +2,9 @@
 
 #include "DesktopShell.h"
 
+#include <QPrinter>
 #include <functional>
 #include <memory>
-
-class QPrinter;
 
 // Opens files through QDesktopServices and prints web pages with
 // QTextDocument on the default printer.
