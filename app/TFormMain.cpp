@@ -143,6 +143,23 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
 
 // The creation step runs once the controls exist; its order is the
 // program's start-up order.
+void TFormMain::CreateExports(ProtocolExportParts parts)
+{
+    parts.rows = [this] { return protocol_->Rows(); };
+    parts.clock = &clock_;
+    parts.title = QCoreApplication::applicationName();
+    // No folder: the page goes to the current directory.
+    parts.pageFile = paths_.BaseName + QStringLiteral(".html");
+    parts.templatePath = paths_.WordTemplatePath;
+    exports_ = new ProtocolExports(std::move(parts), this);
+    sbInet->setProperty("Tag", 0);
+    sbPrint->setProperty("Tag", 1);
+    connect(sbInet, &QToolButton::clicked, exports_, [this] { exports_->sbInetClick(sbInet); });
+    connect(sbPrint, &QToolButton::clicked, exports_, [this] { exports_->sbInetClick(sbPrint); });
+    connect(sbWord, &QToolButton::clicked, exports_, &ProtocolExports::sbWordClick);
+    connect(sbExcel, &QToolButton::clicked, exports_, &ProtocolExports::sbExcelClick);
+}
+
 void TFormMain::FormCreate(const MainWindowSeams& seams)
 {
     // 2.1 The settings store and the paths beside the program.
@@ -154,6 +171,7 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
         store_ = ownStore_.get();
     }
     fallbackPort_ = seams.fallbackPort;
+    CreateExports(seams.exports);
     // 2.2
     setWindowTitle(QCoreApplication::applicationName() + QLatin1Char(' ') + QStringLiteral(RAVOLT_VERSION));
     // 2.3 (the paths were found with the others); 2.4: Title starts at its default.
@@ -172,6 +190,13 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
     // takes the help file from the paths.
     FileCommands->SetTypeNames(paths_.TextTypeName, paths_.WordTypeName, paths_.WebTypeName);
     FileCommands->SetFilterIndex(settings_.FilterInd);
+    // The save dialog's document and web-page types are written by the exports,
+    // which report their own failures.
+    FileCommands->ExportToWord = [this](const QString& path) {
+        exports_->ExportToWord(ProtocolExports::WordMode::SaveAndClose, path);
+        return true;
+    };
+    FileCommands->WriteHtmlPage = [this](const QString& path) { return exports_->WriteHtmlPage(path); };
     // 2.11
     paths_.AvailablePorts = probePorts_();
     // 2.12

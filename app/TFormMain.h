@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProtocolExports.h"
 #include "StartupPaths.h"
 #include "TAppSettings.h"
 #include "TComPort.h"
@@ -51,6 +52,8 @@ struct MainWindowSeams
     // The developer's barrier simulation: the port opened when the settings
     // name none (the stored Port is left as it is).
     std::uint8_t fallbackPort = 0;
+    // The export layers and message box; rows, paths and title are the window's.
+    ProtocolExportParts exports;
 };
 
 class TFormMain : public QWidget
@@ -136,6 +139,7 @@ public:
     QToolButton* sbCLS;
 
     ProtocolTable* Protocol() const { return protocol_; }
+    ProtocolExports* Exports() const { return exports_; }
     RunControl* Runs() const { return runControl_; }
     LightBarrierInput* Barrier() const { return barrier_; }
 
@@ -151,6 +155,7 @@ protected:
 
 private:
     void FormCreate(const MainWindowSeams& seams);
+    void CreateExports(ProtocolExportParts parts);
     void FormDestroy();
     void RestoreGeometry();
     void CreateFileCommands();
@@ -175,6 +180,7 @@ private:
     QtSoundPlayer* ownSound_ = nullptr;
     SoundPlayer* sound_;
     ProtocolTable* protocol_ = nullptr;
+    ProtocolExports* exports_ = nullptr;
     RunControl* runControl_ = nullptr;
     LightBarrierInput* barrier_ = nullptr;
 };

@@ -82,23 +82,6 @@ TEST(ProtocolFiles, SaveDialogProposesTheTimeStampAndAddsTheTypesExtension)
     }
 }
 
-TEST(ProtocolFiles, FileTypesOtherThanTextSayWhenTheyCannotBeSavedYet)
-{
-    MainWindowRig rig;
-    TimeRun(rig, 5120);
-    ProtocolFileCommands& files = *rig.form->FileCommands;
-    QStringList messages;
-    files.ShowMessage = [&](const QString& m) { messages << m; };
-    files.RunDialog = [&](QFileDialog& dialog) {
-        dialog.selectNameFilter(dialog.nameFilters().value(2));
-        dialog.selectFile(rig.dir.filePath(QStringLiteral("seite")));
-        return true;
-    };
-    files.sbSaveClick();
-    EXPECT_EQ(messages, QStringList{"Eine Webseite kann in dieser Version nicht gespeichert werden."});
-    EXPECT_FALSE(QFileInfo::exists(rig.dir.filePath(QStringLiteral("seite.html"))));
-}
-
 TEST(ProtocolFiles, ASavedProtocolLoadsBackRankedAndAnUnreadableFileKeepsTheProtocol)
 {
     MainWindowRig rig;
