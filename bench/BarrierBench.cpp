@@ -45,6 +45,7 @@ public:
         lastTickNs_ = NowNs();
         return GetTickCount();
     }
+    TimeStamp Stamp() const override { return Clock::System().Stamp(); }
     QDateTime LocalNow() const override
     {
         stampNs.store(lastTickNs_);

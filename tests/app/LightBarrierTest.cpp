@@ -110,7 +110,7 @@ TEST(LightBarrier, StopLockoutBlocksAndRearmsTheFinishBarrier)
     BarrierRig rig(WithPort(0, 2000));
     ASSERT_TRUE(rig.Lines(DSR));
     ASSERT_TRUE(rig.Lines(0));
-    rig.EndStartLockout();
+    rig.clock.Advance(1000); // the START lockout counts from its edge
     ASSERT_TRUE(rig.Lines(DSR));
     ASSERT_EQ(rig.Running(), 2);
     EXPECT_FALSE(rig.Armed()) << "with a lockout the operator arms the barrier once";
@@ -128,6 +128,10 @@ TEST(LightBarrier, StopLockoutBlocksAndRearmsTheFinishBarrier)
     ASSERT_TRUE(rig.Lines(CTS)); // 1 s later: ignored
     EXPECT_EQ(rig.Running(), 1);
 
+    rig.EndStopLockout(); // fired early: the clock says 1 s of 2 s
+    EXPECT_FALSE(rig.Armed());
+    EXPECT_EQ(rig.barrier().TimerGesperrtStop->interval(), 1000) << "the rest of the lockout";
+    rig.clock.Advance(1000);
     rig.EndStopLockout();
     EXPECT_TRUE(rig.Armed()) << "the lockout's end arms the barrier again";
     ASSERT_TRUE(rig.Lines(0));
