@@ -120,7 +120,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     parts.bAVARIA = bAVARIA;
     parts.sound = sound_;
     runControl_ = new RunControl(parts, this);
-    barrier_ = new LightBarrierInput(mStart, mStop, bSTART, ImageLSstop, this);
+    barrier_ = new LightBarrierInput(mStart, mStop, bSTART, ImageLSstop, clock_, this);
     runControl_->SetLightBarrier(barrier_);
     CreateComPort(seams.serialDevice);
     CreateFileCommands();
@@ -526,11 +526,13 @@ void TFormMain::CreateComPort(const TComPort::DeviceFactory& devices)
     ComPort->SetReadBufSize(64);
     if (devices)
         ComPort->SetDeviceFactory(devices);
-    ComPort->OnCTS = [this](TComPort*) { barrier_->ComPortHARD(); };
-    ComPort->OnDSR = [this](TComPort*) { barrier_->ComPortHARD(); };
+    // The worker stamps each line change with the lanes' clock; the barrier
+    // input judges the lines as they were at that moment.
+    ComPort->SetClock(clock_);
+    ComPort->OnCTS = [this](TComPort* port) { barrier_->ComPortHARD(port->ServedEvent()); };
+    ComPort->OnDSR = [this](TComPort* port) { barrier_->ComPortHARD(port->ServedEvent()); };
     ComPort->OnOpen = [this](TComPort*) { barrier_->ComPortOpen(); };
     ComPort->OnClose = [this](TComPort*) { barrier_->ComPortClose(); };
-    barrier_->ReadModemStatus = [this] { return ComPort->ModemStatus(); };
     // A timer rather than a sleep: the clocks keep running during the pause.
     TimerPortReopen = new QTimer(this);
     TimerPortReopen->setObjectName(QStringLiteral("TimerPortReopen"));
