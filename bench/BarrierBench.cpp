@@ -5,6 +5,7 @@
 // the user-interface thread keeps ranking a 10,000-row protocol. Both paths
 // in one run: the old one (the tick read when the handler runs) and the new
 // one (the edge stamp the serial worker took, which the lane records).
+#include "BenchSmoke.h"
 #include "Clock.h"
 #include "FakeSerialDevice.h"
 #include "IniSettingsStore.h"
@@ -142,7 +143,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int events = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const int events = argc > 1 ? std::atoi(argv[1]) : BenchCount(10000, 50);
 
     StampingClock clock;
     auto device = std::make_shared<FakeSerialDevice>();

@@ -1,3 +1,4 @@
+#include "BenchSmoke.h"
 #include "TSortGrid.h"
 
 #include <QRandomGenerator>
@@ -73,8 +74,8 @@ void BM_SortByColumnCustomUnordered(benchmark::State& state)
 }
 BENCHMARK(BM_SortByColumnCustomUnordered)
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(20)
-    ->Repetitions(9)
+    ->Iterations(BenchCount(20, 1))
+    ->Repetitions(BenchRepetitions(9))
     ->ReportAggregatesOnly(true);
 
 // The direction alternates, so every sort moves every row.
@@ -91,7 +92,7 @@ void BM_SortByColumnCustomReversing(benchmark::State& state)
         f.grid.SortByColumn(3);
     }
 }
-BENCHMARK(BM_SortByColumnCustomReversing)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(BM_SortByColumnCustomReversing)->Unit(benchmark::kMillisecond)->Repetitions(BenchRepetitions(9))->ReportAggregatesOnly(true);
 
 void BM_FindRowNearTheEnd(benchmark::State& state)
 {
@@ -102,7 +103,7 @@ void BM_FindRowNearTheEnd(benchmark::State& state)
         benchmark::DoNotOptimize(f.grid.FindRow(0, QString::number(Rows - (n++ % 10)), false));
     }
 }
-BENCHMARK(BM_FindRowNearTheEnd)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(BM_FindRowNearTheEnd)->Unit(benchmark::kMicrosecond)->Repetitions(BenchRepetitions(9))->ReportAggregatesOnly(true);
 
 void BM_FindRowMissingIgnoringCase(benchmark::State& state)
 {
@@ -110,6 +111,6 @@ void BM_FindRowMissingIgnoringCase(benchmark::State& state)
     for (auto _ : state)
         benchmark::DoNotOptimize(f.grid.FindRow(0, QStringLiteral("X1"), true));
 }
-BENCHMARK(BM_FindRowMissingIgnoringCase)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(BM_FindRowMissingIgnoringCase)->Unit(benchmark::kMicrosecond)->Repetitions(BenchRepetitions(9))->ReportAggregatesOnly(true);
 
 } // namespace

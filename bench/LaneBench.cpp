@@ -1,3 +1,4 @@
+#include "BenchSmoke.h"
 #include "Clock.h"
 #include "TFrame1.h"
 
@@ -39,6 +40,6 @@ void BM_RefreshBothRunningLanes(benchmark::State& state)
         lane2.ClockTimer();
     }
 }
-BENCHMARK(BM_RefreshBothRunningLanes)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RefreshBothRunningLanes)->Unit(benchmark::kMicrosecond)->Repetitions(BenchRepetitions(5))->ReportAggregatesOnly(true);
 
 } // namespace

@@ -11,6 +11,7 @@
 // --show the windows stay up and the lanes keep running for that many
 // seconds afterwards, for looking at them (for example under Xvfb).
 
+#include "BenchSmoke.h"
 #include "Clock.h"
 #include "TDigit.h"
 #include "TFormMonitor2.h"
@@ -65,7 +66,7 @@ void Print(const char* what, const std::vector<double>& us)
 
 int main(int argc, char** argv)
 {
-    int steps = 6000;
+    int steps = BenchCount(6000, 20);
     int showSeconds = 0;
     for (int i = 1; i + 1 < argc; i += 2) {
         const QByteArray option(argv[i]);

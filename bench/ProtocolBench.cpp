@@ -1,3 +1,4 @@
+#include "BenchSmoke.h"
 #include "ProtocolTable.h"
 #include "TimeText.h"
 
@@ -53,7 +54,7 @@ void BM_RankAfterStop(benchmark::State& state)
         benchmark::DoNotOptimize(table->RankProtocol(QStringLiteral("1"), true));
     }
 }
-BENCHMARK(BM_RankAfterStop)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RankAfterStop)->Unit(benchmark::kMillisecond)->Repetitions(BenchRepetitions(15))->ReportAggregatesOnly(true);
 
 // The case after loading a file: the rows in no particular order.
 void BM_RankUnordered(benchmark::State& state)
@@ -72,6 +73,6 @@ void BM_RankUnordered(benchmark::State& state)
         benchmark::DoNotOptimize(table->RankProtocol(QStringLiteral("1"), true));
     }
 }
-BENCHMARK(BM_RankUnordered)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RankUnordered)->Unit(benchmark::kMillisecond)->Repetitions(BenchRepetitions(15))->ReportAggregatesOnly(true);
 
 } // namespace

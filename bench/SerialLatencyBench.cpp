@@ -4,6 +4,7 @@
 //   pseudo-terminal, where received bytes are the only events there are);
 // - wake-ups per second of an open port on a quiet line, for each way the
 //   POSIX device can wait.
+#include "BenchSmoke.h"
 #include "FakeSerialDevice.h"
 #include "ModemLineIo.h"
 #include "PosixSerialDevice.h"
@@ -228,7 +229,7 @@ void IdleWakeUps(const char* what, std::shared_ptr<ModemLineIo> lines)
     QTimer::singleShot(200, &settle, &QEventLoop::quit);
     settle.exec();
 
-    const int seconds = 2;
+    const int seconds = BenchCount(2, 1);
     const std::uint64_t wakeUps = device->WakeUps();
     const long switches = WorkerSwitches();
     QEventLoop idle;
@@ -253,8 +254,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    FakeDeviceLatency(10000);
-    PseudoTerminalLatency(4000);
+    FakeDeviceLatency(BenchCount(10000, 20));
+    PseudoTerminalLatency(BenchCount(4000, 20));
     IdleWakeUps("driver with TIOCMIWAIT", std::make_shared<SleepingLineWait>());
     IdleWakeUps("driver without TIOCMIWAIT (polling fallback)", std::make_shared<LinesWithoutWait>());
     IdleWakeUps("pseudo-terminal, no modem lines", ModemLineIo::Kernel());

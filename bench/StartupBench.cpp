@@ -2,6 +2,7 @@
 // backup beside it (median of several starts), and the shares of its parts
 // measured alone: reading the settings, reading the backup file, ranking
 // the rows, and creating the windows without a backup.
+#include "BenchSmoke.h"
 #include "IniSettingsStore.h"
 #include "ProgramWindows.h"
 #include "ProtocolFile.h"
@@ -54,7 +55,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ravolt"));
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : BenchCount(11, 1);
 
     const QTemporaryDir folder;
     const QString programFile = folder.filePath(QStringLiteral("ravolt"));
