@@ -58,8 +58,11 @@ public:
         return QDateTime::currentDateTime();
     }
     mutable std::atomic<std::int64_t> stampNs{0};
-    // The edge's own stamp as the lane takes it (new path).
+    // The edge's own stamp as the lane takes it (new path), also by command.
     std::atomic<std::int64_t> edgeNs{0};
+    std::atomic<std::int64_t> startEdgeNs{0};
+    std::atomic<std::int64_t> stopEdgeNs{0};
+    std::atomic<int> accepted{0};
     mutable std::atomic<int> stamps{0};
 
 private:
@@ -105,8 +108,10 @@ std::vector<std::int64_t> Drive(TFormMain& form, FakeSerialDevice& device, Stamp
         const std::int64_t t0 = NowNs();
         device.SetModemStatus(line);
         const std::int64_t deadline = t0 + 2'000'000'000;
+        // Short sleeps, not a spinning wait: on two cores a spinning driver
+        // would take the worker's core while the user interface ranks.
         while ((clock.stamps.load() == before || clock.edgeNs.load() == edgeBefore) && NowNs() < deadline)
-            std::this_thread::yield();
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
         if (clock.stamps.load() == before)
             ++missed;
         else {
@@ -118,6 +123,62 @@ std::vector<std::int64_t> Drive(TFormMain& form, FakeSerialDevice& device, Stamp
         device.WaitUntilWaiting(std::chrono::seconds(5));
     }
     return latencies;
+}
+
+// Pairs of a finish edge (CTS) and a start edge (DSR) 2 ms apart, without
+// waiting in between: while the user interface is busy both wait in the
+// worker's queue, and each must keep its own time.
+void DrivePairs(TFormMain& form, FakeSerialDevice& device, StampingClock& clock, int pairs, int& missed,
+                std::vector<std::int64_t>& stopErrors, std::vector<std::int64_t>& startErrors)
+{
+    for (int i = 0; i < pairs; ++i) {
+        QMetaObject::invokeMethod(
+            &form,
+            [&form] {
+                LightBarrierInput* b = form.Barrier();
+                b->TimerGesperrtStart->stop();
+                b->TimerGesperrtStop->stop();
+                if (!b->Armed())
+                    b->ImageLSClick();
+            },
+            Qt::BlockingQueuedConnection);
+        device.WaitUntilWaiting(std::chrono::seconds(5));
+        const int before = clock.accepted.load();
+        const std::int64_t stopAt = NowNs();
+        device.SetModemStatus(LightBarrierInput::CtsOn);
+        while (NowNs() < stopAt + 2'000'000)
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        const std::int64_t startAt = NowNs();
+        device.SetModemStatus(LightBarrierInput::CtsOn | LightBarrierInput::DsrOn);
+        const std::int64_t deadline = startAt + 2'000'000'000;
+        while (clock.accepted.load() < before + 2 && NowNs() < deadline)
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        if (clock.accepted.load() < before + 2) {
+            ++missed;
+        } else {
+            stopErrors.push_back(clock.stopEdgeNs.load() - stopAt);
+            startErrors.push_back(clock.startEdgeNs.load() - startAt);
+        }
+        device.WaitUntilWaiting(std::chrono::seconds(5));
+        device.SetModemStatus(0);
+        device.WaitUntilWaiting(std::chrono::seconds(5));
+    }
+}
+
+void RunPairs(TFormMain& form, FakeSerialDevice& device, StampingClock& clock, const char* what, int pairs)
+{
+    int missed = 0;
+    std::vector<std::int64_t> stopErrors;
+    std::vector<std::int64_t> startErrors;
+    std::thread driver([&] {
+        DrivePairs(form, device, clock, pairs, missed, stopErrors, startErrors);
+        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    });
+    QApplication::exec();
+    driver.join();
+    std::printf("%s\n", what);
+    Print("  STOPP edges on CTS (edge stamp the lane records)", stopErrors, missed);
+    Print("  START edges on DSR (edge stamp the lane records)", startErrors, missed);
 }
 
 void Run(TFormMain& form, FakeSerialDevice& device, StampingClock& clock, const char* what, int events)
@@ -162,8 +223,11 @@ int main(int argc, char** argv)
     TFormMain form(settings, seams);
     form.show();
     form.Barrier()->OnEdge = [&clock](const BarrierEdgeNote& note) {
-        if (note.outcome == BarrierOutcome::Accepted)
-            clock.edgeNs.store(note.stamp.us * 1000);
+        if (note.outcome != BarrierOutcome::Accepted)
+            return;
+        clock.edgeNs.store(note.stamp.us * 1000);
+        (note.command == BarrierCommand::Start ? clock.startEdgeNs : clock.stopEdgeNs).store(note.stamp.us * 1000);
+        clock.accepted.fetch_add(1);
     };
 
     Run(form, *device, clock, "idle user interface", events);
@@ -191,6 +255,7 @@ int main(int argc, char** argv)
     });
     busy.start(0);
     Run(form, *device, clock, "user interface ranking 10,000 rows", events);
+    RunPairs(form, *device, clock, "alternating CTS and DSR edges 2 ms apart, user interface ranking", events / 2);
     busy.stop();
     std::printf("(each ranking took %.1f ms on average, %d rankings)\n", double(rankNs) / ranks / 1e6, ranks);
     return 0;
