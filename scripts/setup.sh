@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Ravolt needs (only when one is missing), then
-# configures and builds into ./build. Safe to run again.
+# configures and builds into ./build. Safe to run again. With --sanitize it
+# builds into ./build-asan under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,5 +21,10 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo_cmd env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build
+if [ "${1:-}" = "--sanitize" ]; then
+    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRAVOLT_SANITIZE=ON
+    cmake --build build-asan
+else
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build build
+fi

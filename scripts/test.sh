@@ -2,6 +2,14 @@
 # Sets up, builds and runs the whole test suite offscreen (no display needed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+# With --sanitize (as in CI) the suite runs once more in a build of its own
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
+build=build
+if [ "${1:-}" = "--sanitize" ]; then
+    build=build-asan
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+fi
+scripts/setup.sh "$@"
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build --output-on-failure --timeout 300
+ctest --test-dir "$build" --output-on-failure --timeout 300
