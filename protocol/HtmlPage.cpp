@@ -25,10 +25,13 @@ QString EscapeHtml(const QString& text)
             html += QStringLiteral("&gt;");
         else if (c == u'"')
             html += QStringLiteral("&quot;");
-        else if (c.unicode() < 0x80 || EncodeWindows1252(QString(c)) != "?")
+        else if (c.unicode() < 0x80 || (c.unicode() >= 0xA0 && c.unicode() <= 0xFF))
             html += c;
         else {
-            // Beyond the code page: a character reference instead of a "?".
+            // Only bytes that Latin-1 and Windows-1252 read alike go out as
+            // they are: a printer's reader takes the page's charset word for
+            // word, where a browser reads it as Windows-1252. Everything else
+            // ("€" among them) is a character reference, never a "?".
             char32_t code = c.unicode();
             if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
                 code = QChar::surrogateToUcs4(c, text[++i]);

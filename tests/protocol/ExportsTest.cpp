@@ -37,8 +37,8 @@ TEST(HtmlPage, TableRowsShowTheFirstCommaAsAPointAndEscapeMarkup)
         {{"9", "-", "-", "-", "-", "-"}, "<tr><td>9<td>-<td>-<td>-<td>-<td>-</tr>"},
         {{" ", "a,b,c", "<script>", "\"x\" & y", "", ""},
          "<tr><td> <td>a.b,c<td>&lt;script&gt;<td>&quot;x&quot; &amp; y<td><td></tr>"},
-        {{QStringLiteral("Jürgen"), QStringLiteral("Straße"), QStringLiteral("Łódź"), "", "", ""},
-         "<tr><td>J\xfcrgen<td>Stra\xdf" "e<td>&#321;\xf3" "d&#378;<td><td><td></tr>"},
+        {{QStringLiteral("Jürgen"), QStringLiteral("Straße"), QStringLiteral("Łódź"), QStringLiteral("5 €"), "", ""},
+         "<tr><td>J\xfcrgen<td>Stra\xdf" "e<td>&#321;\xf3" "d&#378;<td>5 &#8364;<td><td></tr>"},
     };
     for (const auto& c : cases) {
         const QList<QByteArray> lines = PageLines(HtmlPageBytes({kHeader, c.row}, "Ravolt"));
