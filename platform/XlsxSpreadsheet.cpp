@@ -16,12 +16,34 @@ namespace {
 // The application's limits for a sheet.
 constexpr int kMaxRows = 1048576;
 constexpr int kMaxColumns = 16384;
+// A cell holds at most this many bytes of text; a longer one would make the
+// whole workbook fail.
+constexpr int kMaxCellBytes = 32767;
+// A double keeps 15 significant digits; a longer number stays text so that
+// no digit is lost.
+constexpr int kMaxNumberDigits = 15;
+
+// An over-long text (only a foreign file can bring one) is cut at a
+// character boundary rather than losing the workbook.
+QByteArray CellText(const QString& text)
+{
+    QString cut = text;
+    QByteArray bytes = cut.toUtf8();
+    while (bytes.size() > kMaxCellBytes) {
+        cut.chop(std::max<qsizetype>(1, (bytes.size() - kMaxCellBytes) / 4));
+        if (!cut.isEmpty() && cut.back().isHighSurrogate())
+            cut.chop(1);
+        bytes = cut.toUtf8();
+    }
+    return bytes;
+}
 
 // Width of a text in the unit of column widths (one digit of the default
 // font), with a little room for wide letters and the cell margins.
+// Column widths end at the spreadsheet's own limit.
 double TextWidth(const QString& text)
 {
-    return text.size() * 1.1 + 1.0;
+    return std::min(255.0, text.size() * 1.1 + 1.0);
 }
 
 } // namespace
@@ -75,6 +97,9 @@ std::optional<XlsxSpreadsheet::Number> XlsxSpreadsheet::PlainNumber(const QStrin
     const QRegularExpressionMatch match = plain.match(text);
     if (!match.hasMatch())
         return std::nullopt;
+    const qsizetype digits = text.size() - (text.startsWith(u'-') ? 1 : 0) - (match.capturedLength(1) > 0 ? 1 : 0);
+    if (digits > kMaxNumberDigits)
+        return std::nullopt;
     QString c = text;
     c.replace(u',', u'.');
     bool ok = false;
@@ -117,7 +142,7 @@ bool XlsxSpreadsheet::WriteWorkbook(const QString& path) const
         if (const std::optional<Number> number = PlainNumber(it.value()))
             ok = worksheet_write_number(sheet, row, column, number->value, formatFor(number->decimals)) == LXW_NO_ERROR;
         else
-            ok = worksheet_write_string(sheet, row, column, it.value().toUtf8().constData(), nullptr) == LXW_NO_ERROR;
+            ok = worksheet_write_string(sheet, row, column, CellText(it.value()).constData(), nullptr) == LXW_NO_ERROR;
     }
     for (std::size_t c = 0; ok && c < widths_.size(); ++c) {
         if (widths_[c] > 0)

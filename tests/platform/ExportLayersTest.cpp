@@ -130,6 +130,8 @@ TEST(XlsxSpreadsheet, PlainDecimalNumbersOnly)
         {"-", false, 0, 0},     {" ", false, 0, 0},        {",5", false, 0, 0},
         {"5,", false, 0, 0},    {"+5", false, 0, 0},       {"1 000", false, 0, 0},
         {QStringLiteral("٣"), false, 0, 0},
+        {"123456789012345", true, 123456789012345.0, 0}, {"1234567890123456", false, 0, 0},
+        {"-12345678901234,5", true, -12345678901234.5, 1}, {"12345678901234,56", false, 0, 0},
     };
     for (const auto& c : cases) {
         const auto number = XlsxSpreadsheet::PlainNumber(c.text);
@@ -172,6 +174,22 @@ TEST(XlsxSpreadsheet, WritesANewWorkbookInItsFolderWithFittedColumnsAndOpensIt)
     ASSERT_EQ(read.widths.size(), 3);
     EXPECT_GT(read.widths[2], read.widths[1]) << "the clock time needs the wider column";
     EXPECT_GE(read.widths[2], 10);
+}
+
+TEST(XlsxSpreadsheet, AnOverLongTextIsCutSoTheWorkbookStillOpens)
+{
+    QTemporaryDir dir;
+    RecordingDesktopShell shell;
+    XlsxSpreadsheet sheet(shell, dir.filePath("privat"));
+    ASSERT_TRUE(sheet.Connect());
+    sheet.NewWorkbook("Ravolt");
+    sheet.SetCell(1, 1, QString(40000, QChar(0xFC)));
+    sheet.AutoFitColumns();
+    ASSERT_TRUE(sheet.ShowWorkbook());
+    const XlsxSheet read = ReadXlsx(sheet.WorkbookFile());
+    EXPECT_EQ(read.cells.value("A1").value, QString(16383, QChar(0xFC))) << "32,766 bytes of UTF-8";
+    ASSERT_EQ(read.widths.size(), 1);
+    EXPECT_LE(read.widths[0], 255);
 }
 
 TEST(XlsxSpreadsheet, NoFolderMeansNoSpreadsheet)
