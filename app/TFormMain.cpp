@@ -45,16 +45,51 @@ void Paint(QWidget* widget, QPalette::ColorRole role, const QColor& color)
     widget->setAutoFillBackground(true);
 }
 
-TLbSpeedButton* RunButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
-                          int x, int y, int height, TColor fontColor)
+QFont ArialPixels(int pixels, bool bold = true)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+// The run buttons' own looks; face, light and shadow colours follow the
+// enabled state and are set by the run control.
+struct RunButtonLook
+{
+    const char* name;
+    const char* caption;
+    const char* hint;
+    QRect place;
+    TColor colorWhenDown;
+    TColor hotTrackColor;
+    TColor fontColor;
+    TColor hotTrackFontColor;
+};
+
+constexpr RunButtonLook RunButtonLooks[] = {
+    {"bSTART", "START 1", "F5", {11, 306, 110, 40}, 0x80FF80, 0x00C000, clWhite, clYellow},
+    {"bSTOP", "STOPP 1", "F9", {131, 306, 110, 40}, 0x8080FF, 0xB0B0FF, clWhite, clYellow},
+    {"bRESET", "00:00", "F7", {275, 306, 110, 30}, clSilver, clNone, clWhite, clYellow},
+    {"bAVARIA", "UNFALL", "F11", {275, 340, 110, 30}, clWhite, clNone, clBlack, clRed},
+};
+
+TLbSpeedButton* RunButton(QWidget* parent, const RunButtonLook& look)
 {
     auto* button = new TLbSpeedButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(x, y, 110, height);
-    button->SetCaption(caption);
-    button->setToolTip(hint);
-    button->setFont(Bold(QStringLiteral("Arial"), 14));
-    button->SetFontColor(fontColor);
+    button->setObjectName(QLatin1String(look.name));
+    button->setGeometry(look.place);
+    button->SetStyle(TLbSpeedButtonStyle::bsModern);
+    button->SetAlignment(Qt::AlignHCenter);
+    button->SetCaption(QString::fromUtf8(look.caption));
+    button->setToolTip(QString::fromUtf8(look.hint));
+    button->setCursor(Qt::PointingHandCursor);
+    button->SetColorWhenDown(look.colorWhenDown);
+    button->SetHotTrackColor(look.hotTrackColor);
+    button->setFont(ArialPixels(19));
+    button->SetFontColor(look.fontColor);
+    button->SetHotTrackFont(ArialPixels(21), look.hotTrackFontColor);
+    button->SetUseHotTrackFont(true);
     return button;
 }
 
@@ -196,10 +231,9 @@ QWidget* TFormMain::BuildLeftPanel()
     FrameT2 = new TFrame1(1, clock_, panel);
     FrameT2->move(11, 155);
 
-    bSTART = RunButton(panel, "bSTART", QStringLiteral("START 1"), QStringLiteral("F5"), 11, 306, 40, clWhite);
-    bSTOP = RunButton(panel, "bSTOP", QStringLiteral("STOPP 1"), QStringLiteral("F9"), 131, 306, 40, clWhite);
-    bRESET = RunButton(panel, "bRESET", QStringLiteral("00:00"), QStringLiteral("F7"), 275, 306, 30, clWhite);
-    bAVARIA = RunButton(panel, "bAVARIA", QStringLiteral("UNFALL"), QStringLiteral("F11"), 275, 340, 30, clBlack);
+    TLbSpeedButton** runButtons[] = {&bSTART, &bSTOP, &bRESET, &bAVARIA};
+    for (std::size_t i = 0; i < std::size(runButtons); ++i)
+        *runButtons[i] = RunButton(panel, RunButtonLooks[i]);
 
     ImageLSstop = new TImage(panel);
     ImageLSstop->setObjectName(QStringLiteral("ImageLSstop"));
