@@ -1,10 +1,16 @@
 #include "TFormMain.h"
 
 #include "Clock.h"
+#include "IniSettingsStore.h"
 #include "LightBarrierInput.h"
+#include "ProbeSerialPorts.h"
+#include "ProtocolBackup.h"
+#include "ProtocolFileCommands.h"
 #include "ProtocolTable.h"
 #include "QtSoundPlayer.h"
 #include "RunControl.h"
+#include "TCfgDialog.h"
+#include "TFDlgYesNo.h"
 #include "TFormMonitor2.h"
 #include "TFrame1.h"
 #include "TImage.h"
@@ -13,14 +19,14 @@
 #include "TvPictures.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStyle>
 #include <QTimer>
@@ -99,12 +105,11 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     : QWidget(parent)
     , settings_(settings)
     , clock_(seams.clock ? *seams.clock : Clock::System())
+    , probePorts_(seams.probePorts ? seams.probePorts : [] { return ProbeSerialPorts(); })
     , sound_(seams.sound)
 {
     setObjectName(QStringLiteral("FormMain"));
-    setWindowTitle(QStringLiteral("Ravolt 2.4"));
     setMinimumSize(754, 488);
-    resize(settings_.Width, settings_.Height);
     if (!sound_) {
         ownSound_ = new QtSoundPlayer(this);
         sound_ = ownSound_;
@@ -124,6 +129,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     bodyLayout->addWidget(BuildLeftPanel());
     bodyLayout->addWidget(BuildRightPanel(), 1);
     layout->addWidget(body, 1);
+    layout->insertWidget(1, BuildBackupNotice());
     BuildHiddenMenu();
 
     protocol_ = new ProtocolTable(*SortGrid1);
@@ -149,34 +155,198 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     parts.bAVARIA = bAVARIA;
     parts.sound = sound_;
     runControl_ = new RunControl(parts, this);
-    barrier_ = new LightBarrierInput(mStart, mStop, bSTART, ImageLSstop, this);
+    barrier_ = new LightBarrierInput(mStart, mStop, bSTART, ImageLSstop, clock_, this);
     runControl_->SetLightBarrier(barrier_);
     CreateComPort(seams.serialDevice);
+    CreateFileCommands();
 
     connect(Modus1, &QAction::triggered, runControl_, &RunControl::Modus1Click);
     connect(Erase1, &QAction::triggered, runControl_, &RunControl::Erase1Click);
     connect(Zeileentfernen1, &QAction::triggered, runControl_, &RunControl::Erase1Click);
     connect(Leerenzeilenentfernen1, &QAction::triggered, runControl_, &RunControl::Leerenzeilenentfernen1Click);
     connect(LockLS, &QAction::triggered, barrier_, &LightBarrierInput::LockLSClick);
+    connect(EinstellunGen1, &QAction::triggered, this, &TFormMain::bCFGClick);
     connect(PopupMenuProtokol, &QMenu::aboutToShow, this, &TFormMain::PopupMenuProtokolPopup);
     SortGrid1->OnRowSelected = [this](TSortGrid*) { runControl_->SortGrid1RowSelected(); };
     // The window's resize reaches the grid through the layouts; "Zeit" takes
     // what the other columns leave once the grid has its new size.
     SortGrid1->OnResize = [this](TSortGrid*) { protocol_->FitProtocolColumns(); };
 
-    FindSoundFiles();
-    TimerDateTimer();
-    protocol_->UpdateProtocolCommands();
-    ApplySettings();
-    OpenComPort();
-    CreateSpectatorWindow();
+    FormCreate(seams);
     SortGrid1->setFocus();
+}
+
+// The creation step runs once the controls exist; its order is the
+// program's start-up order.
+void TFormMain::CreateExports(ProtocolExportParts parts)
+{
+    parts.rows = [this] { return protocol_->Rows(); };
+    parts.clock = &clock_;
+    parts.title = QCoreApplication::applicationName();
+    // No folder: the page goes to the current directory.
+    parts.pageFile = paths_.BaseName + QStringLiteral(".html");
+    parts.templatePath = paths_.WordTemplatePath;
+    exports_ = new ProtocolExports(std::move(parts), this);
+    sbInet->setProperty("Tag", 0);
+    sbPrint->setProperty("Tag", 1);
+    connect(sbInet, &QToolButton::clicked, exports_, [this] { exports_->sbInetClick(sbInet); });
+    connect(sbPrint, &QToolButton::clicked, exports_, [this] { exports_->sbInetClick(sbPrint); });
+    connect(sbWord, &QToolButton::clicked, exports_, &ProtocolExports::sbWordClick);
+    connect(sbExcel, &QToolButton::clicked, exports_, &ProtocolExports::sbExcelClick);
+}
+
+void TFormMain::FormCreate(const MainWindowSeams& seams)
+{
+    // 2.1 The settings store and the paths beside the program.
+    paths_ = seams.paths ? *seams.paths : StartupPaths::ForThisProgram(QCoreApplication::applicationName());
+    if (seams.settings) {
+        store_ = seams.settings;
+    } else {
+        ownStore_ = std::make_unique<IniSettingsStore>(IniSettingsStore::FilePathFor(paths_.BaseName));
+        store_ = ownStore_.get();
+    }
+    fallbackPort_ = seams.fallbackPort;
+    CreateExports(seams.exports);
+    // 2.2
+    setWindowTitle(QCoreApplication::applicationName() + QLatin1Char(' ') + QStringLiteral(RAVOLT_VERSION));
+    // 2.3 (the paths were found with the others); 2.4: Title starts at its default.
+    PreloadSounds();
+    // 2.5
+    paths_.ReadFileTypeNames();
+    // 2.6
+    settings_ = LoadSettings(*store_, settings_);
+    RestoreGeometry();
+    // 2.7 An index beyond the screens (or below them) falls back to the first.
+    const int screens = int(QGuiApplication::screens().size());
+    if (settings_.Monitor > screens - 1 || settings_.Monitor < 0)
+        settings_.Monitor = 0;
+    ImageTVAus->setVisible(screens > 1);
+    // 2.8 The hints (2.9) were set with the buttons; the help window (2.10)
+    // takes the help file from the paths.
+    FileCommands->SetTypeNames(paths_.TextTypeName, paths_.WordTypeName, paths_.WebTypeName);
+    FileCommands->SetFilterIndex(settings_.FilterInd);
+    // The save dialog's document and web-page types are written by the exports,
+    // which report their own failures.
+    FileCommands->ExportToWord = [this](const QString& path) {
+        exports_->ExportToWord(ProtocolExports::WordMode::SaveAndClose, path);
+        return true;
+    };
+    FileCommands->WriteHtmlPage = [this](const QString& path) { return exports_->WriteHtmlPage(path); };
+    // 2.11
+    paths_.AvailablePorts = probePorts_();
+    // 2.12
+    FileCommands->SetDirectory(paths_.ProgramDir);
+    // 2.13
+    TimerDateTimer();
+    // 2.14
+    OpenComPort();
+    // 2.15 The header row was written when the protocol table was set up.
+    // 2.16
+    protocol_->UpdateProtocolCommands();
+    // 2.17 Silently; from now on every change of the protocol is backed up.
+    FileCommands->RestoreBackup(paths_.BackupFileName);
+    CreateBackup();
+    // 2.18 The run control starts with STOPP, reset and accident disabled
+    // and the barrier indicator in its first state.
+    // 2.19 Everything else the settings say, Runden mode last.
+    ApplySettings(settings_);
 }
 
 TFormMain::~TFormMain()
 {
+    FormDestroy();
+}
+
+void TFormMain::FormDestroy()
+{
+    Backup->WriteNow();
+    StoreSettings();
     // The worker must end before the handlers it calls are gone.
     ComPort->Close();
+}
+
+void TFormMain::RestoreGeometry()
+{
+    resize(qMax(settings_.Width, minimumWidth()), qMax(settings_.Height, minimumHeight()));
+    if (!settings_.Left || !settings_.Top)
+        return;
+    // A position on a screen that is gone would put the window out of reach:
+    // the window system places it then.
+    const QPoint corner(*settings_.Left, *settings_.Top);
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->geometry().contains(corner)) {
+            move(corner);
+            return;
+        }
+    }
+}
+
+TAppSettings TFormMain::CurrentSettings() const
+{
+    TAppSettings s = settings_;
+    s.Left = x();
+    s.Top = y();
+    s.Width = width();
+    s.Height = height();
+    s.FilterInd = FileCommands->FilterIndex();
+    return s;
+}
+
+bool TFormMain::StoreSettings()
+{
+    return SaveSettings(*store_, CurrentSettings());
+}
+
+bool TFormMain::FormCloseQuery()
+{
+    if (!FrameT1->Running() && !FrameT2->Running())
+        return true;
+    return FDlgYesNo && FDlgYesNo->Ask(QStringLiteral("Beenden?"));
+}
+
+void TFormMain::closeEvent(QCloseEvent* event)
+{
+    event->setAccepted(FormCloseQuery());
+}
+
+void TFormMain::CreateFileCommands()
+{
+    FileCommands = new ProtocolFileCommands(*protocol_, *runControl_, *FrameT2, clock_, this);
+    FileCommands->Ask = [this](const QString& question) { return FDlgYesNo && FDlgYesNo->Ask(question); };
+    connect(sbSave, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbSaveClick);
+    connect(sbLoad, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbLoadClick);
+    connect(sbCLS, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbCLSClick);
+    // Always enabled: F8 asks also when the clear button is disabled.
+    New1 = HiddenAction("New1", QStringLiteral("New"), QKeySequence(Qt::Key_F8));
+    connect(New1, &QAction::triggered, FileCommands, &ProtocolFileCommands::sbCLSClick);
+}
+
+QLabel* TFormMain::BuildBackupNotice()
+{
+    LabBackup = new QLabel(this);
+    LabBackup->setObjectName(QStringLiteral("LabBackup"));
+    LabBackup->setAlignment(Qt::AlignCenter);
+    LabBackup->setFont(Bold(QStringLiteral("Arial"), 12));
+    Paint(LabBackup, QPalette::Window, QColor(0xFF, 0xFF, 0x00));
+    Paint(LabBackup, QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
+    LabBackup->hide();
+    return LabBackup;
+}
+
+void TFormMain::CreateBackup()
+{
+    Backup = new ProtocolBackup(paths_.BackupFileName, [this] { return protocol_->Rows(); }, this);
+    // The notice stays until a later write succeeds; timing goes on meanwhile.
+    Backup->OnStatus = [this](const QString& notice) {
+        LabBackup->setText(notice);
+        LabBackup->setVisible(!notice.isEmpty());
+    };
+    connect(protocol_, &ProtocolTable::Changed, Backup, &ProtocolBackup::Schedule);
+}
+
+void TFormMain::CreateYesNoDialog()
+{
+    FDlgYesNo = new TFDlgYesNo(this);
 }
 
 QWidget* TFormMain::BuildTopBar()
@@ -221,6 +391,7 @@ QWidget* TFormMain::BuildTopBar()
 QWidget* TFormMain::BuildLeftPanel()
 {
     auto* panel = new QWidget(this);
+    PanelLeft = panel;
     panel->setObjectName(QStringLiteral("PanelLeft"));
     panel->setFixedWidth(395);
     Paint(panel, QPalette::Window, palette().color(QPalette::Dark));
@@ -245,7 +416,6 @@ QWidget* TFormMain::BuildLeftPanel()
     ImageTVAus->setGeometry(45, 354, 30, 22);
     ImageTVAus->setPixmap(TvPicture(false));
     ImageTVAus->setToolTip(QStringLiteral("Strg+M"));
-    ImageTVAus->setVisible(QGuiApplication::screens().size() > 1);
     ImageTVAus->OnClick = [this](TImage*) { ImageTVAusClick(); };
     ImageTVEin = new TImage(panel);
     ImageTVEin->setObjectName(QStringLiteral("ImageTVEin"));
@@ -339,31 +509,35 @@ void TFormMain::BuildHiddenMenu()
     Modus1 = HiddenAction("Modus1", QStringLiteral("Modus"), QKeySequence(Qt::CTRL | Qt::Key_M));
     Zeileentfernen1 = HiddenAction("Zeileentfernen1", QStringLiteral("Zeile entfernen"), QKeySequence(Qt::CTRL | Qt::Key_0));
     LockLS = HiddenAction("LockLS", QStringLiteral("Lock LS"), QKeySequence(Qt::Key_F12));
+    EinstellunGen1 = HiddenAction("EinstellunGen1", QStringLiteral("Einstellungen"), QKeySequence(Qt::Key_F2));
 }
 
-void TFormMain::FindSoundFiles()
+void TFormMain::PreloadSounds()
 {
-    const QDir dir(QCoreApplication::applicationDirPath());
-    auto existing = [&dir](const QString& name) {
-        const QString path = dir.filePath(name);
-        return QFileInfo::exists(path) ? path : QString();
-    };
-    const QString stop = existing(QStringLiteral("stopp.wav"));
-    const QString start = existing(QStringLiteral("start.wav"));
+    // Loading runs in the background: start-up never waits for a sound.
     if (ownSound_) {
-        ownSound_->Preload(stop);
-        ownSound_->Preload(start);
+        ownSound_->Preload(paths_.StopSoundPath);
+        ownSound_->Preload(paths_.StartSoundPath);
     }
-    runControl_->SetSoundPaths(start, stop);
+    runControl_->SetSoundPaths(paths_.StartSoundPath, paths_.StopSoundPath);
 }
 
-void TFormMain::ApplySettings()
+void TFormMain::ApplySettings(const TAppSettings& settings)
 {
+    settings_ = settings;
+    // The dialog may offer a screen that has gone since it opened.
+    if (settings_.Monitor < 0 || settings_.Monitor >= int(QGuiApplication::screens().size()))
+        settings_.Monitor = 0;
     protocol_->SetManyStart(settings_.ManyStart);
     protocol_->SetLength(settings_.Length);
     runControl_->SetSound(settings_.Sound);
     barrier_->SetAlg(settings_.Alg);
     barrier_->SetWaitStart(settings_.WaitStart);
+    if (FormMonitor2) {
+        FormMonitor2->SetTitle(settings_.Title);
+        FormMonitor2->SetMonitor(settings_.Monitor);
+        FormMonitor2->PlaceOnMonitor();
+    }
     runControl_->SetRundenMode(settings_.Runden);
 }
 
@@ -386,24 +560,69 @@ void TFormMain::CreateComPort(const TComPort::DeviceFactory& devices)
     ComPort->SetReadBufSize(64);
     if (devices)
         ComPort->SetDeviceFactory(devices);
-    ComPort->OnCTS = [this](TComPort*) { barrier_->ComPortHARD(); };
-    ComPort->OnDSR = [this](TComPort*) { barrier_->ComPortHARD(); };
+    // The worker stamps each line change with the lanes' clock; the barrier
+    // input judges the lines as they were at that moment.
+    ComPort->SetClock(clock_);
+    ComPort->OnCTS = [this](TComPort* port) { barrier_->ComPortHARD(port->ServedEvent()); };
+    ComPort->OnDSR = [this](TComPort* port) { barrier_->ComPortHARD(port->ServedEvent()); };
     ComPort->OnOpen = [this](TComPort*) { barrier_->ComPortOpen(); };
     ComPort->OnClose = [this](TComPort*) { barrier_->ComPortClose(); };
-    barrier_->ReadModemStatus = [this] { return ComPort->ModemStatus(); };
+    // A timer rather than a sleep: the clocks keep running during the pause.
+    TimerPortReopen = new QTimer(this);
+    TimerPortReopen->setObjectName(QStringLiteral("TimerPortReopen"));
+    TimerPortReopen->setSingleShot(true);
+    TimerPortReopen->setInterval(50);
+    connect(TimerPortReopen, &QTimer::timeout, this, &TFormMain::OpenComPort);
 }
 
 void TFormMain::OpenComPort()
 {
-    if (settings_.Port == 0)
+    const std::uint8_t port = settings_.Port != 0 ? settings_.Port : fallbackPort_;
+    if (port == 0)
         return;
-    ComPort->SetPort(settings_.Port);
+    ComPort->SetPort(port);
     try {
         ComPort->Open();
     } catch (const std::exception&) {
         // A missing or busy port leaves the barriers inactive; the manual
-        // commands still work and the lock indicator shows no port.
+        // commands still work and the hidden lock indicator shows no port.
+        barrier_->ComPortClose();
     }
+}
+
+void TFormMain::ReopenComPort()
+{
+    try {
+        ComPort->Close();
+    } catch (const std::exception&) {
+        // A port that fails to close is opened anew all the same.
+    }
+    if (settings_.Port != 0)
+        TimerPortReopen->start();
+}
+
+void TFormMain::CreateCfgDialog()
+{
+    CfgDialog = new TCfgDialog(this);
+    CfgDialog->FormCreate(settings_);
+    protocol_->SetLength(settings_.Length);
+}
+
+void TFormMain::bCFGClick()
+{
+    if (!CfgDialog || CfgDialog->isVisible())
+        return;
+    // The probe cannot open the port held here, so that one is added.
+    std::uint32_t ports = probePorts_();
+    if (ComPort->Connected())
+        ports = AddAvailablePort(ports, ComPort->Port());
+    if (const std::optional<TAppSettings> chosen = CfgDialog->Edit(settings_, ports)) {
+        ApplySettings(*chosen);
+        // Reopened on every "OK", so a port that failed before is tried again.
+        ReopenComPort();
+        StoreSettings();
+    }
+    PanelLeft->setFocus();
 }
 
 void TFormMain::CreateSpectatorWindow()

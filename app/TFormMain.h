@@ -1,12 +1,19 @@
 #pragma once
 
+#include "ProtocolExports.h"
+#include "StartupPaths.h"
 #include "TAppSettings.h"
 #include "TComPort.h"
 
 #include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
 
 class Clock;
 class LightBarrierInput;
+class ProtocolBackup;
+class ProtocolFileCommands;
 class ProtocolTable;
 class QAction;
 class QLabel;
@@ -15,7 +22,10 @@ class QTimer;
 class QToolButton;
 class QtSoundPlayer;
 class RunControl;
+class SettingsStore;
 class SoundPlayer;
+class TCfgDialog;
+class TFDlgYesNo;
 class TFrame1;
 class TFormMonitor2;
 class TImage;
@@ -29,23 +39,66 @@ class TSortGrid;
 // It holds no timing logic of its own.
 // What tests (and the developer's barrier simulation) replace in the main
 // window. Unset members mean the real thing: the system clock, a sound
-// player of the window's own, the POSIX serial device.
+// player of the window's own, the POSIX serial device, the program's own
+// settings file, the paths beside the running program, the port probe.
 struct MainWindowSeams
 {
     const Clock* clock = nullptr;
     SoundPlayer* sound = nullptr;
     TComPort::DeviceFactory serialDevice;
+    SettingsStore* settings = nullptr;
+    std::optional<StartupPaths> paths;
+    std::function<std::uint32_t()> probePorts;
+    // The developer's barrier simulation: the port opened when the settings
+    // name none (the stored Port is left as it is).
+    std::uint8_t fallbackPort = 0;
+    // The export layers and message box; rows, paths and title are the window's.
+    ProtocolExportParts exports;
 };
 
 class TFormMain : public QWidget
 {
     Q_OBJECT
 public:
+    // settings are the values that stand where the store holds none.
     explicit TFormMain(const TAppSettings& settings, const MainWindowSeams& seams = MainWindowSeams(),
                        QWidget* parent = nullptr);
+    // FormDestroy: backup, settings, port.
     ~TFormMain() override;
 
     TAppSettings& Settings() { return settings_; }
+    // The settings as they stand now: window bounds and the save dialog's
+    // file type read from their owners.
+    TAppSettings CurrentSettings() const;
+    // The one fan-out of the settings to the lanes, the barrier input, the
+    // lockout timer, the protocol and the spectator window; at start-up and
+    // after the settings dialog's "OK". The port is reopened separately
+    // (ReopenComPort), the window bounds and the file type only at start-up.
+    void ApplySettings(const TAppSettings& settings);
+    // Writes the current settings to the store now (at exit, and after the
+    // settings dialog's "OK", so a power cut loses no changed port).
+    bool StoreSettings();
+    // Closes the port and, after a pause of TimerPortReopen, opens the one
+    // the settings name; failures leave it closed.
+    void ReopenComPort();
+    // Opens the configured port; a port that cannot be opened leaves the
+    // barriers inactive and the lock indicator hidden.
+    void OpenComPort();
+    const StartupPaths& Paths() const { return paths_; }
+
+    // The windows created after this one, in the program's order.
+    void CreateCfgDialog();
+    void CreateYesNoDialog();
+    void CreateSpectatorWindow();
+    TFDlgYesNo* FDlgYesNo = nullptr;
+    // "Speichern unter...", "Öffnen", clearing (also F8 "New").
+    ProtocolFileCommands* FileCommands = nullptr;
+    QAction* New1 = nullptr;
+    // Written after every change of the protocol and at exit.
+    ProtocolBackup* Backup = nullptr;
+    // Shown while the last backup write failed.
+    QLabel* LabBackup = nullptr;
+    TCfgDialog* CfgDialog = nullptr;
 
     // Published controls and components, addressed by name.
     TFrame1* FrameT1;
@@ -54,6 +107,7 @@ public:
     TLbSpeedButton* bSTOP;
     TLbSpeedButton* bRESET;
     TLbSpeedButton* bAVARIA;
+    QWidget* PanelLeft;
     TImage* ImageLSstop;
     TImage* ImageTVAus;
     TImage* ImageTVEin;
@@ -72,6 +126,10 @@ public:
     QAction* Modus1;
     QAction* Zeileentfernen1;
     QAction* LockLS;
+    QAction* EinstellunGen1;
+    // The pause between closing and reopening the port after "OK": the
+    // clocks keep running through it.
+    QTimer* TimerPortReopen;
     QToolButton* sbSave;
     QToolButton* sbLoad;
     QToolButton* sbExcel;
@@ -81,6 +139,7 @@ public:
     QToolButton* sbCLS;
 
     ProtocolTable* Protocol() const { return protocol_; }
+    ProtocolExports* Exports() const { return exports_; }
     RunControl* Runs() const { return runControl_; }
     LightBarrierInput* Barrier() const { return barrier_; }
 
@@ -88,25 +147,40 @@ public:
     void PopupMenuProtokolPopup();
     void ImageTVAusClick();
     void ImageTVEinClick();
+    void bCFGClick();
+    bool FormCloseQuery();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void FormCreate(const MainWindowSeams& seams);
+    void CreateExports(ProtocolExportParts parts);
+    void FormDestroy();
+    void RestoreGeometry();
+    void CreateFileCommands();
+    QLabel* BuildBackupNotice();
+    void CreateBackup();
     QWidget* BuildTopBar();
     QWidget* BuildLeftPanel();
     QWidget* BuildRightPanel();
     void BuildHiddenMenu();
     QAction* HiddenAction(const char* name, const QString& caption, const QKeySequence& key);
     QToolButton* ProtocolButton(QWidget* parent, const char* name, const QString& hint, int icon);
-    void ApplySettings();
-    void CreateSpectatorWindow();
     void CreateComPort(const TComPort::DeviceFactory& devices);
-    void OpenComPort();
-    void FindSoundFiles();
+    void PreloadSounds();
 
     TAppSettings settings_;
+    StartupPaths paths_;
+    std::unique_ptr<SettingsStore> ownStore_;
+    SettingsStore* store_;
+    std::uint8_t fallbackPort_ = 0;
     const Clock& clock_;
+    std::function<std::uint32_t()> probePorts_;
     QtSoundPlayer* ownSound_ = nullptr;
     SoundPlayer* sound_;
     ProtocolTable* protocol_ = nullptr;
+    ProtocolExports* exports_ = nullptr;
     RunControl* runControl_ = nullptr;
     LightBarrierInput* barrier_ = nullptr;
 };

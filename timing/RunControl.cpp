@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QSpinBox>
 
+#include <utility>
+
 RunControl::RunControl(const RunControlParts& parts, QObject* parent)
     : QObject(parent)
     , p_(parts)
@@ -52,7 +54,7 @@ void RunControl::mStartClick()
 {
     startLane_ = NextLane(startLane_, rundenMode_ ? 1 : 2);
     TFrame1* lane = Lane(startLane_);
-    lane->StartRun();
+    lane->StartRun(std::exchange(pendingStamp_, std::nullopt));
 
     const int row = p_.grid->FindRow(0, lane->StartNumberText(), false);
     if (row > 0)
@@ -78,7 +80,7 @@ void RunControl::mStartClick()
 void RunControl::mStopClick()
 {
     stopLane_ = NextLane(stopLane_, rundenMode_ ? 1 : 2);
-    Lane(stopLane_)->StopRun();
+    Lane(stopLane_)->StopRun(std::exchange(pendingStamp_, std::nullopt));
     PlayEventSound(stopSoundPath_);
     RankProtocol();
 
@@ -94,6 +96,19 @@ void RunControl::mStopClick()
     SetButtonState(p_.bSTART, true);
     SetButtonState(p_.bRESET, true);
     p_.mReset->setEnabled(true);
+}
+
+void RunControl::TriggerAt(QAction* command, const TimeStamp& edge)
+{
+    pendingStamp_ = edge;
+    command->trigger();
+    pendingStamp_.reset();
+}
+
+void RunControl::SetLightBarrier(LightBarrierInput* barrier)
+{
+    barrier_ = barrier;
+    barrier_->TriggerCommand = [this](QAction* command, const TimeStamp& edge) { TriggerAt(command, edge); };
 }
 
 void RunControl::mResetClick()
