@@ -1,17 +1,22 @@
 #include "TFormMain.h"
 
 #include "Clock.h"
+#include "DatePanelText.h"
+#include "DesktopShell.h"
+#include "HiddenMenu.h"
 #include "IniSettingsStore.h"
 #include "LightBarrierInput.h"
 #include "ProbeSerialPorts.h"
 #include "ProtocolBackup.h"
 #include "ProtocolFileCommands.h"
+#include "ProgramInfo.h"
 #include "ProtocolTable.h"
 #include "QtSoundPlayer.h"
 #include "RunControl.h"
 #include "TCfgDialog.h"
 #include "TFDlgYesNo.h"
 #include "TFormMonitor2.h"
+#include "THelpWindow.h"
 #include "TFrame1.h"
 #include "TImage.h"
 #include "TLbSpeedButton.h"
@@ -26,6 +31,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSpinBox>
 #include <QStyle>
@@ -166,6 +172,12 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     connect(Leerenzeilenentfernen1, &QAction::triggered, runControl_, &RunControl::Leerenzeilenentfernen1Click);
     connect(LockLS, &QAction::triggered, barrier_, &LightBarrierInput::LockLSClick);
     connect(EinstellunGen1, &QAction::triggered, this, &TFormMain::bCFGClick);
+    connect(Hilfe1, &QAction::triggered, this, &TFormMain::bHelpClick);
+    connect(mHilfe, &QAction::triggered, this, &TFormMain::bHelpClick);
+    connect(mInfo, &QAction::triggered, this, &TFormMain::bInfoClick);
+    ShowInfo = [this](const QString& caption, const QString& text) {
+        QMessageBox::information(this, caption, text);
+    };
     connect(PopupMenuProtokol, &QMenu::aboutToShow, this, &TFormMain::PopupMenuProtokolPopup);
     SortGrid1->OnRowSelected = [this](TSortGrid*) { runControl_->SortGrid1RowSelected(); };
     // The window's resize reaches the grid through the layouts; "Zeit" takes
@@ -317,7 +329,6 @@ void TFormMain::CreateFileCommands()
     connect(sbLoad, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbLoadClick);
     connect(sbCLS, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbCLSClick);
     // Always enabled: F8 asks also when the clear button is disabled.
-    New1 = HiddenAction("New1", QStringLiteral("New"), QKeySequence(Qt::Key_F8));
     connect(New1, &QAction::triggered, FileCommands, &ProtocolFileCommands::sbCLSClick);
 }
 
@@ -488,28 +499,16 @@ QWidget* TFormMain::BuildRightPanel()
     return panel;
 }
 
-QAction* TFormMain::HiddenAction(const char* name, const QString& caption, const QKeySequence& key)
-{
-    // The menu is never shown: an action fires by its key only while it
-    // belongs to a visible widget, so it is added to the window itself.
-    auto* action = new QAction(caption, this);
-    action->setObjectName(QLatin1String(name));
-    action->setShortcut(key);
-    action->setShortcutContext(Qt::WindowShortcut);
-    addAction(action);
-    return action;
-}
-
 void TFormMain::BuildHiddenMenu()
 {
-    mStart = HiddenAction("mStart", QStringLiteral("Start"), QKeySequence(Qt::Key_F5));
-    mStop = HiddenAction("mStop", QStringLiteral("Stopp"), QKeySequence(Qt::Key_F9));
-    mReset = HiddenAction("mReset", QStringLiteral("0,00"), QKeySequence(Qt::Key_F7));
-    mAvaria = HiddenAction("mAvaria", QStringLiteral("Unfall"), QKeySequence(Qt::Key_F11));
-    Modus1 = HiddenAction("Modus1", QStringLiteral("Modus"), QKeySequence(Qt::CTRL | Qt::Key_M));
-    Zeileentfernen1 = HiddenAction("Zeileentfernen1", QStringLiteral("Zeile entfernen"), QKeySequence(Qt::CTRL | Qt::Key_0));
-    LockLS = HiddenAction("LockLS", QStringLiteral("Lock LS"), QKeySequence(Qt::Key_F12));
-    EinstellunGen1 = HiddenAction("EinstellunGen1", QStringLiteral("Einstellungen"), QKeySequence(Qt::Key_F2));
+    HideMenu1 = new HiddenMenu(this);
+    const std::pair<QAction**, const char*> items[] = {
+        {&mStart, "mStart"}, {&mStop, "mStop"}, {&mReset, "mReset"}, {&mAvaria, "mAvaria"},
+        {&New1, "New1"}, {&Modus1, "Modus1"}, {&Hilfe1, "Hilfe1"}, {&EinstellunGen1, "EinstellunGen1"},
+        {&mHilfe, "mHilfe"}, {&mInfo, "mInfo"}, {&Zeileentfernen1, "Zeileentfernen1"}, {&LockLS, "LockLS"},
+    };
+    for (const auto& [member, name] : items)
+        *member = HideMenu1->Item(name);
 }
 
 void TFormMain::PreloadSounds()
@@ -654,10 +653,7 @@ void TFormMain::ImageTVEinClick()
 
 void TFormMain::TimerDateTimer()
 {
-    const QLocale locale;
-    const QDateTime now = clock_.LocalNow();
-    const QString text = locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral("   ") +
-                         locale.toString(now.time(), QLocale::ShortFormat);
+    const QString text = DatePanelText(clock_.LocalNow(), QLocale());
     // Some locales write long dates: the font shrinks rather than the text being cut.
     QFont font(QStringLiteral("Arial"), 18);
     const int room = PanelDate->width() - 2 * PanelDate->frameWidth() - 4;
@@ -665,6 +661,25 @@ void TFormMain::TimerDateTimer()
         font.setPointSize(font.pointSize() - 1);
     PanelDate->setFont(font);
     PanelDate->setText(text);
+}
+
+void TFormMain::bHelpClick()
+{
+    if (!HelpWindow)
+        HelpWindow = new THelpWindow(this);
+    HelpWindow->ShowContents(paths_.HelpFilePath);
+}
+
+void TFormMain::bInfoClick()
+{
+    ShowInfo(QStringLiteral("Info"),
+             ProgramInfo::InfoText(QCoreApplication::applicationName(), QStringLiteral(RAVOLT_VERSION)));
+}
+
+void TFormMain::ImageDEClick()
+{
+    // A page that cannot be opened is not reported.
+    exports_->Shell().OpenAddress(ProgramInfo::MakerAddress);
 }
 
 void TFormMain::PopupMenuProtokolPopup()
