@@ -50,6 +50,8 @@ public:
     void ExportToWord(WordMode mode, const QString& path);
     void sbWordClick();
     void sbExcelClick();
+    // The program's one desktop shell (the logo link opens through it too).
+    DesktopShell& Shell() const { return *parts_.shell; }
 
 private:
     void ShowWriteError(const QString& path);

@@ -24,7 +24,9 @@ StartupPaths StartupPaths::ForProgram(const QString& programFile, const QString&
     p.BaseName = program.completeBaseName();
     p.StopSoundPath = IfExists(p.ProgramDir + QStringLiteral("stopp.wav"));
     p.StartSoundPath = IfExists(p.ProgramDir + QStringLiteral("start.wav"));
-    p.HelpFilePath = p.ProgramDir + p.BaseName + QStringLiteral(".html");
+    // Not BaseName + ".html": that is the web page the protocol export writes
+    // into the current folder, which may well be this one.
+    p.HelpFilePath = p.ProgramDir + p.BaseName + QStringLiteral("-hilfe.html");
     p.WordTemplatePath = p.ProgramDir + QStringLiteral("Protokollvorlage.doc");
 
     const QString backupName = title + QStringLiteral("-Sicherungsdatei.txt");

@@ -1,17 +1,22 @@
 #include "TFormMain.h"
 
 #include "Clock.h"
+#include "DatePanelText.h"
+#include "DesktopShell.h"
+#include "HiddenMenu.h"
 #include "IniSettingsStore.h"
 #include "LightBarrierInput.h"
 #include "ProbeSerialPorts.h"
 #include "ProtocolBackup.h"
 #include "ProtocolFileCommands.h"
+#include "ProgramInfo.h"
 #include "ProtocolTable.h"
 #include "QtSoundPlayer.h"
 #include "RunControl.h"
 #include "TCfgDialog.h"
 #include "TFDlgYesNo.h"
 #include "TFormMonitor2.h"
+#include "THelpWindow.h"
 #include "TFrame1.h"
 #include "TImage.h"
 #include "TLbSpeedButton.h"
@@ -26,6 +31,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSpinBox>
 #include <QStyle>
@@ -51,16 +57,51 @@ void Paint(QWidget* widget, QPalette::ColorRole role, const QColor& color)
     widget->setAutoFillBackground(true);
 }
 
-TLbSpeedButton* RunButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
-                          int x, int y, int height, TColor fontColor)
+QFont ArialPixels(int pixels, bool bold = true)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+// The run buttons' own looks; face, light and shadow colours follow the
+// enabled state and are set by the run control.
+struct RunButtonLook
+{
+    const char* name;
+    const char* caption;
+    const char* hint;
+    QRect place;
+    TColor colorWhenDown;
+    TColor hotTrackColor;
+    TColor fontColor;
+    TColor hotTrackFontColor;
+};
+
+constexpr RunButtonLook RunButtonLooks[] = {
+    {"bSTART", "START 1", "F5", {11, 306, 110, 40}, 0x80FF80, 0x00C000, clWhite, clYellow},
+    {"bSTOP", "STOPP 1", "F9", {131, 306, 110, 40}, 0x8080FF, 0xB0B0FF, clWhite, clYellow},
+    {"bRESET", "00:00", "F7", {275, 306, 110, 30}, clSilver, clNone, clWhite, clYellow},
+    {"bAVARIA", "UNFALL", "F11", {275, 340, 110, 30}, clWhite, clNone, clBlack, clRed},
+};
+
+TLbSpeedButton* RunButton(QWidget* parent, const RunButtonLook& look)
 {
     auto* button = new TLbSpeedButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(x, y, 110, height);
-    button->SetCaption(caption);
-    button->setToolTip(hint);
-    button->setFont(Bold(QStringLiteral("Arial"), 14));
-    button->SetFontColor(fontColor);
+    button->setObjectName(QLatin1String(look.name));
+    button->setGeometry(look.place);
+    button->SetStyle(TLbSpeedButtonStyle::bsModern);
+    button->SetAlignment(Qt::AlignHCenter);
+    button->SetCaption(QString::fromUtf8(look.caption));
+    button->setToolTip(QString::fromUtf8(look.hint));
+    button->setCursor(Qt::PointingHandCursor);
+    button->SetColorWhenDown(look.colorWhenDown);
+    button->SetHotTrackColor(look.hotTrackColor);
+    button->setFont(ArialPixels(19));
+    button->SetFontColor(look.fontColor);
+    button->SetHotTrackFont(ArialPixels(21), look.hotTrackFontColor);
+    button->SetUseHotTrackFont(true);
     return button;
 }
 
@@ -131,6 +172,12 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     connect(Leerenzeilenentfernen1, &QAction::triggered, runControl_, &RunControl::Leerenzeilenentfernen1Click);
     connect(LockLS, &QAction::triggered, barrier_, &LightBarrierInput::LockLSClick);
     connect(EinstellunGen1, &QAction::triggered, this, &TFormMain::bCFGClick);
+    connect(Hilfe1, &QAction::triggered, this, &TFormMain::bHelpClick);
+    connect(mHilfe, &QAction::triggered, this, &TFormMain::bHelpClick);
+    connect(mInfo, &QAction::triggered, this, &TFormMain::bInfoClick);
+    ShowInfo = [this](const QString& caption, const QString& text) {
+        QMessageBox::information(this, caption, text);
+    };
     connect(PopupMenuProtokol, &QMenu::aboutToShow, this, &TFormMain::PopupMenuProtokolPopup);
     SortGrid1->OnRowSelected = [this](TSortGrid*) { runControl_->SortGrid1RowSelected(); };
     // The window's resize reaches the grid through the layouts; "Zeit" takes
@@ -282,7 +329,6 @@ void TFormMain::CreateFileCommands()
     connect(sbLoad, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbLoadClick);
     connect(sbCLS, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbCLSClick);
     // Always enabled: F8 asks also when the clear button is disabled.
-    New1 = HiddenAction("New1", QStringLiteral("New"), QKeySequence(Qt::Key_F8));
     connect(New1, &QAction::triggered, FileCommands, &ProtocolFileCommands::sbCLSClick);
 }
 
@@ -367,10 +413,9 @@ QWidget* TFormMain::BuildLeftPanel()
     FrameT2 = new TFrame1(1, clock_, panel);
     FrameT2->move(11, 155);
 
-    bSTART = RunButton(panel, "bSTART", QStringLiteral("START 1"), QStringLiteral("F5"), 11, 306, 40, clWhite);
-    bSTOP = RunButton(panel, "bSTOP", QStringLiteral("STOPP 1"), QStringLiteral("F9"), 131, 306, 40, clWhite);
-    bRESET = RunButton(panel, "bRESET", QStringLiteral("00:00"), QStringLiteral("F7"), 275, 306, 30, clWhite);
-    bAVARIA = RunButton(panel, "bAVARIA", QStringLiteral("UNFALL"), QStringLiteral("F11"), 275, 340, 30, clBlack);
+    TLbSpeedButton** runButtons[] = {&bSTART, &bSTOP, &bRESET, &bAVARIA};
+    for (std::size_t i = 0; i < std::size(runButtons); ++i)
+        *runButtons[i] = RunButton(panel, RunButtonLooks[i]);
 
     ImageLSstop = new TImage(panel);
     ImageLSstop->setObjectName(QStringLiteral("ImageLSstop"));
@@ -454,28 +499,16 @@ QWidget* TFormMain::BuildRightPanel()
     return panel;
 }
 
-QAction* TFormMain::HiddenAction(const char* name, const QString& caption, const QKeySequence& key)
-{
-    // The menu is never shown: an action fires by its key only while it
-    // belongs to a visible widget, so it is added to the window itself.
-    auto* action = new QAction(caption, this);
-    action->setObjectName(QLatin1String(name));
-    action->setShortcut(key);
-    action->setShortcutContext(Qt::WindowShortcut);
-    addAction(action);
-    return action;
-}
-
 void TFormMain::BuildHiddenMenu()
 {
-    mStart = HiddenAction("mStart", QStringLiteral("Start"), QKeySequence(Qt::Key_F5));
-    mStop = HiddenAction("mStop", QStringLiteral("Stopp"), QKeySequence(Qt::Key_F9));
-    mReset = HiddenAction("mReset", QStringLiteral("0,00"), QKeySequence(Qt::Key_F7));
-    mAvaria = HiddenAction("mAvaria", QStringLiteral("Unfall"), QKeySequence(Qt::Key_F11));
-    Modus1 = HiddenAction("Modus1", QStringLiteral("Modus"), QKeySequence(Qt::CTRL | Qt::Key_M));
-    Zeileentfernen1 = HiddenAction("Zeileentfernen1", QStringLiteral("Zeile entfernen"), QKeySequence(Qt::CTRL | Qt::Key_0));
-    LockLS = HiddenAction("LockLS", QStringLiteral("Lock LS"), QKeySequence(Qt::Key_F12));
-    EinstellunGen1 = HiddenAction("EinstellunGen1", QStringLiteral("Einstellungen"), QKeySequence(Qt::Key_F2));
+    HideMenu1 = new HiddenMenu(this);
+    const std::pair<QAction**, const char*> items[] = {
+        {&mStart, "mStart"}, {&mStop, "mStop"}, {&mReset, "mReset"}, {&mAvaria, "mAvaria"},
+        {&New1, "New1"}, {&Modus1, "Modus1"}, {&Hilfe1, "Hilfe1"}, {&EinstellunGen1, "EinstellunGen1"},
+        {&mHilfe, "mHilfe"}, {&mInfo, "mInfo"}, {&Zeileentfernen1, "Zeileentfernen1"}, {&LockLS, "LockLS"},
+    };
+    for (const auto& [member, name] : items)
+        *member = HideMenu1->Item(name);
 }
 
 void TFormMain::PreloadSounds()
@@ -620,10 +653,7 @@ void TFormMain::ImageTVEinClick()
 
 void TFormMain::TimerDateTimer()
 {
-    const QLocale locale;
-    const QDateTime now = clock_.LocalNow();
-    const QString text = locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral("   ") +
-                         locale.toString(now.time(), QLocale::ShortFormat);
+    const QString text = DatePanelText(clock_.LocalNow(), QLocale());
     // Some locales write long dates: the font shrinks rather than the text being cut.
     QFont font(QStringLiteral("Arial"), 18);
     const int room = PanelDate->width() - 2 * PanelDate->frameWidth() - 4;
@@ -631,6 +661,25 @@ void TFormMain::TimerDateTimer()
         font.setPointSize(font.pointSize() - 1);
     PanelDate->setFont(font);
     PanelDate->setText(text);
+}
+
+void TFormMain::bHelpClick()
+{
+    if (!HelpWindow)
+        HelpWindow = new THelpWindow(this);
+    HelpWindow->ShowContents(paths_.HelpFilePath);
+}
+
+void TFormMain::bInfoClick()
+{
+    ShowInfo(QStringLiteral("Info"),
+             ProgramInfo::InfoText(QCoreApplication::applicationName(), QStringLiteral(RAVOLT_VERSION)));
+}
+
+void TFormMain::ImageDEClick()
+{
+    // A page that cannot be opened is not reported.
+    exports_->Shell().OpenAddress(ProgramInfo::MakerAddress);
 }
 
 void TFormMain::PopupMenuProtokolPopup()

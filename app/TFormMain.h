@@ -11,6 +11,7 @@
 #include <optional>
 
 class Clock;
+class HiddenMenu;
 class LightBarrierInput;
 class ProtocolBackup;
 class ProtocolFileCommands;
@@ -26,6 +27,7 @@ class SettingsStore;
 class SoundPlayer;
 class TCfgDialog;
 class TFDlgYesNo;
+class THelpWindow;
 class TFrame1;
 class TFormMonitor2;
 class TImage;
@@ -127,6 +129,13 @@ public:
     QAction* Zeileentfernen1;
     QAction* LockLS;
     QAction* EinstellunGen1;
+    QAction* Hilfe1;
+    QAction* mHilfe;
+    QAction* mInfo;
+    // Every keyboard command, in menu order; never shown.
+    HiddenMenu* HideMenu1;
+    // Created at the first call for help.
+    THelpWindow* HelpWindow = nullptr;
     // The pause between closing and reopening the port after "OK": the
     // clocks keep running through it.
     QTimer* TimerPortReopen;
@@ -148,7 +157,13 @@ public:
     void ImageTVAusClick();
     void ImageTVEinClick();
     void bCFGClick();
+    void bHelpClick();
+    void bInfoClick();
+    void ImageDEClick();
     bool FormCloseQuery();
+    // Shows the info box (a modal message box with the information symbol
+    // and one OK button); tests replace it.
+    std::function<void(const QString& caption, const QString& text)> ShowInfo;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -165,7 +180,6 @@ private:
     QWidget* BuildLeftPanel();
     QWidget* BuildRightPanel();
     void BuildHiddenMenu();
-    QAction* HiddenAction(const char* name, const QString& caption, const QKeySequence& key);
     QToolButton* ProtocolButton(QWidget* parent, const char* name, const QString& hint, int icon);
     void CreateComPort(const TComPort::DeviceFactory& devices);
     void PreloadSounds();

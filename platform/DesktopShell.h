@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The desktop's shell verbs on a file. Like a file type without an
+// The desktop's shell verbs on a file or a web address. Like a file type without an
 // associated program, every failure is silent: the verb simply does nothing.
 class DesktopShell
 {
@@ -12,4 +12,6 @@ public:
     virtual void Open(const QString& path) = 0;
     // "print": prints a web page on the default printer, without a dialog.
     virtual void PrintPage(const QString& htmlPath) = 0;
+    // "open" on a web address: the desktop's browser shows it.
+    virtual void OpenAddress(const QString& url) = 0;
 };

@@ -19,6 +19,11 @@ void QtDesktopShell::Open(const QString& path)
     QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
 }
 
+void QtDesktopShell::OpenAddress(const QString& url)
+{
+    QDesktopServices::openUrl(QUrl(url));
+}
+
 void QtDesktopShell::PrintPage(const QString& htmlPath)
 {
     if (std::unique_ptr<QPrinter> printer = printers_ ? printers_() : nullptr)

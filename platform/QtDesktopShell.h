@@ -18,6 +18,7 @@ public:
 
     void Open(const QString& path) override;
     void PrintPage(const QString& htmlPath) override;
+    void OpenAddress(const QString& url) override;
 
     // The system's default printer; null when no printer is installed.
     static std::unique_ptr<QPrinter> DefaultPrinter();

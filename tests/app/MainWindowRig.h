@@ -7,6 +7,7 @@
 #include "LightBarrierInput.h"
 #include "ProgramWindows.h"
 #include "ProtocolTable.h"
+#include "RecordingExportLayers.h"
 #include "RecordingSoundPlayer.h"
 #include "RunControl.h"
 #include "TAppSettings.h"
@@ -61,6 +62,7 @@ struct MainWindowRig
         seams.settings = &store;
         seams.paths = StartupPaths::ForProgram(ProgramFile(), QStringLiteral("Ravolt"), dir.filePath(QStringLiteral("data")));
         seams.probePorts = [this] { return ports; };
+        seams.exports.shell = &shell;
         return seams;
     }
     void Create()
@@ -100,5 +102,7 @@ struct MainWindowRig
     std::uint32_t ports = 0;
     QTemporaryDir dir;
     FakeSettingsStore store;
+    // No test opens a real browser or printer.
+    RecordingDesktopShell shell;
     std::unique_ptr<TFormMain> form;
 };

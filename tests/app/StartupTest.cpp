@@ -258,7 +258,7 @@ TEST(StartupPaths, BesideTheProgramAndTheBackupPerUserWhereTheFolderCannotBeWrit
     EXPECT_EQ(p.BaseName, "ravolt");
     EXPECT_EQ(p.StartSoundPath, beside + "start.wav");
     EXPECT_EQ(p.StopSoundPath, "") << "stopp.wav is missing";
-    EXPECT_EQ(p.HelpFilePath, beside + "ravolt.html");
+    EXPECT_EQ(p.HelpFilePath, beside + "ravolt-hilfe.html");
     EXPECT_EQ(p.WordTemplatePath, beside + "Protokollvorlage.doc");
     EXPECT_EQ(p.BackupFileName, beside + "Ravolt-Sicherungsdatei.txt");
 

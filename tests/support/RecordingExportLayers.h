@@ -15,6 +15,7 @@ class RecordingDesktopShell final : public DesktopShell
 public:
     void Open(const QString& path) override { calls.append(QStringLiteral("open ") + path); }
     void PrintPage(const QString& htmlPath) override { calls.append(QStringLiteral("print ") + htmlPath); }
+    void OpenAddress(const QString& url) override { calls.append(QStringLiteral("address ") + url); }
     QStringList calls;
 };
 

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+// The date panel's text: the locale's short date, three blanks, the
+// locale's short time ("06.12.2026   21:03" on a German system). A short
+// date with a two-digit year gets all four digits, so the protocol's day
+// can never be mistaken.
+QString DatePanelText(const QDateTime& now, const QLocale& locale);
