@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DeskPictures.h"
 #include "ProtocolExports.h"
 #include "StartupPaths.h"
 #include "TAppSettings.h"
@@ -28,6 +29,7 @@ class TCfgDialog;
 class TFDlgYesNo;
 class TFrame1;
 class TFormMonitor2;
+class DeskLogo;
 class TImage;
 class TLbSpeedButton;
 class TSortGrid;
@@ -103,6 +105,11 @@ public:
     // Published controls and components, addressed by name.
     TFrame1* FrameT1;
     TFrame1* FrameT2;
+    TLbSpeedButton* bHelp;
+    TLbSpeedButton* bCFG;
+    TLbSpeedButton* bInfo;
+    // The maker's logo; its OnClick opens the maker's page.
+    DeskLogo* ImageDE;
     TLbSpeedButton* bSTART;
     TLbSpeedButton* bSTOP;
     TLbSpeedButton* bRESET;
@@ -166,7 +173,7 @@ private:
     QWidget* BuildRightPanel();
     void BuildHiddenMenu();
     QAction* HiddenAction(const char* name, const QString& caption, const QKeySequence& key);
-    QToolButton* ProtocolButton(QWidget* parent, const char* name, const QString& hint, int icon);
+    QToolButton* ProtocolButton(QWidget* parent, const char* name, const QString& hint, ProtocolPicture icon);
     void CreateComPort(const TComPort::DeviceFactory& devices);
     void PreloadSounds();
 
