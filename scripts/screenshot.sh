@@ -34,11 +34,12 @@ cp build/app/ravolt resources/*.wav resources/Protokollvorlage.doc "$home/bin/"
 printf '[General]\nLeft=0\nTop=0\nWidth=%d\nHeight=%d\nSound=0\nPort=0\n' \
     $((width / scale)) $((height / scale)) > "$home/config/Quintaro/ravolt.conf"
 
-display=:$((90 + RANDOM % 9))
-Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp &
+# Xvfb picks a free display and names it once it is ready.
+Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$home/display" &
 xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done 2>/dev/null || sleep 1
+for _ in $(seq 100); do [ -s "$home/display" ] && break; sleep 0.1; done
+display=:$(head -1 "$home/display")
+export DISPLAY=$display QT_QPA_PLATFORM=xcb
 XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" QT_SCALE_FACTOR=$scale \
     "$home/bin/ravolt" &
 app=$!
@@ -47,6 +48,7 @@ for _ in $(seq 100); do
     win=$(xdotool search --name '^Ravolt' 2>/dev/null | head -1) && [ -n "$win" ] && break
     sleep 0.1
 done
+[ -n "$win" ] || { echo "the program did not open its window" >&2; exit 1; }
 sleep 1
 xdotool windowfocus --sync "$win" 2>/dev/null || true
 case $scene in
