@@ -6,12 +6,22 @@
 #include <QLocale>
 #include <QMimeDatabase>
 #include <QStandardPaths>
+#include <QTextStream>
 
 namespace {
 
 QString IfExists(const QString& path)
 {
     return QFileInfo::exists(path) ? path : QString();
+}
+
+// A file the program brings: beside the program as built, or in the share
+// folder of the prefix it was installed into (bin/../share/ravolt).
+QString DataFile(const QString& programDir, const QString& name)
+{
+    const QString beside = programDir + name;
+    const QString shared = QDir::cleanPath(programDir + QStringLiteral("../share/ravolt/") + name);
+    return !QFileInfo::exists(beside) && QFileInfo::exists(shared) ? shared : beside;
 }
 
 } // namespace
@@ -22,12 +32,12 @@ StartupPaths StartupPaths::ForProgram(const QString& programFile, const QString&
     StartupPaths p;
     p.ProgramDir = program.absolutePath() + QLatin1Char('/');
     p.BaseName = program.completeBaseName();
-    p.StopSoundPath = IfExists(p.ProgramDir + QStringLiteral("stopp.wav"));
-    p.StartSoundPath = IfExists(p.ProgramDir + QStringLiteral("start.wav"));
+    p.StopSoundPath = IfExists(DataFile(p.ProgramDir, QStringLiteral("stopp.wav")));
+    p.StartSoundPath = IfExists(DataFile(p.ProgramDir, QStringLiteral("start.wav")));
     // Not BaseName + ".html": that is the web page the protocol export writes
     // into the current folder, which may well be this one.
-    p.HelpFilePath = p.ProgramDir + p.BaseName + QStringLiteral("-hilfe.html");
-    p.WordTemplatePath = p.ProgramDir + QStringLiteral("Protokollvorlage.doc");
+    p.HelpFilePath = DataFile(p.ProgramDir, p.BaseName + QStringLiteral("-hilfe.html"));
+    p.WordTemplatePath = DataFile(p.ProgramDir, QStringLiteral("Protokollvorlage.doc"));
 
     const QString backupName = title + QStringLiteral("-Sicherungsdatei.txt");
     const QFileInfo folder(program.absolutePath());
@@ -62,4 +72,14 @@ void StartupPaths::ReadFileTypeNames()
     name("application/msword", WordTypeName);
     name("text/html", WebTypeName);
     QLocale::setDefault(before);
+}
+
+void PrintStartupPaths(const StartupPaths& paths)
+{
+    QTextStream out(stdout);
+    out << "start=" << paths.StartSoundPath << '\n'
+        << "stopp=" << paths.StopSoundPath << '\n'
+        << "help=" << paths.HelpFilePath << '\n'
+        << "template=" << paths.WordTemplatePath << '\n'
+        << "backup=" << paths.BackupFileName << '\n';
 }

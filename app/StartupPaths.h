@@ -31,3 +31,6 @@ struct StartupPaths
     // the MIME database; the fallbacks stay where it has none.
     void ReadFileTypeNames();
 };
+
+// One "name=path" line per file the program looks for, on standard output.
+void PrintStartupPaths(const StartupPaths& paths);

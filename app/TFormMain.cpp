@@ -22,6 +22,9 @@
 #include "TLbSpeedButton.h"
 #include "TSortGrid.h"
 #include "TvPictures.h"
+#include "DeskPictures.h"
+#include "DeskLogo.h"
+#include "DrawnPicture.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -102,6 +105,26 @@ TLbSpeedButton* RunButton(QWidget* parent, const RunButtonLook& look)
     button->SetFontColor(look.fontColor);
     button->SetHotTrackFont(ArialPixels(21), look.hotTrackFontColor);
     button->SetUseHotTrackFont(true);
+    return button;
+}
+
+TLbSpeedButton* TopBarButton(QWidget* parent, const char* name, const QString& hint, TopBarPicture picture)
+{
+    auto* button = new TLbSpeedButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setFixedSize(38, 40);
+    button->SetStyle(TLbSpeedButtonStyle::bsShape);
+    button->SetFlat(true);
+    button->SetTransparent(true);
+    button->SetLightColor(clBtnFace);
+    button->SetShadowColor(clBtnFace);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    button->setFont(font);
+    button->setToolTip(hint);
+    button->setCursor(Qt::PointingHandCursor);
+    button->SetGlyph(TopBarGlyph(picture));
+    button->SetNumGlyphs(4);
     return button;
 }
 
@@ -367,16 +390,22 @@ QWidget* TFormMain::BuildTopBar()
     bar->setFixedHeight(38);
     Paint(bar, QPalette::Window, palette().color(QPalette::Dark));
     auto* layout = new QHBoxLayout(bar);
-    layout->setContentsMargins(8, 0, 0, 0);
+    layout->setContentsMargins(0, 0, 0, 0);
 
-    auto* logo = new QLabel(bar);
-    logo->setObjectName(QStringLiteral("Logo"));
-    logo->setTextFormat(Qt::RichText);
-    logo->setText(QStringLiteral("<span style=\"font-family:Arial; font-size:20pt; font-weight:bold;\">"
-                                 "<span style=\"color:#ff0000\">Quin</span><span style=\"color:#008000\">taro</span>"
-                                 "</span><span style=\"font-family:Arial; font-size:14pt; font-weight:bold; "
-                                 "color:#000000\"> timing</span>"));
-    layout->addWidget(logo);
+    // Help, settings and info, then the logo, which is a link.
+    layout->setSpacing(0);
+    bHelp = TopBarButton(bar, "bHelp", QStringLiteral("Hilfe (F1)"), TopBarPicture::Help);
+    bCFG = TopBarButton(bar, "bCFG", QStringLiteral("Einstellungen (F2)"), TopBarPicture::Settings);
+    bInfo = TopBarButton(bar, "bInfo", QStringLiteral("Info (F3)"), TopBarPicture::Info);
+    bHelp->OnClick = [this](TLbSpeedButton*) { bHelpClick(); };
+    bCFG->OnClick = [this](TLbSpeedButton*) { bCFGClick(); };
+    bInfo->OnClick = [this](TLbSpeedButton*) { bInfoClick(); };
+    for (TLbSpeedButton* b : {bHelp, bCFG, bInfo})
+        layout->addWidget(b);
+    layout->addSpacing(12);
+    ImageDE = new DeskLogo(bar);
+    ImageDE->OnClick = [this] { ImageDEClick(); };
+    layout->addWidget(ImageDE);
     layout->addStretch(1);
 
     PanelDate = new QLabel(QStringLiteral("00:00"), bar);
@@ -406,12 +435,21 @@ QWidget* TFormMain::BuildLeftPanel()
     panel->setObjectName(QStringLiteral("PanelLeft"));
     panel->setFixedWidth(395);
     Paint(panel, QPalette::Window, palette().color(QPalette::Dark));
-    panel->setFont(Bold(QStringLiteral("Arial"), 14));
+    panel->setFont(ArialPixels(19));
 
     FrameT1 = new TFrame1(0, clock_, panel);
     FrameT1->move(11, 6);
     FrameT2 = new TFrame1(1, clock_, panel);
     FrameT2->move(11, 155);
+
+    // Strips along the top, down the left edge and between the lanes and the buttons.
+    const QRect strips[] = {{11, 0, 374, 5}, {2, 6, 7, 364}, {11, 299, 374, 6}};
+    for (int i = 0; i < 3; ++i) {
+        auto* strip = new QLabel(panel);
+        strip->setObjectName(QStringLiteral("Image%1").arg(i + 1));
+        strip->setGeometry(strips[i]);
+        strip->setPixmap(DecorativeStrip(strips[i].size()));
+    }
 
     TLbSpeedButton** runButtons[] = {&bSTART, &bSTOP, &bRESET, &bAVARIA};
     for (std::size_t i = 0; i < std::size(runButtons); ++i)
@@ -438,13 +476,13 @@ QWidget* TFormMain::BuildLeftPanel()
     return panel;
 }
 
-QToolButton* TFormMain::ProtocolButton(QWidget* parent, const char* name, const QString& hint, int icon)
+QToolButton* TFormMain::ProtocolButton(QWidget* parent, const char* name, const QString& hint, ProtocolPicture icon)
 {
     auto* button = new QToolButton(parent);
     button->setObjectName(QLatin1String(name));
     button->setToolTip(hint);
     button->setFixedSize(36, 39);
-    button->setIcon(style()->standardIcon(QStyle::StandardPixmap(icon)));
+    button->setIcon(ProtocolIcon(icon));
     button->setIconSize(QSize(24, 24));
     button->setAutoRaise(true);
     return button;
@@ -465,18 +503,18 @@ QWidget* TFormMain::BuildRightPanel()
     auto* stripLayout = new QHBoxLayout(strip);
     stripLayout->setContentsMargins(2, 0, 2, 0);
     stripLayout->setSpacing(0);
-    sbSave = ProtocolButton(strip, "sbSave", QStringLiteral("Speichern unter..."), QStyle::SP_DialogSaveButton);
-    sbLoad = ProtocolButton(strip, "sbLoad", QStringLiteral("Öffnen"), QStyle::SP_DialogOpenButton);
-    sbExcel = ProtocolButton(strip, "sbExcel", QStringLiteral("Datei in MS Excel"), QStyle::SP_FileDialogDetailedView);
-    sbWord = ProtocolButton(strip, "sbWord", QStringLiteral("Datei in MS Word"), QStyle::SP_FileIcon);
-    sbInet = ProtocolButton(strip, "sbInet", QStringLiteral("Als Webseite"), QStyle::SP_DriveNetIcon);
-    sbPrint = ProtocolButton(strip, "sbPrint", QStringLiteral("Drucken"), QStyle::SP_ComputerIcon);
-    sbCLS = ProtocolButton(strip, "sbCLS", QStringLiteral("Löschen (F8)"), QStyle::SP_TrashIcon);
+    sbSave = ProtocolButton(strip, "sbSave", QStringLiteral("Speichern unter..."), ProtocolPicture::Save);
+    sbLoad = ProtocolButton(strip, "sbLoad", QStringLiteral("Öffnen"), ProtocolPicture::Load);
+    sbExcel = ProtocolButton(strip, "sbExcel", QStringLiteral("Datei in MS Excel"), ProtocolPicture::Workbook);
+    sbWord = ProtocolButton(strip, "sbWord", QStringLiteral("Datei in MS Word"), ProtocolPicture::Document);
+    sbInet = ProtocolButton(strip, "sbInet", QStringLiteral("Als Webseite"), ProtocolPicture::WebPage);
+    sbPrint = ProtocolButton(strip, "sbPrint", QStringLiteral("Drucken"), ProtocolPicture::Print);
+    sbCLS = ProtocolButton(strip, "sbCLS", QStringLiteral("Löschen (F8)"), ProtocolPicture::Clear);
     for (QToolButton* b : {sbSave, sbLoad, sbExcel, sbWord})
         stripLayout->addWidget(b);
     auto* caption = new QLabel(QStringLiteral("      Protokoll"), strip);
     caption->setObjectName(QStringLiteral("Panel4Caption"));
-    caption->setFont(Bold(QStringLiteral("Arial"), 14));
+    caption->setFont(ArialPixels(19));
     // At the smallest window size the caption yields, not the buttons or lanes.
     caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

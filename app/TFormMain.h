@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DeskPictures.h"
 #include "ProtocolExports.h"
 #include "StartupPaths.h"
 #include "TAppSettings.h"
@@ -30,6 +31,7 @@ class TFDlgYesNo;
 class THelpWindow;
 class TFrame1;
 class TFormMonitor2;
+class DeskLogo;
 class TImage;
 class TLbSpeedButton;
 class TSortGrid;
@@ -105,6 +107,11 @@ public:
     // Published controls and components, addressed by name.
     TFrame1* FrameT1;
     TFrame1* FrameT2;
+    TLbSpeedButton* bHelp;
+    TLbSpeedButton* bCFG;
+    TLbSpeedButton* bInfo;
+    // The maker's logo; its OnClick opens the maker's page.
+    DeskLogo* ImageDE;
     TLbSpeedButton* bSTART;
     TLbSpeedButton* bSTOP;
     TLbSpeedButton* bRESET;
@@ -180,7 +187,7 @@ private:
     QWidget* BuildLeftPanel();
     QWidget* BuildRightPanel();
     void BuildHiddenMenu();
-    QToolButton* ProtocolButton(QWidget* parent, const char* name, const QString& hint, int icon);
+    QToolButton* ProtocolButton(QWidget* parent, const char* name, const QString& hint, ProtocolPicture icon);
     void CreateComPort(const TComPort::DeviceFactory& devices);
     void PreloadSounds();
 

@@ -1,25 +1,24 @@
 #include "TvPictures.h"
 
+#include "DrawnPicture.h"
+
 #include <QPainter>
 
 QPixmap TvPicture(bool on)
 {
-    QPixmap pixmap(30, 22);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(QColor(0x30, 0x30, 0x30));
-    painter.drawRoundedRect(QRectF(1.5, 1.5, 27, 16), 2, 2);
-    painter.drawLine(QPointF(10, 20.5), QPointF(20, 20.5));
-    painter.fillRect(QRectF(4, 4, 22, 11), on ? Qt::black : QColor(0x55, 0x55, 0x55));
-    if (on) {
-        QFont font(QStringLiteral("Arial"));
-        font.setPixelSize(10);
-        font.setBold(true);
-        painter.setFont(font);
-        painter.setPen(Qt::yellow);
-        painter.drawText(QRectF(4, 4, 22, 11), Qt::AlignCenter, QStringLiteral("0,00"));
-    }
-    return pixmap;
+    return DrawnPicture(QSize(30, 22), [on](QPainter& painter) {
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(QColor(0x30, 0x30, 0x30));
+        painter.drawRoundedRect(QRectF(1.5, 1.5, 27, 16), 2, 2);
+        painter.drawLine(QPointF(10, 20.5), QPointF(20, 20.5));
+        painter.fillRect(QRectF(4, 4, 22, 11), on ? Qt::black : QColor(0x55, 0x55, 0x55));
+        if (on) {
+            QFont font(QStringLiteral("Arial"));
+            font.setPixelSize(10);
+            font.setBold(true);
+            painter.setFont(font);
+            painter.setPen(Qt::yellow);
+            painter.drawText(QRectF(4, 4, 22, 11), Qt::AlignCenter, QStringLiteral("0,00"));
+        }
+    });
 }

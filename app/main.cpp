@@ -1,6 +1,7 @@
 #include "BarrierSimulator.h"
 #include "FakeSerialDevice.h"
 #include "ProgramWindows.h"
+#include "StartupPaths.h"
 #include "TAppSettings.h"
 
 #include <QApplication>
@@ -13,6 +14,12 @@ int main(int argc, char** argv)
     // The title comes first: captions, the backup file and the settings use it.
     QApplication::setApplicationName(QStringLiteral("Ravolt"));
     QApplication::setOrganizationName(QStringLiteral("Quintaro"));
+
+    // Developer switch: print where the program finds its files, then end.
+    if (qEnvironmentVariableIsSet("RAVOLT_SHOW_PATHS")) {
+        PrintStartupPaths(StartupPaths::ForThisProgram(QApplication::applicationName()));
+        return 0;
+    }
 
     MainWindowSeams seams;
     // Developer switch: light barriers simulated through a named pipe.

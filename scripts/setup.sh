@@ -7,7 +7,9 @@ cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
           libbenchmark-dev qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
-          libgl-dev libxlsxwriter-dev unzip fonts-liberation xvfb xauth imagemagick xdotool)
+          libgl-dev libxlsxwriter-dev unzip fonts-liberation desktop-file-utils)
+# Xvfb, ImageMagick and xdotool are only for looking at the program:
+# scripts/screenshot.sh installs them.
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,11 +1,10 @@
 #include "TFrame1.h"
 
 #include "ProtocolTable.h"
+#include "DrawnPicture.h"
 #include "TDigit.h"
 
 #include <QLabel>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QSpinBox>
 #include <QTimer>
 
@@ -21,21 +20,6 @@ QFont ArialBold(int points)
     font.setPointSize(points);
     font.setBold(true);
     return font;
-}
-
-QPixmap DecorativeStrip(int width, int height)
-{
-    QPixmap pixmap(width, height);
-    QPainter painter(&pixmap);
-    QLinearGradient gradient(0, 0, width, 0);
-    gradient.setColorAt(0.0, QColor(0x20, 0x20, 0x20));
-    gradient.setColorAt(0.5, QColor(0x60, 0x60, 0x60));
-    gradient.setColorAt(1.0, QColor(0x20, 0x20, 0x20));
-    painter.fillRect(pixmap.rect(), gradient);
-    painter.setPen(QColor(0xFF, 0xD0, 0x00));
-    for (int y = 6; y < height; y += 12)
-        painter.drawLine(3, y, width - 4, y);
-    return pixmap;
 }
 
 QSpinBox* StartNumberEdit(QWidget* parent, const char* name, TColor textColor, int value)
@@ -72,7 +56,7 @@ TFrame1::TFrame1(int tag, const ::Clock& clock, QWidget* parent)
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(356, 43, 16, 89);
-    Image1->setPixmap(DecorativeStrip(16, 89));
+    Image1->setPixmap(DecorativeStrip(QSize(16, 89)));
 
     Clock = new QTimer(this);
     Clock->setObjectName(QStringLiteral("Clock"));

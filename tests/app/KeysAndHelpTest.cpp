@@ -1,4 +1,6 @@
 #include "DatePanelText.h"
+#include "DeskLogo.h"
+#include "TLbSpeedButton.h"
 #include "MainWindowRig.h"
 #include "ProtocolFileCommands.h"
 #include "TCfgDialog.h"
@@ -191,6 +193,11 @@ TEST(InfoAndLogo, InfoBoxAndTheMakersPage)
     EXPECT_TRUE(shown[1].startsWith("Ravolt 2.4\n")) << shown[1].toStdString();
     EXPECT_TRUE(shown[1].contains("example.org"));
 
-    f.ImageDEClick();
+    f.bInfo->OnClick(f.bInfo);
+    EXPECT_EQ(shown.size(), 4) << "the info button shows the same box";
+
+    f.ImageDE->OnClick();
     EXPECT_EQ(rig.shell.calls, QStringList{"address https://www.example.org/"});
+    f.bHelp->OnClick(f.bHelp);
+    EXPECT_TRUE(f.HelpWindow && f.HelpWindow->isVisible());
 }

@@ -266,3 +266,40 @@ TEST(StartupPaths, BesideTheProgramAndTheBackupPerUserWhereTheFolderCannotBeWrit
     EXPECT_EQ(gone.BackupFileName, data + "/Ravolt-Sicherungsdatei.txt");
     EXPECT_TRUE(QFileInfo(data).isDir());
 }
+
+TEST(StartupPaths, AnInstalledProgramFindsItsFilesInTheShareFolderBesideWins)
+{
+    struct Case
+    {
+        const char* name;
+        bool beside;
+        bool shared;
+        const char* expected; // folder of the found path, relative to the prefix
+    };
+    const Case cases[] = {
+        {"beside only", true, false, "bin/"},
+        {"share only", false, true, "share/ravolt/"},
+        {"both: beside wins", true, true, "bin/"},
+        {"neither: named beside", false, false, "bin/"},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir prefix;
+        const QString root = prefix.path() + QLatin1Char('/');
+        QDir().mkpath(root + "bin");
+        QDir().mkpath(root + "share/ravolt");
+        for (const char* name : {"start.wav", "stopp.wav", "Protokollvorlage.doc", "ravolt-hilfe.html"}) {
+            for (const auto& [present, folder] : {std::pair{c.beside, "bin/"}, std::pair{c.shared, "share/ravolt/"}}) {
+                QFile file(root + folder + name);
+                if (present) {
+                    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+                }
+            }
+        }
+        const StartupPaths p = StartupPaths::ForProgram(root + "bin/ravolt", "Ravolt", root + "data");
+        const QString folder = root + c.expected;
+        EXPECT_EQ(p.WordTemplatePath, folder + "Protokollvorlage.doc") << c.name;
+        EXPECT_EQ(p.HelpFilePath, folder + "ravolt-hilfe.html") << c.name;
+        const QString sound = c.beside || c.shared ? folder + "stopp.wav" : QString();
+        EXPECT_EQ(p.StopSoundPath, sound) << c.name;
+    }
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+// The maker's name in the top bar: its two parts in red and green, each over
+// a black copy two pixels to the right and below, then a short black suffix.
+// The whole logo is a link (hand cursor, OnClick).
+class DeskLogo : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit DeskLogo(QWidget* parent = nullptr);
+
+    QSize sizeHint() const override;
+    // Left button released over the logo.
+    std::function<void()> OnClick;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};

@@ -1,0 +1,74 @@
+#include "DeskLogo.h"
+#include "MainWindowRig.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+QRect In(const QWidget* widget, const QWidget* window)
+{
+    return QRect(widget->mapTo(window, QPoint(0, 0)), widget->size());
+}
+
+} // namespace
+
+// The regions keep their places and sizes at every window size; only the
+// protocol grows, and in it only "Zeit".
+TEST(MainWindowLayout, RegionsKeepTheirSizesAndOnlyZeitAbsorbsTheChange)
+{
+    MainWindowRig rig;
+    TFormMain& f = *rig.form;
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    EXPECT_EQ(f.focusWidget(), f.SortGrid1) << "the protocol has the focus at opening";
+    EXPECT_EQ(f.minimumSize(), QSize(754, 488));
+
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    const struct
+    {
+        const char* name;
+        QSize size;
+    } sizes[] = {{"design", {754, 488}}, {"screen", screen}, {"large", {1920, 1080}}, {"too small", {500, 300}}};
+    QList<int> others;
+    for (const auto& s : sizes) {
+        f.resize(s.size);
+        QCoreApplication::processEvents();
+        const QSize size = f.size().expandedTo(QSize(754, 488));
+        ASSERT_EQ(f.size(), size) << s.name;
+        const auto* panel1 = f.findChild<QWidget*>(QStringLiteral("Panel1"));
+        const auto* panel4 = f.findChild<QWidget*>(QStringLiteral("Panel4"));
+        EXPECT_EQ(In(panel1, &f), QRect(0, 0, size.width(), 38)) << s.name;
+        int x = 0;
+        for (const TLbSpeedButton* b : {f.bHelp, f.bCFG, f.bInfo}) {
+            EXPECT_EQ(In(b, &f).topLeft().x(), x) << s.name << " " << b->objectName().toStdString();
+            EXPECT_EQ(b->size(), QSize(38, 40));
+            x += 38;
+        }
+        EXPECT_GE(In(f.ImageDE, &f).left(), x) << s.name;
+        EXPECT_LE(In(f.ImageDE, &f).right(), In(f.PanelDate, &f).left()) << s.name << ": logo and date apart";
+        EXPECT_EQ(In(f.PanelDate, &f).width(), 222) << s.name;
+        EXPECT_EQ(In(f.PanelDate, &f).right(), size.width() - 1) << s.name;
+        EXPECT_EQ(f.PanelLeft->width(), 395) << s.name;
+        EXPECT_EQ(panel4->height(), 42) << s.name;
+        EXPECT_EQ(f.sbSave->x(), 2) << s.name;
+        EXPECT_EQ(f.sbCLS->geometry().right(), panel4->width() - 3) << s.name << ": anchored right";
+        EXPECT_EQ(f.sbInet->x() + 72, f.sbCLS->x()) << s.name;
+        EXPECT_EQ(In(f.SortGrid1, &f).bottom(), In(f.PanelLeft, &f).bottom()) << s.name;
+
+        QList<int> widths;
+        int sum = 0;
+        for (int c = 0; c < 6; ++c) {
+            if (c != 3)
+                widths << f.SortGrid1->ColWidths(c);
+            sum += f.SortGrid1->ColWidths(c);
+        }
+        if (others.isEmpty())
+            others = widths;
+        EXPECT_EQ(widths, others) << s.name;
+        EXPECT_EQ(sum + 6, f.SortGrid1->ClientWidth()) << s.name << ": Zeit takes the rest";
+    }
+}
