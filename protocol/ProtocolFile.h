@@ -3,6 +3,7 @@
 #include "ProtocolRow.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QDateTime>
 #include <QString>
 
@@ -30,8 +31,14 @@ struct LoadedProtocol
     bool complete = false;
 };
 
-// Parses protocol text bytes by the reader rules.
+// Parses protocol text bytes by the reader rules: lines end with LF or
+// CR LF, an end-of-file mark (0x1A) ends the text, a line containing "Nr."
+// is skipped, fields are TAB-separated (";" in a line without TAB), a run
+// of separators counts as one, an empty field becomes a blank.
 LoadedProtocol ParseProtocolText(const QByteArray& bytes);
+// Reads an open device to its end. A read error keeps the lines read whole
+// before it.
+LoadedProtocol ReadProtocolText(QIODevice& device);
 LoadedProtocol LoadProtocolText(const QString& path);
 
 // "yyyy-mm-dd-hh-mm" of the given local time: the proposed file name.

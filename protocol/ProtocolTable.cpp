@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <QPointer>
 
+#include <algorithm>
+
 namespace {
 
 const QString kVoided = QStringLiteral("-");
@@ -15,6 +17,26 @@ constexpr int kFixedWidths[ProtocolTable::ColumnCount] = {32, 80, 80, 0, 40, 40}
 constexpr int kFixedWidthSum = 32 + 80 + 80 + 40 + 40;
 
 } // namespace
+
+class ProtocolTable::ChangeScope
+{
+public:
+    explicit ChangeScope(ProtocolTable& table)
+        : table_(table)
+    {
+        ++table_.changeDepth_;
+    }
+    ~ChangeScope()
+    {
+        if (--table_.changeDepth_ == 0)
+            Q_EMIT table_.Changed();
+    }
+    ChangeScope(const ChangeScope&) = delete;
+    ChangeScope& operator=(const ChangeScope&) = delete;
+
+private:
+    ProtocolTable& table_;
+};
 
 ProtocolTable::ProtocolTable(TSortGrid& grid)
     : QObject(&grid)
@@ -66,6 +88,7 @@ void ProtocolTable::SetUpGrid()
 
 void ProtocolTable::BeginRunRow(const QString& startNumber, const QTime& startClock)
 {
+    const ChangeScope change(*this);
     // Without ManyStart a start number has one row: a restart discards the
     // earlier result.
     int row = manyStart_ ? -1 : grid_.FindRow(ColNr, startNumber, false);
@@ -82,10 +105,13 @@ void ProtocolTable::BeginRunRow(const QString& startNumber, const QTime& startCl
 
 void ProtocolTable::FinishRunRow(const QString& startNumber, const QTime& stopClock, std::int32_t elapsedMs)
 {
+    const ChangeScope change(*this);
     int row = manyStart_ ? ManyStartStopRow(startNumber) : grid_.FindRow(ColNr, startNumber, false);
+    if (row >= 1 && !IsOpenRunOf(row, startNumber))
+        row = FirstOpenRunOf(startNumber);
     // The run's row was deleted or the table cleared while the car was on
     // the track: the measured time still gets a row of its own.
-    if (row < 1 || !IsOpenRunOf(row, startNumber)) {
+    if (row < 1) {
         row = NewRunRow();
         grid_.SetCells(ColNr, row, startNumber);
     }
@@ -107,6 +133,18 @@ int ProtocolTable::ManyStartStopRow(const QString& startNumber) const
     if (grid_.Cells(ColNr, last - 1) == startNumber)
         return last - 1;
     return last;
+}
+
+// Loaded unfinished runs (a blank "Zeit") rank below the ones started since,
+// so the open run is not always among the last two rows: the first open run
+// of the number is the one that started first.
+int ProtocolTable::FirstOpenRunOf(const QString& startNumber) const
+{
+    for (int row = 1; row < grid_.RowCount(); ++row) {
+        if (IsOpenRunOf(row, startNumber))
+            return row;
+    }
+    return -1;
 }
 
 // The stop may only complete a row of the same start number that has not
@@ -135,6 +173,7 @@ void ProtocolTable::VoidSelectedRow()
     const int row = grid_.Row();
     if (!IsDataRow(row))
         return;
+    const ChangeScope change(*this);
     for (int col = ColStart; col < grid_.ColCount(); ++col) {
         if (!IsBlankText(grid_.Cells(col, row)))
             grid_.SetCells(col, row, kVoided);
@@ -143,6 +182,7 @@ void ProtocolTable::VoidSelectedRow()
 
 std::int32_t ProtocolTable::RankProtocol(const QString& selectStartNumber, bool runden)
 {
+    const ChangeScope change(*this);
     // One update around sort and places: the grid paints once, at the end.
     grid_.BeginUpdate();
     TSortOptions& sort = grid_.SortOptions();
@@ -220,16 +260,63 @@ bool ProtocolTable::SelectedRowVoidable() const
 void ProtocolTable::DeleteSelectedRow()
 {
     const int row = grid_.Row();
-    if (IsDataRow(row))
-        grid_.DeleteRow(row);
+    if (!IsDataRow(row))
+        return;
+    const ChangeScope change(*this);
+    grid_.DeleteRow(row);
 }
 
 void ProtocolTable::RemoveEmptyRows()
 {
+    const ChangeScope change(*this);
     for (int row = grid_.RowCount() - 1; row >= 1; --row) {
         if (IsBlankText(grid_.Cells(ColZeit, row)))
             grid_.DeleteRow(row);
     }
+}
+
+ProtocolRows ProtocolTable::Rows() const
+{
+    ProtocolRows rows(static_cast<std::size_t>(grid_.RowCount()));
+    for (int row = 0; row < grid_.RowCount(); ++row) {
+        for (int col = 0; col < ColumnCount; ++col)
+            rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] = grid_.Cells(col, row);
+    }
+    return rows;
+}
+
+void ProtocolTable::ReplaceRows(const ProtocolRows& dataRows)
+{
+    const ChangeScope change(*this);
+    grid_.BeginUpdate();
+    grid_.SetRowCount(2);
+    ClearCells(1);
+    grid_.SetRowCount(1 + std::max(1, static_cast<int>(dataRows.size())));
+    for (std::size_t i = 0; i < dataRows.size(); ++i) {
+        for (int col = 0; col < ColumnCount; ++col)
+            grid_.SetCells(col, static_cast<int>(i) + 1, dataRows[i][static_cast<std::size_t>(col)]);
+    }
+    grid_.EndUpdate();
+}
+
+void ProtocolTable::Clear()
+{
+    const ChangeScope change(*this);
+    ReplaceRows({});
+    bestTime_ = 0;
+}
+
+bool ProtocolTable::LoadProtocolText(const LoadedProtocol& loaded, const QString& selectStartNumber, bool runden)
+{
+    const ChangeScope change(*this);
+    ReplaceRows(loaded.rows);
+    // A file that broke off is shown as far as it was read, but neither
+    // ranked nor taken as a reason to change the commands.
+    if (!loaded.opened || !loaded.complete)
+        return false;
+    RankProtocol(selectStartNumber, runden);
+    UpdateProtocolCommands();
+    return true;
 }
 
 void ProtocolTable::SortGrid1GetSortStyle(TSortGrid*, int col, TSortStyle& style)

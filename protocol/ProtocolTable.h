@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ProtocolFile.h"
+#include "ProtocolRow.h"
 #include "TSortGrid.h"
 
 #include <QObject>
@@ -15,7 +17,8 @@
 // The table does not know the lanes: the lanes open and complete their rows
 // through BeginRunRow and FinishRunRow, and the run control passes in what a
 // ranking needs and shows the best time it returns. The object belongs to the
-// grid it works on.
+// grid it works on. Every operation that changes the protocol's content
+// ends with one Changed(), which the backup follows.
 class ProtocolTable : public QObject
 {
     Q_OBJECT
@@ -54,16 +57,37 @@ public:
     // rows whose "Zeit" holds only blanks).
     void RemoveEmptyRows();
 
+    // Every grid row, the header row 0 included, in the grid's order.
+    ProtocolRows Rows() const;
+    // The table becomes header + one blank row, then rows 1.. take the
+    // given data rows. No ranking.
+    void ReplaceRows(const ProtocolRows& dataRows);
+    // A new protocol: header + one blank row, best time 0.
+    void Clear();
+    // Replaces the protocol by what a file gave. A file that could not be
+    // opened leaves the table cleared; only a file read whole is ranked and
+    // updates the protocol commands. True when it was ranked: BestTime()
+    // then holds the best time to show in Runden mode.
+    bool LoadProtocolText(const LoadedProtocol& loaded, const QString& selectStartNumber, bool runden);
+
     void SortGrid1GetSortStyle(TSortGrid* sender, int col, TSortStyle& style);
     void SortGrid1GetCellFormat(TSortGrid* sender, int col, int row, TGridDrawState state,
         TFormatOptions& format, bool& checkBox, bool& combobox, bool& ellipsis);
 
+Q_SIGNALS:
+    void Changed();
+
 private:
+    // Emits Changed() once when the outermost change of a nested operation
+    // ends (a load replaces the rows and ranks them: one change).
+    class ChangeScope;
+
     void SetUpGrid();
     // The row a new run goes into: the last row if it holds no run yet,
     // otherwise a row appended below it. The row is emptied.
     int NewRunRow();
     int ManyStartStopRow(const QString& startNumber) const;
+    int FirstOpenRunOf(const QString& startNumber) const;
     bool IsOpenRunOf(int row, const QString& startNumber) const;
     void ClearCells(int row);
     QString SpeedText(std::int32_t elapsedMs) const;
@@ -74,4 +98,5 @@ private:
     bool manyStart_ = false;
     int length_ = 0;
     std::int32_t bestTime_ = 0;
+    int changeDepth_ = 0;
 };

@@ -109,10 +109,8 @@ int CompareTimeText(const QString& a, const QString& b)
     const qsizetype keyB = LengthKey(b);
     if (keyA != keyB)
         return keyA < keyB ? -1 : 1;
-    // Blank texts are all "not known": they keep their order (the start order
-    // of unfinished runs) whether a cell was loaded as " " or written as "".
-    if (keyA == 19)
-        return 0;
+    // Blank texts too: "" before " " (a loaded unfinished run), so the order
+    // never depends on where a row stood before.
     return Sign(QString::compare(a, b, Qt::CaseSensitive));
 }
 

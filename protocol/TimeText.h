@@ -23,7 +23,7 @@ std::int32_t ParseRunTime(const QString& text);
 
 // Ordering of the time columns: by length (shorter run time first), equal
 // lengths by character codes, then every "-", then every empty or blank-only
-// text. Negative, 0 or positive like strcmp.
+// text (these too by character codes: "" < " " < "  "). Negative, 0 or positive like strcmp.
 int CompareTimeText(const QString& a, const QString& b);
 
 // True for the empty text and for a text of blanks only (as loaded files

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -239,16 +241,18 @@ TEST_F(ProtocolTableTest, equalTimesShareThePlaceOfTheFirst)
     EXPECT_EQ(Column(5), (QStringList{"1", "1", "1", "4"}));
 }
 
-TEST_F(ProtocolTableTest, unfinishedRunsStayBelowInStartOrder)
+// Started runs stay in start order; loaded unfinished runs (a blank "Zeit")
+// come after them.
+TEST_F(ProtocolTableTest, unfinishedRunsStayBelowInStartOrderLoadedOnesLast)
 {
     table.BeginRunRow(QStringLiteral("9"), QTime(10, 0));
     SetRow(2, {"3", kStart, " ", " ", " ", " "});
     table.BeginRunRow(QStringLiteral("1"), QTime(10, 1));
     SetRow(4, {"2", kStart, kStop, "5,00", "720,0", ""});
     table.RankProtocol(QStringLiteral("2"), false);
-    EXPECT_EQ(Column(0), (QStringList{"2", "9", "3", "1"}));
+    EXPECT_EQ(Column(0), (QStringList{"2", "9", "1", "3"}));
     // A loaded unfinished run (blanks only) gets no place either.
-    EXPECT_EQ(Column(5), (QStringList{"1", "", " ", ""}));
+    EXPECT_EQ(Column(5), (QStringList{"1", "", "", " "}));
 }
 
 TEST_F(ProtocolTableTest, rankingDisablesHeaderSortingAndSelectsTheStartNumber)
@@ -388,4 +392,129 @@ TEST(ProtocolTableLifetime, gridThatOutlivesTheTableFormatsWithItsOwnDefaults)
     EXPECT_EQ(grid.CellFormat(3, 0, gdFixed).AlignmentHorz, Qt::AlignRight);
     grid.SortByColumn(3);
     EXPECT_EQ(grid.SortOptions().SortStyle, ssNormal);
+}
+
+namespace {
+
+ProtocolRow Row6(const QStringList& texts)
+{
+    ProtocolRow row;
+    for (qsizetype col = 0; col < texts.size(); ++col)
+        row[static_cast<std::size_t>(col)] = texts[col];
+    return row;
+}
+
+const ProtocolRow kHeader = Row6({"Nr.", "Start", "Stopp", "Zeit", "km/h", "Platz"});
+
+} // namespace
+
+TEST_F(ProtocolTableTest, replaceRowsAndClearLeaveTheHeaderAndAtLeastOneRow)
+{
+    for (int i = 1; i <= 4; ++i)
+        Run(QString::number(i), 5000 + i);
+    table.RankProtocol(QStringLiteral("1"), true);
+    const ProtocolRows two = {Row6({"8", kStart, " ", " ", " ", " "}), Row6({"9", "-", "-", "-", "-", "-"})};
+
+    table.ReplaceRows(two);
+    EXPECT_EQ(table.Rows(), (ProtocolRows{kHeader, two[0], two[1]}));
+    table.ReplaceRows({});
+    EXPECT_EQ(table.Rows(), (ProtocolRows{kHeader, ProtocolRow()}));
+
+    table.ReplaceRows(two);
+    EXPECT_NE(table.BestTime(), 0);
+    table.Clear();
+    EXPECT_EQ(table.Rows(), (ProtocolRows{kHeader, ProtocolRow()}));
+    EXPECT_EQ(table.BestTime(), 0);
+}
+
+// The backup follows Changed: every operation that changes the protocol
+// reports exactly once, a load (rows + ranking) too.
+TEST_F(ProtocolTableTest, everyChangeOfTheProtocolIsReportedOnce)
+{
+    int changes = 0;
+    QObject::connect(&table, &ProtocolTable::Changed, &table, [&changes] { ++changes; });
+    LoadedProtocol loaded;
+    loaded.rows = {Row6({"5", kStart, kStop, "5,00", "720,0", " "})};
+    loaded.opened = loaded.complete = true;
+    const std::vector<std::pair<const char*, std::function<void()>>> operations = {
+        {"begin", [&] { table.BeginRunRow(QStringLiteral("1"), QTime(10, 0)); }},
+        {"finish", [&] { table.FinishRunRow(QStringLiteral("1"), QTime(10, 1), 5000); }},
+        {"rank", [&] { table.RankProtocol(QStringLiteral("1"), false); }},
+        {"void", [&] { grid.SelectRow(1); table.VoidSelectedRow(); }},
+        {"delete", [&] { grid.SelectRow(1); table.DeleteSelectedRow(); }},
+        {"remove empty", [&] { table.RemoveEmptyRows(); }},
+        {"replace", [&] { table.ReplaceRows(loaded.rows); }},
+        {"load", [&] { table.LoadProtocolText(loaded, QString(), false); }},
+        {"clear", [&] { table.Clear(); }},
+    };
+    for (const auto& [name, operation] : operations) {
+        changes = 0;
+        operation();
+        EXPECT_EQ(changes, 1) << name;
+    }
+}
+
+TEST_F(ProtocolTableTest, onlyAFileReadWholeIsRankedAndUpdatesTheCommands)
+{
+    const ProtocolRows rows = {Row6({"1", kStart, kStop, "6,00", "600,0", " "}),
+        Row6({"2", kStart, " ", " ", " ", " "}), Row6({"3", kStart, kStop, "5,00", "720,0", " "})};
+    struct Case {
+        bool opened, complete;
+        QStringList nrs, places;
+    };
+    const Case cases[] = {
+        {true, true, {"3", "1", "2"}, {"1", "2", " "}},
+        {true, false, {"1", "2", "3"}, {" ", " ", " "}},
+        {false, false, {""}, {""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.opened + 2 * c.complete);
+        commands.clear();
+        LoadedProtocol loaded;
+        loaded.opened = c.opened;
+        loaded.complete = c.complete;
+        if (c.opened)
+            loaded.rows = rows;
+        EXPECT_EQ(table.LoadProtocolText(loaded, QStringLiteral("3"), true), c.opened && c.complete);
+        EXPECT_EQ(Column(0), c.nrs);
+        EXPECT_EQ(Column(5), c.places);
+        EXPECT_EQ(commands, c.complete ? std::vector<bool>{true} : std::vector<bool>{});
+        if (c.complete) {
+            EXPECT_EQ(table.BestTime(), 5000);
+        }
+    }
+}
+
+TEST_F(ProtocolTableTest, saveAndLoadGiveBackEveryRowWithBlanksAndRanked)
+{
+    Run(QStringLiteral("1"), 6000);
+    table.BeginRunRow(QStringLiteral("2"), QTime(10, 2));
+    Run(QStringLiteral("3"), 5000);
+    const ProtocolRows saved = table.Rows();
+
+    TSortGrid other;
+    ProtocolTable& loadedTable = *new ProtocolTable(other);
+    loadedTable.LoadProtocolText(ParseProtocolText(ProtocolTextBytes(saved)), QString(), false);
+    const ProtocolRows expected = {kHeader, Row6({"3", kStart, kStop, "5,00", "720,0", "1"}),
+        Row6({"1", kStart, kStop, "6,00", "600,0", "2"}), Row6({"2", "10:02.00,00", " ", " ", " ", " "})};
+    EXPECT_EQ(loadedTable.Rows(), expected);
+}
+
+// After a restart the table holds loaded unfinished runs, which rank below
+// the runs started since; a stop must still complete its own open run.
+TEST_F(ProtocolTableTest, manyStartStopFindsItsRunAboveLoadedUnfinishedRows)
+{
+    table.SetManyStart(true);
+    table.ReplaceRows({Row6({"9", kStart, " ", " ", " ", " "})});
+    table.BeginRunRow(QStringLiteral("1"), QTime(10, 0));
+    table.BeginRunRow(QStringLiteral("2"), QTime(10, 0, 30));
+    table.FinishRunRow(QStringLiteral("1"), QTime(10, 1), 5000);
+    table.RankProtocol(QStringLiteral("1"), false);
+    table.BeginRunRow(QStringLiteral("3"), QTime(10, 1, 30));
+    ASSERT_EQ(Column(0), (QStringList{"1", "2", "9", "3"}));
+
+    table.FinishRunRow(QStringLiteral("2"), QTime(10, 2), 6000);
+    EXPECT_EQ(grid.RowCount(), 5);
+    EXPECT_EQ(grid.Cells(3, 2), QStringLiteral("6,00"));
+    EXPECT_EQ(grid.Cells(3, 4), QString());
 }

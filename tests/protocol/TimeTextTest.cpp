@@ -99,9 +99,16 @@ TEST(CompareTimeText, ranksTimesThenVoidedThenEmpty)
     }
 }
 
-TEST(CompareTimeText, blankOnlyTextsCountAsEmpty)
+// A loaded unfinished run holds " " where a started one holds "": both sort
+// after every time and "-", among themselves by character codes.
+TEST(CompareTimeText, blankOnlyTextsSortAfterVoidedAndByCharacterCodes)
 {
-    EXPECT_EQ(CompareTimeText(QStringLiteral("   "), QString()), 0);
+    const QStringList ordered = {QString(), QStringLiteral(" "), QStringLiteral("  "), QStringLiteral("   ")};
+    for (qsizetype i = 0; i + 1 < ordered.size(); ++i) {
+        EXPECT_LT(CompareTimeText(ordered[i], ordered[i + 1]), 0) << i;
+        EXPECT_GT(CompareTimeText(ordered[i + 1], ordered[i]), 0) << i;
+        EXPECT_EQ(CompareTimeText(ordered[i], ordered[i]), 0) << i;
+    }
     EXPECT_GT(CompareTimeText(QStringLiteral(" "), QStringLiteral("-")), 0);
     EXPECT_GT(CompareTimeText(QStringLiteral(" "), QStringLiteral("99:59.59,99")), 0);
 }
