@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 
+class SettingsStore;
+
 // The operator's settings while the program runs. Field names are the names
 // of the stored values.
 struct TAppSettings
@@ -23,3 +25,13 @@ struct TAppSettings
     bool Runden = false;
     bool ManyStart = false;
 };
+
+// Reads the stored values over the given settings in their fixed order. The
+// first value that is missing or not of its type ends the reading: it and
+// every later value keep what they held. Port keeps the low 8 bits only.
+TAppSettings LoadSettings(const SettingsStore& store, TAppSettings settings);
+
+// Writes every value in the store's order and types (booleans as 0 and 1,
+// Title as text, the rest as integers). Unset Left and Top are written as 0.
+// False when the store could not be written.
+bool SaveSettings(SettingsStore& store, const TAppSettings& settings);

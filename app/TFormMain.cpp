@@ -1,10 +1,13 @@
 #include "TFormMain.h"
 
 #include "Clock.h"
+#include "IniSettingsStore.h"
 #include "LightBarrierInput.h"
+#include "ProbeSerialPorts.h"
 #include "ProtocolTable.h"
 #include "QtSoundPlayer.h"
 #include "RunControl.h"
+#include "TFDlgYesNo.h"
 #include "TFormMonitor2.h"
 #include "TFrame1.h"
 #include "TImage.h"
@@ -13,14 +16,14 @@
 #include "TvPictures.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStyle>
 #include <QTimer>
@@ -67,9 +70,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     , sound_(seams.sound)
 {
     setObjectName(QStringLiteral("FormMain"));
-    setWindowTitle(QStringLiteral("Ravolt 2.4"));
     setMinimumSize(754, 488);
-    resize(settings_.Width, settings_.Height);
     if (!sound_) {
         ownSound_ = new QtSoundPlayer(this);
         sound_ = ownSound_;
@@ -129,19 +130,112 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     // what the other columns leave once the grid has its new size.
     SortGrid1->OnResize = [this](TSortGrid*) { protocol_->FitProtocolColumns(); };
 
-    FindSoundFiles();
-    TimerDateTimer();
-    protocol_->UpdateProtocolCommands();
-    ApplySettings();
-    OpenComPort();
-    CreateSpectatorWindow();
+    FormCreate(seams);
     SortGrid1->setFocus();
+}
+
+// The creation step runs once the controls exist; its order is the
+// program's start-up order.
+void TFormMain::FormCreate(const MainWindowSeams& seams)
+{
+    // 2.1 The settings store and the paths beside the program.
+    paths_ = seams.paths ? *seams.paths : StartupPaths::ForThisProgram(QCoreApplication::applicationName());
+    if (seams.settings) {
+        store_ = seams.settings;
+    } else {
+        ownStore_ = std::make_unique<IniSettingsStore>(IniSettingsStore::FilePathFor(paths_.BaseName));
+        store_ = ownStore_.get();
+    }
+    fallbackPort_ = seams.fallbackPort;
+    // 2.2
+    setWindowTitle(QCoreApplication::applicationName() + QLatin1Char(' ') + QStringLiteral(RAVOLT_VERSION));
+    // 2.3 (the paths were found with the others); 2.4: Title starts at its default.
+    PreloadSounds();
+    // 2.5
+    paths_.ReadFileTypeNames();
+    // 2.6
+    settings_ = LoadSettings(*store_, settings_);
+    RestoreGeometry();
+    // 2.7 An index beyond the screens (or below them) falls back to the first.
+    const int screens = int(QGuiApplication::screens().size());
+    if (settings_.Monitor > screens - 1 || settings_.Monitor < 0)
+        settings_.Monitor = 0;
+    ImageTVAus->setVisible(screens > 1);
+    // 2.8 to 2.10: the file dialogs and the help file come with the protocol
+    // files and the help window; the hints were set with the buttons.
+    // 2.11
+    paths_.AvailablePorts = seams.probePorts ? seams.probePorts() : ProbeSerialPorts();
+    // 2.13
+    TimerDateTimer();
+    // 2.14
+    OpenComPort();
+    // 2.15 The header row was written when the protocol table was set up.
+    // 2.16
+    protocol_->UpdateProtocolCommands();
+    // 2.18 The run control starts with STOPP, reset and accident disabled
+    // and the barrier indicator in its first state.
+    // 2.19 Everything else the settings say, Runden mode last.
+    ApplySettings(settings_);
 }
 
 TFormMain::~TFormMain()
 {
+    FormDestroy();
+}
+
+void TFormMain::FormDestroy()
+{
+    StoreSettings();
     // The worker must end before the handlers it calls are gone.
     ComPort->Close();
+}
+
+void TFormMain::RestoreGeometry()
+{
+    resize(qMax(settings_.Width, minimumWidth()), qMax(settings_.Height, minimumHeight()));
+    if (!settings_.Left || !settings_.Top)
+        return;
+    // A position on a screen that is gone would put the window out of reach:
+    // the window system places it then.
+    const QPoint corner(*settings_.Left, *settings_.Top);
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->geometry().contains(corner)) {
+            move(corner);
+            return;
+        }
+    }
+}
+
+TAppSettings TFormMain::CurrentSettings() const
+{
+    TAppSettings s = settings_;
+    s.Left = x();
+    s.Top = y();
+    s.Width = width();
+    s.Height = height();
+    return s;
+}
+
+bool TFormMain::StoreSettings()
+{
+    return SaveSettings(*store_, CurrentSettings());
+}
+
+bool TFormMain::FormCloseQuery()
+{
+    if (!FrameT1->Running() && !FrameT2->Running())
+        return true;
+    return FDlgYesNo && FDlgYesNo->Ask(QStringLiteral("Beenden?"));
+}
+
+void TFormMain::closeEvent(QCloseEvent* event)
+{
+    event->setAccepted(FormCloseQuery());
+}
+
+void TFormMain::CreateYesNoDialog()
+{
+    FDlgYesNo = new TFDlgYesNo(this);
 }
 
 QWidget* TFormMain::BuildTopBar()
@@ -211,7 +305,6 @@ QWidget* TFormMain::BuildLeftPanel()
     ImageTVAus->setGeometry(45, 354, 30, 22);
     ImageTVAus->setPixmap(TvPicture(false));
     ImageTVAus->setToolTip(QStringLiteral("Strg+M"));
-    ImageTVAus->setVisible(QGuiApplication::screens().size() > 1);
     ImageTVAus->OnClick = [this](TImage*) { ImageTVAusClick(); };
     ImageTVEin = new TImage(panel);
     ImageTVEin->setObjectName(QStringLiteral("ImageTVEin"));
@@ -307,29 +400,32 @@ void TFormMain::BuildHiddenMenu()
     LockLS = HiddenAction("LockLS", QStringLiteral("Lock LS"), QKeySequence(Qt::Key_F12));
 }
 
-void TFormMain::FindSoundFiles()
+void TFormMain::PreloadSounds()
 {
-    const QDir dir(QCoreApplication::applicationDirPath());
-    auto existing = [&dir](const QString& name) {
-        const QString path = dir.filePath(name);
-        return QFileInfo::exists(path) ? path : QString();
-    };
-    const QString stop = existing(QStringLiteral("stopp.wav"));
-    const QString start = existing(QStringLiteral("start.wav"));
+    // Loading runs in the background: start-up never waits for a sound.
     if (ownSound_) {
-        ownSound_->Preload(stop);
-        ownSound_->Preload(start);
+        ownSound_->Preload(paths_.StopSoundPath);
+        ownSound_->Preload(paths_.StartSoundPath);
     }
-    runControl_->SetSoundPaths(start, stop);
+    runControl_->SetSoundPaths(paths_.StartSoundPath, paths_.StopSoundPath);
 }
 
-void TFormMain::ApplySettings()
+void TFormMain::ApplySettings(const TAppSettings& settings)
 {
+    settings_ = settings;
+    // The dialog may offer a screen that has gone since it opened.
+    if (settings_.Monitor < 0 || settings_.Monitor >= int(QGuiApplication::screens().size()))
+        settings_.Monitor = 0;
     protocol_->SetManyStart(settings_.ManyStart);
     protocol_->SetLength(settings_.Length);
     runControl_->SetSound(settings_.Sound);
     barrier_->SetAlg(settings_.Alg);
     barrier_->SetWaitStart(settings_.WaitStart);
+    if (FormMonitor2) {
+        FormMonitor2->SetTitle(settings_.Title);
+        FormMonitor2->SetMonitor(settings_.Monitor);
+        FormMonitor2->PlaceOnMonitor();
+    }
     runControl_->SetRundenMode(settings_.Runden);
 }
 
@@ -361,15 +457,26 @@ void TFormMain::CreateComPort(const TComPort::DeviceFactory& devices)
 
 void TFormMain::OpenComPort()
 {
-    if (settings_.Port == 0)
+    const std::uint8_t port = settings_.Port != 0 ? settings_.Port : fallbackPort_;
+    if (port == 0)
         return;
-    ComPort->SetPort(settings_.Port);
+    ComPort->SetPort(port);
     try {
         ComPort->Open();
     } catch (const std::exception&) {
         // A missing or busy port leaves the barriers inactive; the manual
         // commands still work and the lock indicator shows no port.
     }
+}
+
+void TFormMain::ReopenComPort()
+{
+    try {
+        ComPort->Close();
+    } catch (const std::exception&) {
+        // A port that fails to close is opened anew all the same.
+    }
+    OpenComPort();
 }
 
 void TFormMain::CreateSpectatorWindow()

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "StartupPaths.h"
 #include "TAppSettings.h"
 #include "TComPort.h"
 
 #include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
 
 class Clock;
 class LightBarrierInput;
@@ -15,7 +19,9 @@ class QTimer;
 class QToolButton;
 class QtSoundPlayer;
 class RunControl;
+class SettingsStore;
 class SoundPlayer;
+class TFDlgYesNo;
 class TFrame1;
 class TFormMonitor2;
 class TImage;
@@ -29,23 +35,51 @@ class TSortGrid;
 // It holds no timing logic of its own.
 // What tests (and the developer's barrier simulation) replace in the main
 // window. Unset members mean the real thing: the system clock, a sound
-// player of the window's own, the POSIX serial device.
+// player of the window's own, the POSIX serial device, the program's own
+// settings file, the paths beside the running program, the port probe.
 struct MainWindowSeams
 {
     const Clock* clock = nullptr;
     SoundPlayer* sound = nullptr;
     TComPort::DeviceFactory serialDevice;
+    SettingsStore* settings = nullptr;
+    std::optional<StartupPaths> paths;
+    std::function<std::uint32_t()> probePorts;
+    // The developer's barrier simulation: the port opened when the settings
+    // name none (the stored Port is left as it is).
+    std::uint8_t fallbackPort = 0;
 };
 
 class TFormMain : public QWidget
 {
     Q_OBJECT
 public:
+    // settings are the values that stand where the store holds none.
     explicit TFormMain(const TAppSettings& settings, const MainWindowSeams& seams = MainWindowSeams(),
                        QWidget* parent = nullptr);
+    // FormDestroy: backup, settings, port.
     ~TFormMain() override;
 
     TAppSettings& Settings() { return settings_; }
+    // The settings as they stand now: window bounds and the save dialog's
+    // file type read from their owners.
+    TAppSettings CurrentSettings() const;
+    // The one fan-out of the settings to the lanes, the barrier input, the
+    // lockout timer, the protocol and the spectator window; at start-up and
+    // after the settings dialog's "OK". The port is reopened separately
+    // (ReopenComPort), the window bounds and the file type only at start-up.
+    void ApplySettings(const TAppSettings& settings);
+    // Writes the current settings to the store now (at exit, and after the
+    // settings dialog's "OK", so a power cut loses no changed port).
+    bool StoreSettings();
+    // Closes the port and opens the one the settings name; failures leave it closed.
+    void ReopenComPort();
+    const StartupPaths& Paths() const { return paths_; }
+
+    // The windows created after this one, in the program's order.
+    void CreateYesNoDialog();
+    void CreateSpectatorWindow();
+    TFDlgYesNo* FDlgYesNo = nullptr;
 
     // Published controls and components, addressed by name.
     TFrame1* FrameT1;
@@ -88,21 +122,30 @@ public:
     void PopupMenuProtokolPopup();
     void ImageTVAusClick();
     void ImageTVEinClick();
+    bool FormCloseQuery();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void FormCreate(const MainWindowSeams& seams);
+    void FormDestroy();
+    void RestoreGeometry();
     QWidget* BuildTopBar();
     QWidget* BuildLeftPanel();
     QWidget* BuildRightPanel();
     void BuildHiddenMenu();
     QAction* HiddenAction(const char* name, const QString& caption, const QKeySequence& key);
     QToolButton* ProtocolButton(QWidget* parent, const char* name, const QString& hint, int icon);
-    void ApplySettings();
-    void CreateSpectatorWindow();
     void CreateComPort(const TComPort::DeviceFactory& devices);
     void OpenComPort();
-    void FindSoundFiles();
+    void PreloadSounds();
 
     TAppSettings settings_;
+    StartupPaths paths_;
+    std::unique_ptr<SettingsStore> ownStore_;
+    SettingsStore* store_;
+    std::uint8_t fallbackPort_ = 0;
     const Clock& clock_;
     QtSoundPlayer* ownSound_ = nullptr;
     SoundPlayer* sound_;

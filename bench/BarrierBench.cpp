@@ -5,6 +5,7 @@
 // the user-interface thread keeps ranking a 10,000-row protocol.
 #include "Clock.h"
 #include "FakeSerialDevice.h"
+#include "IniSettingsStore.h"
 #include "LightBarrierInput.h"
 #include "ProtocolTable.h"
 #include "TAppSettings.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -138,6 +140,13 @@ int main(int argc, char** argv)
     MainWindowSeams seams;
     seams.clock = &clock;
     seams.serialDevice = [device] { return device; };
+    // Settings and backup in a folder of the run's own; no port is probed.
+    const QTemporaryDir folder;
+    IniSettingsStore store(folder.filePath(QStringLiteral("Ravolt.conf")));
+    seams.settings = &store;
+    seams.paths = StartupPaths::ForProgram(folder.filePath(QStringLiteral("ravolt")), QStringLiteral("Ravolt"),
+                                           folder.path());
+    seams.probePorts = [] { return std::uint32_t(0); };
     TFormMain form(settings, seams);
     form.show();
 

@@ -3,7 +3,9 @@
 #include "FakeClock.h"
 #include "QtPrinters.h"
 #include "FakeSerialDevice.h"
+#include "FakeSettingsStore.h"
 #include "LightBarrierInput.h"
+#include "ProgramWindows.h"
 #include "ProtocolTable.h"
 #include "RecordingSoundPlayer.h"
 #include "RunControl.h"
@@ -18,6 +20,7 @@
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <memory>
 
 // Runs the event loop until the condition holds or the time is up.
@@ -32,15 +35,36 @@ inline bool WaitFor(const std::function<bool()>& condition, int ms = 5000)
     return true;
 }
 
-// The real main window with a fake clock, a recording sound player and a
-// scripted serial device behind its port.
+// The program's windows with a fake clock, a recording sound player, a
+// scripted serial device behind its port, a settings store in memory and a
+// program folder of its own (where the backup goes). No port is probed.
 struct MainWindowRig
 {
-    explicit MainWindowRig(TAppSettings s = {})
+    explicit MainWindowRig(TAppSettings s = {}, bool create = true)
         : settings(std::move(s))
         , device(std::make_shared<FakeSerialDevice>())
-        , form(std::make_unique<TFormMain>(settings, MainWindowSeams{&clock, &sound, [this] { return device; }}))
     {
+        QCoreApplication::setApplicationName(QStringLiteral("Ravolt"));
+        if (create)
+            Create();
+    }
+
+    // The program file, as far as the start-up paths go.
+    QString ProgramFile() const { return dir.filePath(QStringLiteral("ravolt")); }
+    MainWindowSeams Seams()
+    {
+        MainWindowSeams seams;
+        seams.clock = &clock;
+        seams.sound = &sound;
+        seams.serialDevice = [this] { return device; };
+        seams.settings = &store;
+        seams.paths = StartupPaths::ForProgram(ProgramFile(), QStringLiteral("Ravolt"), dir.filePath(QStringLiteral("data")));
+        seams.probePorts = [] { return std::uint32_t(0); };
+        return seams;
+    }
+    void Create()
+    {
+        form = CreateProgramWindows(settings, Seams());
         form->Runs()->SetSoundPaths(QStringLiteral("start.wav"), QStringLiteral("stopp.wav"));
     }
 
@@ -71,5 +95,7 @@ struct MainWindowRig
     RecordingSoundPlayer sound;
     TAppSettings settings;
     std::shared_ptr<FakeSerialDevice> device;
+    QTemporaryDir dir;
+    FakeSettingsStore store;
     std::unique_ptr<TFormMain> form;
 };

@@ -1,0 +1,9 @@
+#include "ProgramWindows.h"
+
+std::unique_ptr<TFormMain> CreateProgramWindows(const TAppSettings& settings, const MainWindowSeams& seams)
+{
+    auto formMain = std::make_unique<TFormMain>(settings, seams);
+    formMain->CreateYesNoDialog();
+    formMain->CreateSpectatorWindow();
+    return formMain;
+}

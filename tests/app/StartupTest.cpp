@@ -1,0 +1,246 @@
+#include "MainWindowRig.h"
+
+#include "IniSettingsStore.h"
+#include "TComPort.h"
+#include "TFDlgYesNo.h"
+#include "TFormMonitor2.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+using V = FakeSettingsStore::Value;
+
+FakeSettingsStore StoreWith(const std::vector<std::pair<const char*, V>>& values)
+{
+    FakeSettingsStore store;
+    for (const auto& [key, value] : values)
+        store.Set(QLatin1String(key), value);
+    return store;
+}
+
+// The fields the reading may have changed, in reading order.
+QString Fields(const TAppSettings& s)
+{
+    return QStringLiteral("%1 %2 %3x%4 snd%5 port%6 alg%7 wait%8 f%9 len%10 mon%11 '%12' r%13 m%14")
+        .arg(s.Left ? QString::number(*s.Left) : QStringLiteral("-"))
+        .arg(s.Top ? QString::number(*s.Top) : QStringLiteral("-"))
+        .arg(s.Width).arg(s.Height).arg(int(s.Sound)).arg(int(s.Port)).arg(s.Alg).arg(s.WaitStart)
+        .arg(s.FilterInd).arg(s.Length).arg(s.Monitor).arg(s.Title).arg(int(s.Runden)).arg(int(s.ManyStart));
+}
+
+const std::vector<std::pair<const char*, V>> kAll = {
+    {"Left", 10}, {"Top", 20}, {"Width", 900}, {"Height", 600}, {"Sound", 0}, {"Port", 3}, {"Alg", 1},
+    {"WaitStart", 2500}, {"FilterInd", 3}, {"Length", 1500}, {"Monitor", 1}, {"Title", QStringLiteral("Bergpreis")},
+    {"Runden", 1}, {"ManyStart", 7},
+};
+
+std::vector<std::pair<const char*, V>> AllBut(const char* key, std::optional<V> replacement = std::nullopt)
+{
+    std::vector<std::pair<const char*, V>> values;
+    for (const auto& value : kAll) {
+        if (QLatin1String(value.first) != QLatin1String(key))
+            values.push_back(value);
+        else if (replacement)
+            values.emplace_back(key, *replacement);
+    }
+    return values;
+}
+
+// Answers the yes/no dialog once it is open and has the focus (or gives
+// up waiting for the focus after a while and answers all the same).
+void AnswerWhenAsked(TFDlgYesNo* dialog, const std::function<void(TFDlgYesNo&)>& answer)
+{
+    auto* poll = new QTimer(dialog);
+    const QDeadlineTimer deadline(5000);
+    QObject::connect(poll, &QTimer::timeout, dialog, [dialog, answer, poll, deadline] {
+        if (!dialog->isVisible() || (!QApplication::focusWidget() && !deadline.hasExpired()))
+            return;
+        poll->deleteLater();
+        poll->stop();
+        answer(*dialog);
+    });
+    poll->start(0);
+}
+
+} // namespace
+
+TEST(LoadSettings, TheFirstMissingOrMistypedValueEndsTheReading)
+{
+    const struct
+    {
+        const char* name;
+        std::vector<std::pair<const char*, V>> stored;
+        const char* expected;
+    } cases[] = {
+        {"nothing stored", {}, "- - 754x488 snd1 port0 alg0 wait0 f1 len1000 mon0 '* * *' r0 m0"},
+        {"everything", kAll, "10 20 900x600 snd0 port3 alg1 wait2500 f3 len1500 mon1 'Bergpreis' r1 m1"},
+        {"Sound missing", AllBut("Sound"), "10 20 900x600 snd1 port0 alg0 wait0 f1 len1000 mon0 '* * *' r0 m0"},
+        {"Width a text", AllBut("Width", V(QStringLiteral("900"))),
+         "10 20 754x488 snd1 port0 alg0 wait0 f1 len1000 mon0 '* * *' r0 m0"},
+        {"Title a number", AllBut("Title", V(5)), "10 20 900x600 snd0 port3 alg1 wait2500 f3 len1500 mon1 '* * *' r0 m0"},
+        {"Port 260", AllBut("Port", V(260)), "10 20 900x600 snd0 port4 alg1 wait2500 f3 len1500 mon1 'Bergpreis' r1 m1"},
+        {"Left missing", AllBut("Left"), "- - 754x488 snd1 port0 alg0 wait0 f1 len1000 mon0 '* * *' r0 m0"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Fields(LoadSettings(StoreWith(c.stored), TAppSettings())), QLatin1String(c.expected)) << c.name;
+}
+
+TEST(LoadSettings, AMistypedValueInTheSettingsFileEndsTheReading)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Ravolt.conf"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[General]\nLeft=5\nTop=6\nWidth=800\nHeight=500\nSound=ja\nPort=2\n");
+    file.close();
+    EXPECT_EQ(Fields(LoadSettings(IniSettingsStore(path), TAppSettings())),
+              "5 6 800x500 snd1 port0 alg0 wait0 f1 len1000 mon0 '* * *' r0 m0");
+}
+
+TEST(SaveSettings, WritesEveryValueInItsOrderAndType)
+{
+    FakeSettingsStore store;
+    TAppSettings s = LoadSettings(StoreWith(kAll), TAppSettings());
+    ASSERT_TRUE(SaveSettings(store, s));
+    EXPECT_EQ(store.writes.join(' '),
+              "Left=int:10 Top=int:20 Width=int:900 Height=int:600 Port=int:3 Alg=int:1 Sound=int:0 "
+              "WaitStart=int:2500 FilterInd=int:3 Length=int:1500 Monitor=int:1 Title=str:Bergpreis "
+              "Runden=int:1 ManyStart=int:1");
+    EXPECT_EQ(store.flushes, 1);
+}
+
+TEST(Startup, FirstRunShowsTheDefaultsAndAnEmptyProtocol)
+{
+    MainWindowRig rig;
+    TFormMain& f = *rig.form;
+    EXPECT_EQ(f.windowTitle(), "Ravolt 2.4");
+    EXPECT_EQ(Fields(f.Settings()), "- - 754x488 snd1 port0 alg0 wait0 f1 len1000 mon0 '* * *' r0 m0");
+    EXPECT_EQ(f.size(), QSize(754, 488));
+    EXPECT_FALSE(f.sbSave->isEnabled());
+    EXPECT_FALSE(f.sbCLS->isEnabled());
+    EXPECT_TRUE(f.sbLoad->isEnabled());
+    EXPECT_FALSE(f.ComPort->Connected());
+    EXPECT_EQ(f.FormMonitor2->Title(), "* * *");
+    EXPECT_EQ(f.FDlgYesNo->windowTitle(), "Ravolt");
+}
+
+TEST(Startup, StoredGeometryIsRestoredThePositionOnlyOnAnExistingScreen)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const struct
+    {
+        int left, top, width, height;
+        QPoint pos;
+        QSize size;
+    } cases[] = {
+        {screen.left() + 30, screen.top() + 40, 900, 600, screen.topLeft() + QPoint(30, 40), {900, 600}},
+        {screen.right() + 500, screen.top(), 900, 600, {-1, -1}, {900, 600}},
+        {screen.left(), screen.top(), 300, 200, screen.topLeft(), {754, 488}},
+    };
+    for (const auto& c : cases) {
+        MainWindowRig rig({}, false);
+        rig.store = StoreWith({{"Left", c.left}, {"Top", c.top}, {"Width", c.width}, {"Height", c.height}});
+        rig.Create();
+        if (c.pos != QPoint(-1, -1))
+            EXPECT_EQ(rig.form->pos(), c.pos) << c.left;
+        else
+            EXPECT_FALSE(rig.form->testAttribute(Qt::WA_Moved)) << "the window system places it";
+        EXPECT_EQ(rig.form->size(), c.size) << c.left;
+    }
+}
+
+TEST(Startup, AMonitorBeyondTheScreensBecomesTheFirstAndIsStoredSo)
+{
+    ASSERT_EQ(QGuiApplication::screens().size(), 1);
+    MainWindowRig rig({}, false);
+    rig.store = StoreWith(AllBut("Runden"));
+    rig.Create();
+    EXPECT_EQ(rig.form->Settings().Monitor, 0);
+    EXPECT_EQ(rig.form->FormMonitor2->Monitor(), 0);
+    EXPECT_EQ(rig.form->Settings().Port, 3);
+    rig.form.reset();
+    EXPECT_TRUE(rig.store.writes.contains("Monitor=int:0"));
+    EXPECT_TRUE(rig.store.writes.contains("Port=int:3"));
+}
+
+TEST(Startup, OnlyTheSoundFilesPresentArePlayed)
+{
+    MainWindowRig rig({}, false);
+    QFile stop(rig.dir.filePath(QStringLiteral("stopp.wav")));
+    ASSERT_TRUE(stop.open(QIODevice::WriteOnly));
+    stop.close();
+    rig.form = CreateProgramWindows(rig.settings, rig.Seams());
+    EXPECT_TRUE(rig.form->Paths().StartSoundPath.isEmpty());
+    rig.Start();
+    EXPECT_TRUE(rig.sound.played.isEmpty());
+    rig.Stop();
+    EXPECT_EQ(rig.sound.played, QStringList{stop.fileName()});
+}
+
+TEST(Closing, AskedOnlyWhileALaneRunsAndOnlyJaCloses)
+{
+    const struct
+    {
+        const char* name;
+        bool running;
+        std::function<void(TFDlgYesNo&)> answer;
+        bool closes;
+    } cases[] = {
+        {"idle", false, nullptr, true},
+        {"Nein", true, [](TFDlgYesNo& d) { QTest::mouseClick(d.CancelBtn, Qt::LeftButton); }, false},
+        {"Escape", true, [](TFDlgYesNo& d) { QTest::keyClick(&d, Qt::Key_Escape); }, false},
+        {"close box", true, [](TFDlgYesNo& d) { d.close(); }, false},
+        {"Enter", true,
+         [](TFDlgYesNo& d) {
+             QWidget* focus = QApplication::focusWidget();
+             if (!focus) {
+                 ADD_FAILURE() << "nothing has the focus";
+                 d.reject();
+                 return;
+             }
+             QTest::keyClick(focus, Qt::Key_Return);
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        MainWindowRig rig;
+        rig.form->show();
+        if (c.running)
+            rig.Start();
+        bool asked = false;
+        AnswerWhenAsked(rig.form->FDlgYesNo, [&](TFDlgYesNo& d) {
+            asked = true;
+            EXPECT_EQ(d.Label1->text(), "Beenden?");
+            c.answer(d);
+        });
+        EXPECT_EQ(rig.form->close(), c.closes) << c.name;
+        EXPECT_EQ(asked, c.running) << c.name;
+        EXPECT_EQ(rig.form->FrameT1->Running(), c.running) << c.name << ": timing goes on";
+    }
+}
+
+TEST(FDlgYesNo, StaysOnTopCentredOverTheMainWindow)
+{
+    MainWindowRig rig;
+    rig.form->move(100, 80);
+    rig.form->show();
+    TFDlgYesNo& dialog = *rig.form->FDlgYesNo;
+    QRect shown;
+    AnswerWhenAsked(&dialog, [&](TFDlgYesNo& d) {
+        shown = d.frameGeometry();
+        EXPECT_EQ(QApplication::focusWidget(), d.OKBtn);
+        d.reject();
+    });
+    EXPECT_FALSE(dialog.Ask(QStringLiteral("Zeitenprotokoll  löschen?")));
+    EXPECT_TRUE(dialog.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_LE((shown.center() - rig.form->frameGeometry().center()).manhattanLength(), 10) << "within the window frame";
+    EXPECT_EQ(dialog.Label1->text(), "Zeitenprotokoll  löschen?") << "the question stays until the next";
+}
