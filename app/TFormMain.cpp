@@ -2,7 +2,10 @@
 
 #include "Clock.h"
 #include "IniSettingsStore.h"
+#include "BarrierPortWatch.h"
+#include "Journal.h"
 #include "LightBarrierInput.h"
+#include "SettingsJournal.h"
 #include "ProbeSerialPorts.h"
 #include "ProtocolTable.h"
 #include "QtSoundPlayer.h"
@@ -118,6 +121,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     barrier_ = new LightBarrierInput(mStart, mStop, bSTART, ImageLSstop, this);
     runControl_->SetLightBarrier(barrier_);
     CreateComPort(seams.serialDevice);
+    CreateJournal(seams);
 
     connect(Modus1, &QAction::triggered, runControl_, &RunControl::Modus1Click);
     connect(Erase1, &QAction::triggered, runControl_, &RunControl::Erase1Click);
@@ -185,6 +189,7 @@ TFormMain::~TFormMain()
 
 void TFormMain::FormDestroy()
 {
+    journal_->Record(QStringLiteral("Programmende"));
     StoreSettings();
     // The worker must end before the handlers it calls are gone.
     ComPort->Close();
@@ -363,6 +368,13 @@ QWidget* TFormMain::BuildRightPanel()
         stripLayout->addWidget(b);
     layout->addWidget(strip);
 
+    LabNotice = new QLabel(panel);
+    LabNotice->setObjectName(QStringLiteral("LabNotice"));
+    LabNotice->setWordWrap(true);
+    Paint(LabNotice, QPalette::Window, QColor(0xFF, 0xE0, 0x80));
+    LabNotice->hide();
+    layout->addWidget(LabNotice);
+
     SortGrid1 = new TSortGrid(panel);
     SortGrid1->setObjectName(QStringLiteral("SortGrid1"));
     layout->addWidget(SortGrid1, 1);
@@ -412,6 +424,9 @@ void TFormMain::PreloadSounds()
 
 void TFormMain::ApplySettings(const TAppSettings& settings)
 {
+    const QString changes = SettingsChangeText(settings_, settings);
+    if (!changes.isEmpty())
+        journal_->Record(QStringLiteral("Einstellungen geändert: ") + changes);
     settings_ = settings;
     // The dialog may offer a screen that has gone since it opened.
     if (settings_.Monitor < 0 || settings_.Monitor >= int(QGuiApplication::screens().size()))
@@ -427,6 +442,7 @@ void TFormMain::ApplySettings(const TAppSettings& settings)
         FormMonitor2->PlaceOnMonitor();
     }
     runControl_->SetRundenMode(settings_.Runden);
+    portWatch_->SetRunden(settings_.Runden);
 }
 
 void TFormMain::CreateComPort(const TComPort::DeviceFactory& devices)
@@ -448,11 +464,46 @@ void TFormMain::CreateComPort(const TComPort::DeviceFactory& devices)
     ComPort->SetReadBufSize(64);
     if (devices)
         ComPort->SetDeviceFactory(devices);
-    ComPort->OnCTS = [this](TComPort*) { barrier_->ComPortHARD(); };
-    ComPort->OnDSR = [this](TComPort*) { barrier_->ComPortHARD(); };
-    ComPort->OnOpen = [this](TComPort*) { barrier_->ComPortOpen(); };
-    ComPort->OnClose = [this](TComPort*) { barrier_->ComPortClose(); };
+    auto barrierEvent = [this](TComPort*) {
+        runControl_->From(RunControl::CommandSource::Barrier, [this] { barrier_->ComPortHARD(); });
+    };
+    ComPort->OnCTS = barrierEvent;
+    ComPort->OnDSR = barrierEvent;
+    portWatch_ = new BarrierPortWatch(*ComPort, this);
+    portWatch_->OnNotice = [this](const QString&) { ShowNotices(); };
+    ComPort->OnOpen = [this](TComPort*) {
+        barrier_->ComPortOpen();
+        portWatch_->PortOpened();
+    };
+    ComPort->OnClose = [this](TComPort*) {
+        barrier_->ComPortClose();
+        portWatch_->PortClosed();
+    };
+    ComPort->OnGone = [this](TComPort*) { portWatch_->PortGone(); };
     barrier_->ReadModemStatus = [this] { return ComPort->ModemStatus(); };
+}
+
+void TFormMain::CreateJournal(const MainWindowSeams& seams)
+{
+    journal_ = std::make_unique<Journal>(
+        seams.journalFolder.isEmpty() ? Journal::DefaultFolder() : seams.journalFolder, clock_);
+    journal_->OnNotice = [this](const QString&) { ShowNotices(); };
+    journal_->Prune();
+    journal_->Record(QStringLiteral("Programmstart ") + QCoreApplication::applicationName() + QLatin1Char(' ') +
+                     QStringLiteral(RAVOLT_VERSION));
+    runControl_->SetJournal(journal_.get());
+    portWatch_->SetJournal(journal_.get());
+}
+
+void TFormMain::ShowNotices()
+{
+    QStringList notices;
+    for (const QString& notice : {journal_ ? journal_->Notice() : QString(), portWatch_->Notice()}) {
+        if (!notice.isEmpty())
+            notices << notice;
+    }
+    LabNotice->setText(notices.join(QLatin1Char('\n')));
+    LabNotice->setVisible(!notices.isEmpty());
 }
 
 void TFormMain::OpenComPort()

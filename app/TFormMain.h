@@ -20,6 +20,8 @@ class QToolButton;
 class QtSoundPlayer;
 class RunControl;
 class SettingsStore;
+class BarrierPortWatch;
+class Journal;
 class SoundPlayer;
 class TFDlgYesNo;
 class TFrame1;
@@ -48,6 +50,8 @@ struct MainWindowSeams
     // The developer's barrier simulation: the port opened when the settings
     // name none (the stored Port is left as it is).
     std::uint8_t fallbackPort = 0;
+    // Where the journal and the snapshots go; empty: the per-user data folder.
+    QString journalFolder;
 };
 
 class TFormMain : public QWidget
@@ -117,6 +121,11 @@ public:
     ProtocolTable* Protocol() const { return protocol_; }
     RunControl* Runs() const { return runControl_; }
     LightBarrierInput* Barrier() const { return barrier_; }
+    Journal* EventJournal() const { return journal_.get(); }
+    BarrierPortWatch* PortWatch() const { return portWatch_; }
+    // The operator's notices of the journal and the barrier port, shown
+    // above the protocol while there are any.
+    QLabel* LabNotice;
 
     void TimerDateTimer();
     void PopupMenuProtokolPopup();
@@ -140,6 +149,8 @@ private:
     void CreateComPort(const TComPort::DeviceFactory& devices);
     void OpenComPort();
     void PreloadSounds();
+    void CreateJournal(const MainWindowSeams& seams);
+    void ShowNotices();
 
     TAppSettings settings_;
     StartupPaths paths_;
@@ -152,4 +163,6 @@ private:
     ProtocolTable* protocol_ = nullptr;
     RunControl* runControl_ = nullptr;
     LightBarrierInput* barrier_ = nullptr;
+    std::unique_ptr<Journal> journal_;
+    BarrierPortWatch* portWatch_ = nullptr;
 };

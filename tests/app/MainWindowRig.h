@@ -60,6 +60,7 @@ struct MainWindowRig
         seams.settings = &store;
         seams.paths = StartupPaths::ForProgram(ProgramFile(), QStringLiteral("Ravolt"), dir.filePath(QStringLiteral("data")));
         seams.probePorts = [] { return std::uint32_t(0); };
+        seams.journalFolder = dir.filePath(QStringLiteral("Journal"));
         return seams;
     }
     void Create()
