@@ -3,6 +3,7 @@
 std::unique_ptr<TFormMain> CreateProgramWindows(const TAppSettings& settings, const MainWindowSeams& seams)
 {
     auto formMain = std::make_unique<TFormMain>(settings, seams);
+    formMain->CreateCfgDialog();
     formMain->CreateYesNoDialog();
     formMain->CreateSpectatorWindow();
     return formMain;

@@ -7,9 +7,12 @@
 #include "LightBarrierInput.h"
 #include "SettingsJournal.h"
 #include "ProbeSerialPorts.h"
+#include "ProtocolBackup.h"
+#include "ProtocolFileCommands.h"
 #include "ProtocolTable.h"
 #include "QtSoundPlayer.h"
 #include "RunControl.h"
+#include "TCfgDialog.h"
 #include "TFDlgYesNo.h"
 #include "TFormMonitor2.h"
 #include "TFrame1.h"
@@ -70,6 +73,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     : QWidget(parent)
     , settings_(settings)
     , clock_(seams.clock ? *seams.clock : Clock::System())
+    , probePorts_(seams.probePorts ? seams.probePorts : [] { return ProbeSerialPorts(); })
     , sound_(seams.sound)
 {
     setObjectName(QStringLiteral("FormMain"));
@@ -93,6 +97,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     bodyLayout->addWidget(BuildLeftPanel());
     bodyLayout->addWidget(BuildRightPanel(), 1);
     layout->addWidget(body, 1);
+    layout->insertWidget(1, BuildBackupNotice());
     BuildHiddenMenu();
 
     protocol_ = new ProtocolTable(*SortGrid1);
@@ -118,16 +123,18 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     parts.bAVARIA = bAVARIA;
     parts.sound = sound_;
     runControl_ = new RunControl(parts, this);
-    barrier_ = new LightBarrierInput(mStart, mStop, bSTART, ImageLSstop, this);
+    barrier_ = new LightBarrierInput(mStart, mStop, bSTART, ImageLSstop, clock_, this);
     runControl_->SetLightBarrier(barrier_);
     CreateComPort(seams.serialDevice);
     CreateJournal(seams);
+    CreateFileCommands();
 
     connect(Modus1, &QAction::triggered, runControl_, &RunControl::Modus1Click);
     connect(Erase1, &QAction::triggered, runControl_, &RunControl::Erase1Click);
     connect(Zeileentfernen1, &QAction::triggered, runControl_, &RunControl::Erase1Click);
     connect(Leerenzeilenentfernen1, &QAction::triggered, runControl_, &RunControl::Leerenzeilenentfernen1Click);
     connect(LockLS, &QAction::triggered, barrier_, &LightBarrierInput::LockLSClick);
+    connect(EinstellunGen1, &QAction::triggered, this, &TFormMain::bCFGClick);
     connect(PopupMenuProtokol, &QMenu::aboutToShow, this, &TFormMain::PopupMenuProtokolPopup);
     SortGrid1->OnRowSelected = [this](TSortGrid*) { runControl_->SortGrid1RowSelected(); };
     // The window's resize reaches the grid through the layouts; "Zeit" takes
@@ -140,6 +147,23 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
 
 // The creation step runs once the controls exist; its order is the
 // program's start-up order.
+void TFormMain::CreateExports(ProtocolExportParts parts)
+{
+    parts.rows = [this] { return protocol_->Rows(); };
+    parts.clock = &clock_;
+    parts.title = QCoreApplication::applicationName();
+    // No folder: the page goes to the current directory.
+    parts.pageFile = paths_.BaseName + QStringLiteral(".html");
+    parts.templatePath = paths_.WordTemplatePath;
+    exports_ = new ProtocolExports(std::move(parts), this);
+    sbInet->setProperty("Tag", 0);
+    sbPrint->setProperty("Tag", 1);
+    connect(sbInet, &QToolButton::clicked, exports_, [this] { exports_->sbInetClick(sbInet); });
+    connect(sbPrint, &QToolButton::clicked, exports_, [this] { exports_->sbInetClick(sbPrint); });
+    connect(sbWord, &QToolButton::clicked, exports_, &ProtocolExports::sbWordClick);
+    connect(sbExcel, &QToolButton::clicked, exports_, &ProtocolExports::sbExcelClick);
+}
+
 void TFormMain::FormCreate(const MainWindowSeams& seams)
 {
     // 2.1 The settings store and the paths beside the program.
@@ -151,6 +175,7 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
         store_ = ownStore_.get();
     }
     fallbackPort_ = seams.fallbackPort;
+    CreateExports(seams.exports);
     // 2.2
     setWindowTitle(QCoreApplication::applicationName() + QLatin1Char(' ') + QStringLiteral(RAVOLT_VERSION));
     // 2.3 (the paths were found with the others); 2.4: Title starts at its default.
@@ -165,10 +190,21 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
     if (settings_.Monitor > screens - 1 || settings_.Monitor < 0)
         settings_.Monitor = 0;
     ImageTVAus->setVisible(screens > 1);
-    // 2.8 to 2.10: the file dialogs and the help file come with the protocol
-    // files and the help window; the hints were set with the buttons.
+    // 2.8 The hints (2.9) were set with the buttons; the help window (2.10)
+    // takes the help file from the paths.
+    FileCommands->SetTypeNames(paths_.TextTypeName, paths_.WordTypeName, paths_.WebTypeName);
+    FileCommands->SetFilterIndex(settings_.FilterInd);
+    // The save dialog's document and web-page types are written by the exports,
+    // which report their own failures.
+    FileCommands->ExportToWord = [this](const QString& path) {
+        exports_->ExportToWord(ProtocolExports::WordMode::SaveAndClose, path);
+        return true;
+    };
+    FileCommands->WriteHtmlPage = [this](const QString& path) { return exports_->WriteHtmlPage(path); };
     // 2.11
-    paths_.AvailablePorts = seams.probePorts ? seams.probePorts() : ProbeSerialPorts();
+    paths_.AvailablePorts = probePorts_();
+    // 2.12
+    FileCommands->SetDirectory(paths_.ProgramDir);
     // 2.13
     TimerDateTimer();
     // 2.14
@@ -176,6 +212,9 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
     // 2.15 The header row was written when the protocol table was set up.
     // 2.16
     protocol_->UpdateProtocolCommands();
+    // 2.17 Silently; from now on every change of the protocol is backed up.
+    FileCommands->RestoreBackup(paths_.BackupFileName);
+    CreateBackup();
     // 2.18 The run control starts with STOPP, reset and accident disabled
     // and the barrier indicator in its first state.
     // 2.19 Everything else the settings say, Runden mode last.
@@ -189,6 +228,7 @@ TFormMain::~TFormMain()
 
 void TFormMain::FormDestroy()
 {
+    Backup->WriteNow();
     journal_->Record(QStringLiteral("Programmende"));
     StoreSettings();
     // The worker must end before the handlers it calls are gone.
@@ -218,6 +258,7 @@ TAppSettings TFormMain::CurrentSettings() const
     s.Top = y();
     s.Width = width();
     s.Height = height();
+    s.FilterInd = FileCommands->FilterIndex();
     return s;
 }
 
@@ -236,6 +277,41 @@ bool TFormMain::FormCloseQuery()
 void TFormMain::closeEvent(QCloseEvent* event)
 {
     event->setAccepted(FormCloseQuery());
+}
+
+void TFormMain::CreateFileCommands()
+{
+    FileCommands = new ProtocolFileCommands(*protocol_, *runControl_, *FrameT2, clock_, this);
+    FileCommands->Ask = [this](const QString& question) { return FDlgYesNo && FDlgYesNo->Ask(question); };
+    connect(sbSave, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbSaveClick);
+    connect(sbLoad, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbLoadClick);
+    connect(sbCLS, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbCLSClick);
+    // Always enabled: F8 asks also when the clear button is disabled.
+    New1 = HiddenAction("New1", QStringLiteral("New"), QKeySequence(Qt::Key_F8));
+    connect(New1, &QAction::triggered, FileCommands, &ProtocolFileCommands::sbCLSClick);
+}
+
+QLabel* TFormMain::BuildBackupNotice()
+{
+    LabBackup = new QLabel(this);
+    LabBackup->setObjectName(QStringLiteral("LabBackup"));
+    LabBackup->setAlignment(Qt::AlignCenter);
+    LabBackup->setFont(Bold(QStringLiteral("Arial"), 12));
+    Paint(LabBackup, QPalette::Window, QColor(0xFF, 0xFF, 0x00));
+    Paint(LabBackup, QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
+    LabBackup->hide();
+    return LabBackup;
+}
+
+void TFormMain::CreateBackup()
+{
+    Backup = new ProtocolBackup(paths_.BackupFileName, [this] { return protocol_->Rows(); }, this);
+    // The notice stays until a later write succeeds; timing goes on meanwhile.
+    Backup->OnStatus = [this](const QString& notice) {
+        LabBackup->setText(notice);
+        LabBackup->setVisible(!notice.isEmpty());
+    };
+    connect(protocol_, &ProtocolTable::Changed, Backup, &ProtocolBackup::Schedule);
 }
 
 void TFormMain::CreateYesNoDialog()
@@ -285,6 +361,7 @@ QWidget* TFormMain::BuildTopBar()
 QWidget* TFormMain::BuildLeftPanel()
 {
     auto* panel = new QWidget(this);
+    PanelLeft = panel;
     panel->setObjectName(QStringLiteral("PanelLeft"));
     panel->setFixedWidth(395);
     Paint(panel, QPalette::Window, palette().color(QPalette::Dark));
@@ -410,6 +487,7 @@ void TFormMain::BuildHiddenMenu()
     Modus1 = HiddenAction("Modus1", QStringLiteral("Modus"), QKeySequence(Qt::CTRL | Qt::Key_M));
     Zeileentfernen1 = HiddenAction("Zeileentfernen1", QStringLiteral("Zeile entfernen"), QKeySequence(Qt::CTRL | Qt::Key_0));
     LockLS = HiddenAction("LockLS", QStringLiteral("Lock LS"), QKeySequence(Qt::Key_F12));
+    EinstellunGen1 = HiddenAction("EinstellunGen1", QStringLiteral("Einstellungen"), QKeySequence(Qt::Key_F2));
 }
 
 void TFormMain::PreloadSounds()
@@ -464,11 +542,11 @@ void TFormMain::CreateComPort(const TComPort::DeviceFactory& devices)
     ComPort->SetReadBufSize(64);
     if (devices)
         ComPort->SetDeviceFactory(devices);
-    auto barrierEvent = [this](TComPort*) {
-        runControl_->From(RunControl::CommandSource::Barrier, [this] { barrier_->ComPortHARD(); });
-    };
-    ComPort->OnCTS = barrierEvent;
-    ComPort->OnDSR = barrierEvent;
+    // The worker stamps each line change with the lanes' clock; the barrier
+    // input judges the lines as they were at that moment.
+    ComPort->SetClock(clock_);
+    ComPort->OnCTS = [this](TComPort* port) { barrier_->ComPortHARD(port->ServedEvent()); };
+    ComPort->OnDSR = [this](TComPort* port) { barrier_->ComPortHARD(port->ServedEvent()); };
     portWatch_ = new BarrierPortWatch(*ComPort, this);
     portWatch_->OnNotice = [this](const QString&) { ShowNotices(); };
     ComPort->OnOpen = [this](TComPort*) {
@@ -480,7 +558,12 @@ void TFormMain::CreateComPort(const TComPort::DeviceFactory& devices)
         portWatch_->PortClosed();
     };
     ComPort->OnGone = [this](TComPort*) { portWatch_->PortGone(); };
-    barrier_->ReadModemStatus = [this] { return ComPort->ModemStatus(); };
+    // A timer rather than a sleep: the clocks keep running during the pause.
+    TimerPortReopen = new QTimer(this);
+    TimerPortReopen->setObjectName(QStringLiteral("TimerPortReopen"));
+    TimerPortReopen->setSingleShot(true);
+    TimerPortReopen->setInterval(50);
+    connect(TimerPortReopen, &QTimer::timeout, this, &TFormMain::OpenComPort);
 }
 
 void TFormMain::CreateJournal(const MainWindowSeams& seams)
@@ -516,7 +599,8 @@ void TFormMain::OpenComPort()
         ComPort->Open();
     } catch (const std::exception&) {
         // A missing or busy port leaves the barriers inactive; the manual
-        // commands still work and the lock indicator shows no port.
+        // commands still work and the hidden lock indicator shows no port.
+        barrier_->ComPortClose();
     }
 }
 
@@ -527,7 +611,32 @@ void TFormMain::ReopenComPort()
     } catch (const std::exception&) {
         // A port that fails to close is opened anew all the same.
     }
-    OpenComPort();
+    if (settings_.Port != 0)
+        TimerPortReopen->start();
+}
+
+void TFormMain::CreateCfgDialog()
+{
+    CfgDialog = new TCfgDialog(this);
+    CfgDialog->FormCreate(settings_);
+    protocol_->SetLength(settings_.Length);
+}
+
+void TFormMain::bCFGClick()
+{
+    if (!CfgDialog || CfgDialog->isVisible())
+        return;
+    // The probe cannot open the port held here, so that one is added.
+    std::uint32_t ports = probePorts_();
+    if (ComPort->Connected())
+        ports = AddAvailablePort(ports, ComPort->Port());
+    if (const std::optional<TAppSettings> chosen = CfgDialog->Edit(settings_, ports)) {
+        ApplySettings(*chosen);
+        // Reopened on every "OK", so a port that failed before is tried again.
+        ReopenComPort();
+        StoreSettings();
+    }
+    PanelLeft->setFocus();
 }
 
 void TFormMain::CreateSpectatorWindow()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProtocolExports.h"
 #include "StartupPaths.h"
 #include "TAppSettings.h"
 #include "TComPort.h"
@@ -11,6 +12,8 @@
 
 class Clock;
 class LightBarrierInput;
+class ProtocolBackup;
+class ProtocolFileCommands;
 class ProtocolTable;
 class QAction;
 class QLabel;
@@ -23,6 +26,7 @@ class SettingsStore;
 class BarrierPortWatch;
 class Journal;
 class SoundPlayer;
+class TCfgDialog;
 class TFDlgYesNo;
 class TFrame1;
 class TFormMonitor2;
@@ -50,6 +54,8 @@ struct MainWindowSeams
     // The developer's barrier simulation: the port opened when the settings
     // name none (the stored Port is left as it is).
     std::uint8_t fallbackPort = 0;
+    // The export layers and message box; rows, paths and title are the window's.
+    ProtocolExportParts exports;
     // Where the journal and the snapshots go; empty: the per-user data folder.
     QString journalFolder;
 };
@@ -76,14 +82,27 @@ public:
     // Writes the current settings to the store now (at exit, and after the
     // settings dialog's "OK", so a power cut loses no changed port).
     bool StoreSettings();
-    // Closes the port and opens the one the settings name; failures leave it closed.
+    // Closes the port and, after a pause of TimerPortReopen, opens the one
+    // the settings name; failures leave it closed.
     void ReopenComPort();
+    // Opens the configured port; a port that cannot be opened leaves the
+    // barriers inactive and the lock indicator hidden.
+    void OpenComPort();
     const StartupPaths& Paths() const { return paths_; }
 
     // The windows created after this one, in the program's order.
+    void CreateCfgDialog();
     void CreateYesNoDialog();
     void CreateSpectatorWindow();
     TFDlgYesNo* FDlgYesNo = nullptr;
+    // "Speichern unter...", "Öffnen", clearing (also F8 "New").
+    ProtocolFileCommands* FileCommands = nullptr;
+    QAction* New1 = nullptr;
+    // Written after every change of the protocol and at exit.
+    ProtocolBackup* Backup = nullptr;
+    // Shown while the last backup write failed.
+    QLabel* LabBackup = nullptr;
+    TCfgDialog* CfgDialog = nullptr;
 
     // Published controls and components, addressed by name.
     TFrame1* FrameT1;
@@ -92,6 +111,7 @@ public:
     TLbSpeedButton* bSTOP;
     TLbSpeedButton* bRESET;
     TLbSpeedButton* bAVARIA;
+    QWidget* PanelLeft;
     TImage* ImageLSstop;
     TImage* ImageTVAus;
     TImage* ImageTVEin;
@@ -110,6 +130,10 @@ public:
     QAction* Modus1;
     QAction* Zeileentfernen1;
     QAction* LockLS;
+    QAction* EinstellunGen1;
+    // The pause between closing and reopening the port after "OK": the
+    // clocks keep running through it.
+    QTimer* TimerPortReopen;
     QToolButton* sbSave;
     QToolButton* sbLoad;
     QToolButton* sbExcel;
@@ -119,6 +143,7 @@ public:
     QToolButton* sbCLS;
 
     ProtocolTable* Protocol() const { return protocol_; }
+    ProtocolExports* Exports() const { return exports_; }
     RunControl* Runs() const { return runControl_; }
     LightBarrierInput* Barrier() const { return barrier_; }
     Journal* EventJournal() const { return journal_.get(); }
@@ -131,6 +156,7 @@ public:
     void PopupMenuProtokolPopup();
     void ImageTVAusClick();
     void ImageTVEinClick();
+    void bCFGClick();
     bool FormCloseQuery();
 
 protected:
@@ -138,8 +164,12 @@ protected:
 
 private:
     void FormCreate(const MainWindowSeams& seams);
+    void CreateExports(ProtocolExportParts parts);
     void FormDestroy();
     void RestoreGeometry();
+    void CreateFileCommands();
+    QLabel* BuildBackupNotice();
+    void CreateBackup();
     QWidget* BuildTopBar();
     QWidget* BuildLeftPanel();
     QWidget* BuildRightPanel();
@@ -147,7 +177,6 @@ private:
     QAction* HiddenAction(const char* name, const QString& caption, const QKeySequence& key);
     QToolButton* ProtocolButton(QWidget* parent, const char* name, const QString& hint, int icon);
     void CreateComPort(const TComPort::DeviceFactory& devices);
-    void OpenComPort();
     void PreloadSounds();
     void CreateJournal(const MainWindowSeams& seams);
     void ShowNotices();
@@ -158,9 +187,11 @@ private:
     SettingsStore* store_;
     std::uint8_t fallbackPort_ = 0;
     const Clock& clock_;
+    std::function<std::uint32_t()> probePorts_;
     QtSoundPlayer* ownSound_ = nullptr;
     SoundPlayer* sound_;
     ProtocolTable* protocol_ = nullptr;
+    ProtocolExports* exports_ = nullptr;
     RunControl* runControl_ = nullptr;
     LightBarrierInput* barrier_ = nullptr;
     std::unique_ptr<Journal> journal_;

@@ -2,7 +2,9 @@
 // scripted serial device to the tick taken by the lane's StartRun/StopRun,
 // through the real main window (port worker, hand-over, LightBarrierInput,
 // RunControl, TFrame1). Measured with an idle user interface and again while
-// the user-interface thread keeps ranking a 10,000-row protocol.
+// the user-interface thread keeps ranking a 10,000-row protocol. Both paths
+// in one run: the old one (the tick read when the handler runs) and the new
+// one (the edge stamp the serial worker took, which the lane records).
 #include "Clock.h"
 #include "FakeSerialDevice.h"
 #include "IniSettingsStore.h"
@@ -47,13 +49,16 @@ public:
         lastTickNs_ = NowNs();
         return GetTickCount();
     }
+    TimeStamp Stamp() const override { return Clock::System().Stamp(); }
     QDateTime LocalNow() const override
     {
-        stampNs.store(lastTickNs_);
+        stampNs.store(NowNs());
         stamps.fetch_add(1);
         return QDateTime::currentDateTime();
     }
     mutable std::atomic<std::int64_t> stampNs{0};
+    // The edge's own stamp as the lane takes it (new path).
+    std::atomic<std::int64_t> edgeNs{0};
     mutable std::atomic<int> stamps{0};
 
 private:
@@ -75,7 +80,7 @@ void Print(const char* what, std::vector<std::int64_t> ns, int missed)
 // Drives `events` barrier pulses from a thread of its own, alternating the
 // start and the finish barrier, and returns the latencies.
 std::vector<std::int64_t> Drive(TFormMain& form, FakeSerialDevice& device, StampingClock& clock, int events,
-                                int& missed)
+                                int& missed, std::vector<std::int64_t>& edgeErrors)
 {
     std::vector<std::int64_t> latencies;
     latencies.reserve(std::size_t(events));
@@ -95,15 +100,18 @@ std::vector<std::int64_t> Drive(TFormMain& form, FakeSerialDevice& device, Stamp
         const std::uint32_t line = i % 2 == 0 ? 0x20u : 0x10u; // DSR starts, CTS stops
         device.WaitUntilWaiting(std::chrono::seconds(5));
         const int before = clock.stamps.load();
+        const std::int64_t edgeBefore = clock.edgeNs.load();
         const std::int64_t t0 = NowNs();
         device.SetModemStatus(line);
         const std::int64_t deadline = t0 + 2'000'000'000;
-        while (clock.stamps.load() == before && NowNs() < deadline)
+        while ((clock.stamps.load() == before || clock.edgeNs.load() == edgeBefore) && NowNs() < deadline)
             std::this_thread::yield();
         if (clock.stamps.load() == before)
             ++missed;
-        else
+        else {
             latencies.push_back(clock.stampNs.load() - t0);
+            edgeErrors.push_back(clock.edgeNs.load() - t0);
+        }
         device.WaitUntilWaiting(std::chrono::seconds(5));
         device.SetModemStatus(0);
         device.WaitUntilWaiting(std::chrono::seconds(5));
@@ -115,13 +123,16 @@ void Run(TFormMain& form, FakeSerialDevice& device, StampingClock& clock, const 
 {
     int missed = 0;
     std::vector<std::int64_t> latencies;
+    std::vector<std::int64_t> edgeErrors;
     std::thread driver([&] {
-        latencies = Drive(form, device, clock, events, missed);
+        latencies = Drive(form, device, clock, events, missed, edgeErrors);
         QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     });
     QApplication::exec();
     driver.join();
-    Print(what, latencies, missed);
+    std::printf("%s\n", what);
+    Print("  old path (tick read when the handler runs)", latencies, missed);
+    Print("  new path (edge stamp the lane records)    ", edgeErrors, missed);
 }
 
 } // namespace
@@ -149,6 +160,10 @@ int main(int argc, char** argv)
     seams.probePorts = [] { return std::uint32_t(0); };
     TFormMain form(settings, seams);
     form.show();
+    form.Barrier()->OnEdge = [&clock](const BarrierEdgeNote& note) {
+        if (note.outcome == BarrierOutcome::Accepted)
+            clock.edgeNs.store(note.stamp.us * 1000);
+    };
 
     Run(form, *device, clock, "idle user interface", events);
 

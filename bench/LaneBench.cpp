@@ -11,6 +11,7 @@ class BenchClock final : public Clock
 {
 public:
     std::uint32_t TickCount() const override { return tick; }
+    TimeStamp Stamp() const override { return {std::int64_t(tick) * 1000, tick}; }
     QDateTime LocalNow() const override { return QDateTime::currentDateTime(); }
     std::uint32_t tick = 0;
 };

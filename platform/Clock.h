@@ -8,15 +8,31 @@
 // readings, so a wrap during a run does not skew the time.
 std::uint32_t GetTickCount();
 
+// One reading of the monotonic clock: microseconds, and the millisecond
+// tick of the same reading (us / 1000, wrapped to 32 bits).
+struct TimeStamp
+{
+    std::int64_t us = 0;
+    std::uint32_t tick = 0;
+
+    bool operator==(const TimeStamp&) const = default;
+};
+
 // The two time sources of the timing code, replaceable in tests.
 class Clock
 {
 public:
     virtual ~Clock() = default;
     virtual std::uint32_t TickCount() const = 0;
+    // The tick and the microseconds of one reading. May be called from any
+    // thread (the serial worker stamps line changes with it).
+    virtual TimeStamp Stamp() const = 0;
     virtual QDateTime LocalNow() const = 0;
 
-    // The real clock: GetTickCount() and the local date and time.
+    // The local date and time of an earlier stamp: now minus its age.
+    QDateTime LocalTimeOf(const TimeStamp& stamp) const;
+
+    // The real clock: CLOCK_MONOTONIC and the local date and time.
     static const Clock& System();
 };
 

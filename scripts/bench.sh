@@ -5,7 +5,8 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 export QT_QPA_PLATFORM=offscreen
 for b in build/bench/bench_*; do
-    [ -x "$b" ] || continue
+    # Only programs: the *_autogen folders beside them match the pattern too.
+    [ -f "$b" ] && [ -x "$b" ] || continue
     echo "== $(basename "$b")"
     "$b"
 done

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
           libbenchmark-dev qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
-          libgl-dev libxlsxwriter-dev fonts-liberation xvfb xauth imagemagick xdotool)
+          libgl-dev libxlsxwriter-dev unzip fonts-liberation xvfb xauth imagemagick xdotool)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #include "FakeSerialDevice.h"
 
 #include <algorithm>
+#include <utility>
 #include <cerrno>
 
 int FakeSerialDevice::Open(std::uint8_t port)
@@ -41,6 +42,8 @@ void FakeSerialDevice::SetEventMask(std::uint32_t mask)
     std::lock_guard lock(mutex_);
     mask_ = mask;
     pending_ = 0;
+    reportedStatus_ = status_;
+    movedLines_ = 0;
 }
 
 WaitResult FakeSerialDevice::WaitEvent()
@@ -65,7 +68,12 @@ WaitResult FakeSerialDevice::WaitEvent()
     }
     const std::uint32_t events = pending_ & mask_;
     pending_ = 0;
-    return {WaitResult::Kind::Events, events};
+    WaitResult result{WaitResult::Kind::Events, events};
+    result.modemStatus = status_;
+    result.returned = movedLines_ & ~(status_ ^ reportedStatus_);
+    reportedStatus_ = status_;
+    movedLines_ = 0;
+    return result;
 }
 
 void FakeSerialDevice::CancelWait()
@@ -97,17 +105,32 @@ void FakeSerialDevice::Purge()
 void FakeSerialDevice::SetModemStatus(std::uint32_t status)
 {
     std::lock_guard lock(mutex_);
+    ChangeLines(status);
+}
+
+void FakeSerialDevice::PulseLines(std::uint32_t lines)
+{
+    std::lock_guard lock(mutex_);
+    const std::uint32_t before = status_;
+    ChangeLines(before ^ lines);
+    ChangeLines(before);
+}
+
+void FakeSerialDevice::ChangeLines(std::uint32_t status)
+{
     const std::uint32_t changed = status ^ status_;
     status_ = status;
     std::uint32_t events = 0;
-    if (changed & MS_CTS_ON)
-        events |= EV_CTS;
-    if (changed & MS_DSR_ON)
-        events |= EV_DSR;
-    if (changed & MS_RING_ON)
-        events |= EV_RING;
-    if (changed & MS_RLSD_ON)
-        events |= EV_RLSD;
+    std::uint32_t watched = 0;
+    for (const auto& [line, event] : {std::pair{MS_CTS_ON, EV_CTS}, std::pair{MS_DSR_ON, EV_DSR},
+                                     std::pair{MS_RING_ON, EV_RING}, std::pair{MS_RLSD_ON, EV_RLSD}}) {
+        if (changed & line)
+            events |= event;
+        if (mask_ & event)
+            watched |= line;
+    }
+    if (open_)
+        movedLines_ |= changed & watched;
     Raise(events);
 }
 

@@ -26,9 +26,12 @@ public:
     void Purge() override;
 
     // Script. A changed CTS, DSR, ring or carrier bit (MS_ bits) raises its
-    // line event.
+    // line event. A line that changes and comes back before a wait reports
+    // it is reported as returned, the way the driver's counters tell.
     void SetModemStatus(std::uint32_t status);
     void RaiseEvents(std::uint32_t events);
+    // The lines (MS_ bits) go and come back before any wait can read them.
+    void PulseLines(std::uint32_t lines);
     // Bytes arrive: the input queue grows and EV_RXCHAR is raised.
     void Receive(std::int32_t bytes);
     // The next Open or Configure fails with this errno (0: succeeds again).
@@ -57,6 +60,7 @@ public:
     bool WaitUntilWaiting(std::chrono::milliseconds timeout);
 
 private:
+    void ChangeLines(std::uint32_t status);
     void Raise(std::uint32_t events);
 
     mutable std::mutex mutex_;
@@ -73,6 +77,8 @@ private:
     std::uint32_t mask_ = 0;
     std::uint32_t pending_ = 0;
     std::uint32_t status_ = 0;
+    std::uint32_t reportedStatus_ = 0; // as the last wait reported it
+    std::uint32_t movedLines_ = 0;     // MS_ bits changed since then
     std::int32_t inQueue_ = 0;
     int purgeCount_ = 0;
     int waitsStarted_ = 0;

@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <chrono>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -111,6 +112,32 @@ std::uint32_t LineEvents(int now, int before)
 }
 
 constexpr std::uint32_t DataEvents = EV_RXCHAR | EV_BREAK | EV_ERR | EV_TXEMPTY;
+
+// The lines (TIOCM_ bits) whose transition counters differ.
+int CounterLines(const LineCounters& now, const LineCounters& before)
+{
+    return (now.cts != before.cts ? TIOCM_CTS : 0) | (now.dsr != before.dsr ? TIOCM_DSR : 0)
+           | (now.rng != before.rng ? TIOCM_RNG : 0) | (now.dcd != before.dcd ? TIOCM_CD : 0);
+}
+
+std::uint32_t StatusWord(int lines)
+{
+    std::uint32_t status = 0;
+    if (lines & TIOCM_CTS)
+        status |= MS_CTS_ON;
+    if (lines & TIOCM_DSR)
+        status |= MS_DSR_ON;
+    if (lines & TIOCM_RNG)
+        status |= MS_RING_ON;
+    if (lines & TIOCM_CD)
+        status |= MS_RLSD_ON;
+    return status;
+}
+
+std::uint32_t LineEventBits(int lines)
+{
+    return LineEvents(lines, 0);
+}
 
 } // namespace
 
@@ -213,6 +240,7 @@ void PosixSerialDevice::Close()
 {
     if (fd_ < 0)
         return;
+    StopWatchdog();
     // The exclusive flag outlives the descriptor; clear it so it never
     // outlives our use of the device. The flock ends with the descriptor.
     ::ioctl(fd_, TIOCNXCL);
@@ -232,6 +260,8 @@ void PosixSerialDevice::SetEventMask(std::uint32_t mask)
     ProbeLines();
     WatchDescriptor();
     mode_ = ChooseMode();
+    if (mode_ == WaitMode::LineWait)
+        StartWatchdog();
 }
 
 // Finds out which line reads the driver offers, and takes the state from
@@ -291,8 +321,14 @@ WaitResult PosixSerialDevice::WaitEvent()
             gone_ = true;
             continue;
         }
-        if (sample.events != 0)
-            return {WaitResult::Kind::Events, sample.events};
+        if (sample.events != 0) {
+            WaitResult result{WaitResult::Kind::Events, sample.events};
+            result.modemStatus = sample.modemStatus;
+            result.returned = sample.returned;
+            result.late = std::exchange(lateWake_, false);
+            return result;
+        }
+        lateWake_ = false;
 
         const WaitMode mode = ChooseMode();
         mode_ = mode;
@@ -312,11 +348,14 @@ PosixSerialDevice::Sample PosixSerialDevice::Collect()
 {
     Sample sample;
     std::uint32_t events = 0;
+    const int watched = ModemLineBits(mask_);
+    int moved = 0; // lines whose counters moved
     if (hasCounters_ && (mask_ & (EV_MODEM_LINES | EV_RXCHAR | EV_BREAK | EV_ERR))) {
         LineCounters now;
         const int error = io_->GetCounters(fd_, now);
         if (error == 0) {
             events |= CounterEvents(now, lastCounters_);
+            moved = CounterLines(now, lastCounters_) & watched;
             lastCounters_ = now;
         } else if (NoSuchCall(error)) {
             hasCounters_ = false;
@@ -325,11 +364,20 @@ PosixSerialDevice::Sample PosixSerialDevice::Collect()
             return sample;
         }
     }
-    if (!hasCounters_ && hasLines_ && (mask_ & EV_MODEM_LINES)) {
+    if (hasLines_ && (mask_ & EV_MODEM_LINES)) {
         int now = 0;
         const int error = io_->GetLines(fd_, now);
         if (error == 0) {
-            events |= LineEvents(now, lastLines_);
+            int returned = moved & ~(now ^ lastLines_);
+            if (!hasCounters_) {
+                events |= LineEvents(now, lastLines_);
+                // The wait saw a change that is gone again by now.
+                if (lineWaitReturned_ && ((now ^ lastLines_) & watched) == 0)
+                    returned = watched;
+                events |= LineEventBits(returned);
+            }
+            sample.modemStatus = StatusWord(now);
+            sample.returned = StatusWord(returned);
             lastLines_ = now;
         } else if (NoSuchCall(error)) {
             hasLines_ = false;
@@ -338,6 +386,7 @@ PosixSerialDevice::Sample PosixSerialDevice::Collect()
             return sample;
         }
     }
+    lineWaitReturned_ = false;
     if (mask_ & EV_RXCHAR) {
         int now = 0;
         const int error = QueueCount(TIOCINQ, now);
@@ -363,21 +412,36 @@ PosixSerialDevice::Sample PosixSerialDevice::Collect()
 
 PosixSerialDevice::Block PosixSerialDevice::SleepInLineWait()
 {
+    const int watched = ModemLineBits(mask_);
     {
         std::lock_guard lock(lineWaitMutex_);
         waiter_ = ::pthread_self();
         inLineWait_ = true;
     }
-    // CancelWait sets the flag before it looks for a waiter, so either it
-    // sees this wait and interrupts it, or the wait sees the flag here.
-    if (cancelled_) {
+    {
+        std::lock_guard lock(watchMutex_);
+        baseline_ = {hasCounters_, lastCounters_, lastLines_, watched};
+        lineWaitRunning_ = true;
+        ++lineWaitNumber_;
+    }
+    watchWake_.notify_all();
+    // CancelWait and the watchdog set their flag before they look for a
+    // waiter, so either they see this wait and interrupt it, or the wait
+    // sees the flag here.
+    if (cancelled_ || recheck_) {
         LeaveLineWait();
+        lateWake_ = recheck_.exchange(false);
         return Block::Again;
     }
-    const int error = io_->WaitLines(fd_, ModemLineBits(mask_));
+    const int error = io_->WaitLines(fd_, watched);
     LeaveLineWait();
     ++wakeUps_;
-    if (error == 0 || error == EINTR)
+    lateWake_ = recheck_.exchange(false) && error == EINTR;
+    if (error == 0) {
+        lineWaitReturned_ = true;
+        return Block::Again;
+    }
+    if (error == EINTR)
         return Block::Again;
     if (NoSuchCall(error)) {
         lineWaitWorks_ = false;
@@ -393,6 +457,93 @@ void PosixSerialDevice::LeaveLineWait()
         inLineWait_ = false;
     }
     lineWaitLeft_.notify_all();
+    {
+        std::lock_guard lock(watchMutex_);
+        lineWaitRunning_ = false;
+    }
+    watchWake_.notify_all();
+}
+
+std::chrono::milliseconds PosixSerialDevice::WatchdogDelay(int check)
+{
+    // Early checks catch a change in the gap before the wait began; later
+    // ones only guard against a worker that was held up on its way in.
+    return std::chrono::milliseconds(check < 10 ? 1 << check : 1000);
+}
+
+void PosixSerialDevice::StartWatchdog()
+{
+    if (watchdog_.joinable())
+        return;
+    {
+        std::lock_guard lock(watchMutex_);
+        watchStop_ = false;
+        lineWaitRunning_ = false;
+    }
+    watchdog_ = std::thread([this] { WatchLineWaits(); });
+}
+
+void PosixSerialDevice::StopWatchdog()
+{
+    if (!watchdog_.joinable())
+        return;
+    {
+        std::lock_guard lock(watchMutex_);
+        watchStop_ = true;
+    }
+    watchWake_.notify_all();
+    watchdog_.join();
+}
+
+void PosixSerialDevice::WatchLineWaits()
+{
+    std::unique_lock lock(watchMutex_);
+    std::uint64_t watched = 0;
+    while (!watchStop_) {
+        watchWake_.wait(lock, [&] { return watchStop_ || (lineWaitRunning_ && lineWaitNumber_ != watched); });
+        if (watchStop_)
+            break;
+        watched = lineWaitNumber_;
+        const Baseline baseline = baseline_;
+        for (int check = 0;; ++check) {
+            const bool over = watchWake_.wait_for(lock, WatchdogDelay(check), [&] {
+                return watchStop_ || !lineWaitRunning_ || lineWaitNumber_ != watched;
+            });
+            if (over)
+                break;
+            lock.unlock();
+            ++watchdogChecks_;
+            const bool moved = LinesMoved(baseline);
+            if (moved)
+                Kick();
+            lock.lock();
+            if (moved)
+                break;
+        }
+    }
+}
+
+// A failing read counts as moved: the worker then finds out what is wrong.
+bool PosixSerialDevice::LinesMoved(const Baseline& baseline)
+{
+    if (baseline.counters) {
+        LineCounters now;
+        return io_->GetCounters(fd_, now) != 0 || (CounterLines(now, baseline.lineCounters) & baseline.watched);
+    }
+    int now = 0;
+    return io_->GetLines(fd_, now) != 0 || ((now ^ baseline.lines) & baseline.watched);
+}
+
+void PosixSerialDevice::Kick()
+{
+    recheck_ = true;
+    // As in CancelWait: a signal just before the waiter enters the driver
+    // is lost, so keep interrupting until it has left.
+    std::unique_lock lock(lineWaitMutex_);
+    while (inLineWait_) {
+        ::pthread_kill(waiter_, KickSignal());
+        lineWaitLeft_.wait_for(lock, std::chrono::microseconds(100), [this] { return !inLineWait_; });
+    }
 }
 
 PosixSerialDevice::Block PosixSerialDevice::SleepInDescriptorWait(int timeoutMs)
@@ -429,16 +580,7 @@ std::uint32_t PosixSerialDevice::ModemStatus()
     int lines = 0;
     if (fd_ < 0 || io_->GetLines(fd_, lines) != 0)
         return 0;
-    std::uint32_t status = 0;
-    if (lines & TIOCM_CTS)
-        status |= MS_CTS_ON;
-    if (lines & TIOCM_DSR)
-        status |= MS_DSR_ON;
-    if (lines & TIOCM_RNG)
-        status |= MS_RING_ON;
-    if (lines & TIOCM_CD)
-        status |= MS_RLSD_ON;
-    return status;
+    return StatusWord(lines);
 }
 
 // Linux keeps no sticky line-error state that reading could clear: errors

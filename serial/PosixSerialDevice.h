@@ -6,11 +6,13 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
 // A serial device of this machine. The port number is mapped to a device
 // path by SerialPortPath. The device is taken exclusively (TIOCEXCL and an
@@ -26,7 +28,20 @@
 //   events are wanted. The worker sleeps until data arrives, the device
 //   hangs up or CancelWait is called.
 // The driver's transition counters (TIOCGICOUNT), where present, make a
-// change between two waits visible even when the line has changed back.
+// change between two waits visible even when the line has changed back;
+// such a line is reported as returned. Without counters, a line wait that
+// ends while the lines read as before means a line went and came back: the
+// lines waited for are reported as returned.
+//
+// TIOCMIWAIT only sees changes after it began, so a change that lands
+// between the worker's last reading and its entry into the wait would be
+// reported only with the next change. A watchdog thread closes that gap:
+// while a line wait runs it compares the lines with the worker's last
+// reading 1, 2, 4, ... 512 ms after the wait began and then once a second,
+// and wakes the worker when they differ. Such a change is reported late
+// (at most about 1 ms when the worker entered its wait within 1 ms of its
+// reading, as it does unless the machine stalls); a quiet line costs about
+// one check a second.
 // A device that hangs up or vanishes ends the wait with Gone.
 //
 // Data events: EV_RXCHAR when the input queue or the receive counter grows,
@@ -59,6 +74,10 @@ public:
     // How often a wait came back from sleeping in the kernel, for counting
     // wake-ups of a quiet line.
     std::uint64_t WakeUps() const { return wakeUps_.load(); }
+    // How often the watchdog compared the lines during line waits.
+    std::uint64_t WatchdogChecks() const { return watchdogChecks_.load(); }
+    // The watchdog's delay before its check number n (from 0) of one wait.
+    static std::chrono::milliseconds WatchdogDelay(int check);
 
     // Whether the device at path is a free serial line with modem lines.
     // It is opened, checked and closed; no setting is changed.
@@ -70,6 +89,16 @@ private:
     {
         bool gone = false;
         std::uint32_t events = 0;
+        std::uint32_t modemStatus = 0;
+        std::uint32_t returned = 0;
+    };
+    // The worker's last reading, which the watchdog compares with.
+    struct Baseline
+    {
+        bool counters = false;
+        LineCounters lineCounters;
+        int lines = 0;
+        int watched = 0;
     };
 
     int OpenPath(const std::string& path);
@@ -81,6 +110,11 @@ private:
     Block SleepInDescriptorWait(int timeoutMs);
     void LeaveLineWait();
     int QueueCount(unsigned long request, int& count) const;
+    void StartWatchdog();
+    void StopWatchdog();
+    void WatchLineWaits();
+    bool LinesMoved(const Baseline& baseline);
+    void Kick();
 
     std::shared_ptr<ModemLineIo> io_;
     int fd_ = -1;
@@ -99,12 +133,24 @@ private:
     int lastLines_ = 0;
     int lastInQueue_ = 0;
     int lastOutQueue_ = 0;
+    bool lineWaitReturned_ = false; // the last line wait ended by a change
+    bool lateWake_ = false;         // the last line wait was ended by the watchdog
 
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> inLineWait_{false};
     std::mutex lineWaitMutex_;
     std::condition_variable lineWaitLeft_;
     pthread_t waiter_{};
+
+    std::thread watchdog_;
+    std::mutex watchMutex_;
+    std::condition_variable watchWake_;
+    bool watchStop_ = false;
+    bool lineWaitRunning_ = false;
+    std::uint64_t lineWaitNumber_ = 0;
+    Baseline baseline_;
+    std::atomic<bool> recheck_{false};
+    std::atomic<std::uint64_t> watchdogChecks_{0};
 
     std::atomic<WaitMode> mode_{WaitMode::DescriptorWait};
     std::atomic<std::uint64_t> wakeUps_{0};

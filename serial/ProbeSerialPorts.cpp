@@ -4,6 +4,8 @@
 #include "PosixSerialDevice.h"
 #include "SerialPortPath.h"
 
+#include <algorithm>
+
 std::uint32_t ProbeSerialPorts()
 {
     const std::shared_ptr<ModemLineIo> io = ModemLineIo::Kernel();
@@ -20,4 +22,12 @@ std::uint32_t ProbeSerialPorts(const std::function<bool(std::uint8_t port)>& isS
         if (isSerialLine(std::uint8_t(n)))
             result = (1u << (n - 1)) | (result & 0xFFFF) | (n << 16);
     return result;
+}
+
+std::uint32_t AddAvailablePort(std::uint32_t available, std::uint8_t port)
+{
+    if (port < 1 || port > 16)
+        return available;
+    const std::uint32_t highest = std::max<std::uint32_t>(available >> 16, port);
+    return (1u << (port - 1)) | (available & 0xFFFF) | (highest << 16);
 }

@@ -10,3 +10,6 @@ std::uint32_t ProbeSerialPorts();
 
 // The same with another test of whether port n is a usable serial line.
 std::uint32_t ProbeSerialPorts(const std::function<bool(std::uint8_t port)>& isSerialLine);
+
+// available with port n (1..16) marked as found, in the same form.
+std::uint32_t AddAvailablePort(std::uint32_t available, std::uint8_t port);

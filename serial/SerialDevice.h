@@ -15,6 +15,14 @@ struct WaitResult
     };
     Kind kind = Kind::Stopped;
     std::uint32_t events = 0;
+    // With Events: the modem-status word (MS_ bits) read as the wait ended,
+    // and the lines (MS_ bits) that changed and came back since the last
+    // report, so they read as before although they moved.
+    std::uint32_t modemStatus = 0;
+    std::uint32_t returned = 0;
+    // The change was found by a check of the device, not by the wait
+    // itself: it is reported later than it happened.
+    bool late = false;
 };
 
 // One serial device as TComPort uses it. Open, Configure, Close and
@@ -39,7 +47,8 @@ public:
     // Blocks until an event of the mask has occurred since the last report,
     // CancelWait is called, or the device fails. Events that occur while no
     // wait runs are kept and end the next wait at once; several changes of
-    // one line arrive as one bit.
+    // one line arrive as one bit (and as `returned` when the line is back
+    // where it was).
     virtual WaitResult WaitEvent() = 0;
     // Ends the running wait and every later one with Stopped, until the
     // device is opened again.

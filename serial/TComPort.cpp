@@ -10,6 +10,7 @@
 TComPort::TComPort(QObject* parent)
     : QObject(parent)
     , deviceFactory_([] { return std::make_shared<PosixSerialDevice>(); })
+    , clock_(&Clock::System())
 {
 }
 
@@ -34,7 +35,7 @@ void TComPort::Open()
     Close();
     CreateHandle();
     SetupState();
-    worker_ = new TComThread(this, *device_, EventMask(events_), ++generation_);
+    worker_ = new TComThread(this, *device_, *clock_, EventMask(events_), ++generation_);
     connected_ = true;
     if (const TNotifyEvent handler = OnOpen)
         handler(this);

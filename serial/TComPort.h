@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ComTypes.h"
+#include "LineEvent.h"
 #include "LineSettings.h"
 
 #include <QObject>
@@ -9,14 +10,17 @@
 #include <functional>
 #include <memory>
 
+class Clock;
 class SerialDevice;
 class TComThread;
 
 // A serial port used as a detector of modem-line changes. Open configures
 // the line once and starts a worker (TComThread) that waits for the events
 // in Events; the handlers run on the user-interface thread, in a fixed
-// order, one completed wait at a time. Property changes take effect at the
-// next Open. Every call is made on the user-interface thread.
+// order, one completed wait at a time. The worker stamps every wait as it
+// completes and reads the lines right then (ServedEvent), so a handler that
+// runs late still sees what happened when. Property changes take effect at
+// the next Open. Every call is made on the user-interface thread.
 //
 // When the device vanishes (an adapter is pulled) the port closes itself,
 // firing OnGone and then OnClose, so the owner sees that the barriers are
@@ -59,8 +63,9 @@ public:
     std::int32_t ReadBufSize() const { return readBufSize_; }
     void SetReadBufSize(std::int32_t value) { readBufSize_ = value; }
 
-    // Handlers; unset ones are skipped. None receives the line state: a
-    // handler reads ModemStatus or InQueCount itself.
+    // Handlers; unset ones are skipped. None receives the line state as an
+    // argument: a handler reads ServedEvent (the lines when the wait
+    // completed), ModemStatus (the lines now) or InQueCount itself.
     TRxCharEvent OnRxChar;
     TNotifyEvent OnTxEmpty;
     TNotifyEvent OnBreak;
@@ -87,11 +92,17 @@ public:
 
     // MS_ bits of the lines now; 0 when closed or unreadable.
     std::uint32_t ModemStatus() const;
+    // The completed wait whose handlers run now (or ran last), with its
+    // stamp and the lines read when it completed.
+    const LineEvent& ServedEvent() const { return servedEvent_; }
     // Received bytes waiting; 0 when closed or unreadable.
     std::int32_t InQueCount() const;
 
     // Where Open gets its device from; by default a PosixSerialDevice.
     void SetDeviceFactory(DeviceFactory factory) { deviceFactory_ = std::move(factory); }
+    // The clock the worker stamps waits with; by default the system's. It
+    // must outlive the port.
+    void SetClock(const Clock& clock) { clock_ = &clock; }
     // The worker while the port is open, else null.
     TComThread* Worker() const { return worker_; }
 
@@ -117,6 +128,8 @@ private:
     std::int32_t readBufSize_ = 2048;
 
     DeviceFactory deviceFactory_;
+    const Clock* clock_;
+    LineEvent servedEvent_;
     std::shared_ptr<SerialDevice> device_;
     TComThread* worker_ = nullptr;
     std::uint64_t generation_ = 0;

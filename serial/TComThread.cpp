@@ -4,26 +4,28 @@
 #include "TComPort.h"
 
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 
-struct TComThread::HandOver
+struct TComThread::Queue
 {
     mutable std::mutex mutex;
     mutable std::condition_variable changed;
-    std::uint32_t eventMask = 0; // of the last completed wait
-    bool pending = false;        // the worker waits for DoEvents
-    bool inService = false;      // DoEvents is running on the user-interface thread
-    bool detached = false;       // the port was closed by one of the handlers
-    bool ended = false;          // the worker loop is over
+    std::deque<LineEvent> events; // stamped waits not yet served
+    bool servePosted = false;     // a ServeQueue call is on its way to the UI thread
+    bool inService = false;       // handlers run on the user-interface thread
+    bool detached = false;        // stopped: nothing may be served any more
+    bool ended = false;           // the worker loop is over
 };
 
-TComThread::TComThread(TComPort* port, SerialDevice& device, std::uint32_t eventMask,
+TComThread::TComThread(TComPort* port, SerialDevice& device, const Clock& clock, std::uint32_t eventMask,
                        std::uint64_t generation)
     : QThread(port)
     , port_(port)
     , device_(device)
+    , clock_(clock)
     , generation_(generation)
-    , handOver_(std::make_shared<HandOver>())
+    , queue_(std::make_shared<Queue>())
 {
     setObjectName(QStringLiteral("TComThread"));
     device_.SetEventMask(eventMask);
@@ -38,11 +40,14 @@ TComThread::~TComThread()
 void TComThread::run()
 {
     // Stop may destroy this object as soon as `ended` is set; the last steps
-    // use only this reference and the mutex.
-    const std::shared_ptr<HandOver> h = handOver_;
+    // use only this reference.
+    const std::shared_ptr<Queue> q = queue_;
     bool gone = false;
+    std::uint64_t sequence = 0;
     while (!stopEvent_) {
         const WaitResult result = device_.WaitEvent();
+        // The stamp comes first, before any locking or queueing.
+        const TimeStamp stamp = clock_.Stamp();
         if (result.kind == WaitResult::Kind::Stopped)
             break;
         if (result.kind == WaitResult::Kind::Gone) {
@@ -51,7 +56,7 @@ void TComThread::run()
         }
         if (result.kind == WaitResult::Kind::Failed)
             continue;
-        HandOverToUi(result.events);
+        Enqueue({result.events, result.modemStatus, result.returned, stamp, result.late, ++sequence});
     }
     device_.Purge();
     if (gone) {
@@ -62,45 +67,57 @@ void TComThread::run()
         QMetaObject::invokeMethod(
             port, [port, generation] { port->WorkerGone(generation); }, Qt::QueuedConnection);
     }
-    std::lock_guard lock(h->mutex);
-    h->ended = true;
-    h->changed.notify_all();
+    std::lock_guard lock(q->mutex);
+    q->ended = true;
+    q->changed.notify_all();
 }
 
-void TComThread::HandOverToUi(std::uint32_t events)
+void TComThread::Enqueue(const LineEvent& event)
 {
-    HandOver& h = *handOver_;
+    Queue& q = *queue_;
+    bool post = false;
     {
-        std::lock_guard lock(h.mutex);
-        h.eventMask = events;
-        h.pending = true;
+        std::lock_guard lock(q.mutex);
+        if (q.events.size() >= MaxQueued) {
+            LineEvent& last = q.events.back();
+            last.events |= event.events;
+            last.returned |= event.returned | (last.modemStatus ^ event.modemStatus);
+            last.modemStatus = event.modemStatus;
+        } else {
+            q.events.push_back(event);
+        }
+        post = !q.servePosted;
+        q.servePosted = true;
     }
-    h.changed.notify_all();
-    QMetaObject::invokeMethod(this, [this] { ServeHandOver(); }, Qt::QueuedConnection);
-    std::unique_lock lock(h.mutex);
-    h.changed.wait(lock, [&h] { return !h.pending; });
+    q.changed.notify_all();
+    if (post)
+        QMetaObject::invokeMethod(this, [this] { ServeQueue(); }, Qt::QueuedConnection);
 }
 
-void TComThread::ServeHandOver()
+void TComThread::ServeQueue()
 {
     // Held locally: a handler may close the port and so destroy this object.
-    const std::shared_ptr<HandOver> h = handOver_;
+    const std::shared_ptr<Queue> q = queue_;
     TComPort* port = port_;
-    std::uint32_t events = 0;
-    {
-        std::lock_guard lock(h->mutex);
-        if (!h->pending || h->inService)
-            return;
-        h->inService = true;
-        events = h->eventMask;
+    for (;;) {
+        LineEvent event;
+        {
+            std::lock_guard lock(q->mutex);
+            // A handler that runs the event loop must not overtake itself.
+            if (q->detached || q->inService)
+                return;
+            if (q->events.empty()) {
+                q->servePosted = false;
+                return;
+            }
+            event = q->events.front();
+            q->events.pop_front();
+            q->inService = true;
+        }
+        DoEvents(*port, event, *q);
+        std::lock_guard lock(q->mutex);
+        q->inService = false;
     }
-    DoEvents(*port, events, *h);
-    {
-        std::lock_guard lock(h->mutex);
-        h->inService = false;
-        h->pending = false;
-    }
-    h->changed.notify_all();
 }
 
 void TComThread::Stop()
@@ -111,52 +128,54 @@ void TComThread::Stop()
     stopEvent_ = true;
     device_.CancelWait();
 
-    const std::shared_ptr<HandOver> h = handOver_;
-    std::unique_lock lock(h->mutex);
-    for (;;) {
-        if (h->pending && h->inService) {
-            // Closed from a handler of the hand-over being served: release
-            // the worker now, or it would wait for us while we wait for it.
-            h->detached = true;
-            h->pending = false;
-            h->changed.notify_all();
-        } else if (h->pending) {
-            h->inService = true;
-            const std::uint32_t events = h->eventMask;
-            lock.unlock();
-            DoEvents(*port_, events, *h);
-            lock.lock();
-            h->inService = false;
-            h->pending = false;
-            h->changed.notify_all();
-            continue;
-        }
-        if (h->ended)
-            break;
-        h->changed.wait(lock);
+    const std::shared_ptr<Queue> q = queue_;
+    {
+        // The worker never waits for this thread, so it ends by itself.
+        std::unique_lock lock(q->mutex);
+        q->changed.wait(lock, [&q] { return q->ended; });
     }
-    lock.unlock();
     wait();
+
+    std::unique_lock lock(q->mutex);
+    if (q->inService) {
+        // Closed from a handler: the rest of the queue is dropped.
+        q->events.clear();
+    }
+    while (!q->events.empty() && !q->detached) {
+        const LineEvent event = q->events.front();
+        q->events.pop_front();
+        q->inService = true;
+        lock.unlock();
+        DoEvents(*port_, event, *q);
+        lock.lock();
+        q->inService = false;
+    }
+    // Whatever is still on its way to the UI thread finds nothing to serve.
+    q->events.clear();
+    q->detached = true;
+    q->changed.notify_all();
 }
 
 bool TComThread::HandOverPending() const
 {
-    std::lock_guard lock(handOver_->mutex);
-    return handOver_->pending;
+    std::lock_guard lock(queue_->mutex);
+    return !queue_->events.empty();
 }
 
-bool TComThread::WaitForHandOver(std::chrono::milliseconds timeout) const
+bool TComThread::WaitForHandOver(std::chrono::milliseconds timeout, std::size_t count) const
 {
-    std::unique_lock lock(handOver_->mutex);
-    return handOver_->changed.wait_for(lock, timeout, [this] { return handOver_->pending; });
+    std::unique_lock lock(queue_->mutex);
+    return queue_->changed.wait_for(lock, timeout, [this, count] { return queue_->events.size() >= count; });
 }
 
-void TComThread::DoEvents(TComPort& port, std::uint32_t events, HandOver& h)
+void TComThread::DoEvents(TComPort& port, const LineEvent& event, Queue& q)
 {
-    const auto detached = [&h] {
-        std::lock_guard lock(h.mutex);
-        return h.detached;
+    const auto detached = [&q] {
+        std::lock_guard lock(q.mutex);
+        return q.detached;
     };
+    port.servedEvent_ = event;
+    const std::uint32_t events = event.events;
     if ((events & EV_RXCHAR) && port.OnRxChar) {
         const TComPort::TRxCharEvent handler = port.OnRxChar;
         handler(&port, port.InQueCount());

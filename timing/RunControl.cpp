@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QSpinBox>
 
+#include <utility>
+
 RunControl::RunControl(const RunControlParts& parts, QObject* parent)
     : QObject(parent)
     , p_(parts)
@@ -58,7 +60,7 @@ void RunControl::mStartClick()
 {
     startLane_ = NextLane(startLane_, rundenMode_ ? 1 : 2);
     TFrame1* lane = Lane(startLane_);
-    lane->StartRun();
+    lane->StartRun(std::exchange(pendingStamp_, std::nullopt));
 
     const int row = p_.grid->FindRow(0, lane->StartNumberText(), false);
     if (row > 0)
@@ -91,7 +93,7 @@ void RunControl::mStopClick()
 {
     stopLane_ = NextLane(stopLane_, rundenMode_ ? 1 : 2);
     TFrame1* lane = Lane(stopLane_);
-    lane->StopRun();
+    lane->StopRun(std::exchange(pendingStamp_, std::nullopt));
     // The lane has just completed and selected its row; the ranking below
     // moves it.
     const QString result = journal_ ? SelectedRowText(ProtocolTable::ColStopp, ProtocolTable::ColKmh) : QString();
@@ -115,6 +117,19 @@ void RunControl::mStopClick()
                                              .arg(stopLane_)
                                              .arg(lane->StartNumberText(), SourceText(), result));
     }
+}
+
+void RunControl::TriggerAt(QAction* command, const TimeStamp& edge)
+{
+    pendingStamp_ = edge;
+    From(CommandSource::Barrier, [command] { command->trigger(); });
+    pendingStamp_.reset();
+}
+
+void RunControl::SetLightBarrier(LightBarrierInput* barrier)
+{
+    barrier_ = barrier;
+    barrier_->TriggerCommand = [this](QAction* command, const TimeStamp& edge) { TriggerAt(command, edge); };
 }
 
 void RunControl::mResetClick()

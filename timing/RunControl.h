@@ -1,10 +1,13 @@
 #pragma once
 
+#include "Clock.h"
 #include "TColor.h"
 
 #include <QObject>
 #include <QString>
 #include <functional>
+
+#include <optional>
 
 class JournalFeed;
 class LightBarrierInput;
@@ -63,6 +66,12 @@ public:
     void bAVARIAClick();
     void Modus1Click();
 
+    // Triggers a command through its action (the single gate) with the time
+    // of a light-barrier edge as the time of the pending command: START and
+    // STOPP then stamp the lane with the edge. The time is cleared after
+    // the trigger, whether the action ran or was disabled.
+    void TriggerAt(QAction* command, const TimeStamp& edge);
+
     void SetButtonState(TLbSpeedButton* button, bool enabled);
     void PlayEventSound(const QString& path);
     void SetRundenMode(bool on);
@@ -80,7 +89,9 @@ public:
 
     void SetSound(bool on) { sound_ = on; }
     void SetSoundPaths(const QString& start, const QString& stop);
-    void SetLightBarrier(LightBarrierInput* barrier) { barrier_ = barrier; }
+    // The barrier input arms and blocks through the run control and hands
+    // its edges' stamps to it.
+    void SetLightBarrier(LightBarrierInput* barrier);
     // The spectator window, once it exists: the lanes mirror into its rows
     // and the start-number fields write its captions.
     void SetSpectator(TFormMonitor2* monitor);
@@ -113,6 +124,8 @@ private:
     int startLane_ = 0;
     int stopLane_ = 0;
     bool rundenMode_ = false;
+    // The time of the pending command, set only while TriggerAt runs.
+    std::optional<TimeStamp> pendingStamp_;
     bool sound_ = true;
     QString startSoundPath_;
     QString stopSoundPath_;

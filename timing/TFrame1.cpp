@@ -169,26 +169,36 @@ void TFrame1::ClockTimer()
     ShowTime(TickDiff(clock_.TickCount(), StartTick));
 }
 
-void TFrame1::StartRun()
+void TFrame1::StartRun(std::optional<TimeStamp> edge)
 {
     // The time stamp comes first: nothing may delay it.
-    StartTick = clock_.TickCount();
-    ClockTime = clock_.LocalNow();
+    StartStamp = edge ? *edge : clock_.Stamp();
+    StartTick = StartStamp.tick;
+    ClockTime = LocalTimeOf(edge);
     Clock->start();
     editStartN1->setEnabled(false);
     if (protocol_)
         protocol_->BeginRunRow(StartNumberText(), ClockTime.time());
 }
 
-void TFrame1::StopRun()
+void TFrame1::StopRun(std::optional<TimeStamp> edge)
 {
-    StopTick = clock_.TickCount();
+    StopStamp = edge ? *edge : clock_.Stamp();
+    StopTick = StopStamp.tick;
     Clock->stop();
-    ClockTime = clock_.LocalNow();
+    ClockTime = LocalTimeOf(edge);
     const std::int32_t runTime = TickDiff(StopTick, StartTick);
     ShowTime(runTime);
     if (protocol_)
         protocol_->FinishRunRow(StartNumberText(), ClockTime.time(), runTime);
+}
+
+// The clock time of an edge is the local time now minus the edge's age, so
+// "Start" and "Stopp" name the moment the car passed, not the moment the
+// screen got round to it.
+QDateTime TFrame1::LocalTimeOf(const std::optional<TimeStamp>& edge) const
+{
+    return edge ? clock_.LocalTimeOf(*edge) : clock_.LocalNow();
 }
 
 void TFrame1::ResetRowColours(const DigitRow& row, bool wholeRow)
@@ -215,6 +225,7 @@ void TFrame1::ResetLane()
     }
     editStartN1->setEnabled(true);
     StopTick = StartTick;
+    StopStamp = StartStamp;
 }
 
 bool TFrame1::Running() const

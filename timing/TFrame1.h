@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class ProtocolTable;
 class QLabel;
@@ -40,8 +41,10 @@ public:
     void ShowDigits(int minutes, int seconds, int hundredths);
     void ShowTime(std::int32_t ms);
     void ClockTimer();
-    void StartRun();
-    void StopRun();
+    // A light-barrier edge brings the stamp of the line change; without one
+    // the lane reads the clock itself, first of all.
+    void StartRun(std::optional<TimeStamp> edge = std::nullopt);
+    void StopRun(std::optional<TimeStamp> edge = std::nullopt);
     void ResetLane();
     // Steps 1 and 2 of the reset: normal colours and 00.00,00, numbers kept.
     void ClearDisplay();
@@ -54,6 +57,9 @@ public:
 
     std::uint32_t StartTick = 0;
     std::uint32_t StopTick = 0;
+    // The same readings at microseconds.
+    TimeStamp StartStamp;
+    TimeStamp StopStamp;
     QDateTime ClockTime;
 
     // The controls other parts of the program address by name.
@@ -75,6 +81,7 @@ private:
     void BuildPanel6();
     static void WriteRow(const DigitRow& row, int minutes, int seconds, int hundredths);
     static void ResetRowColours(const DigitRow& row, bool wholeRow);
+    QDateTime LocalTimeOf(const std::optional<TimeStamp>& edge) const;
 
     const int tag_;
     const ::Clock& clock_;

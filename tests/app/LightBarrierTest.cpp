@@ -1,5 +1,7 @@
 #include "MainWindowRig.h"
 #include "TImage.h"
+#include "TComThread.h"
+#include "TimeText.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -110,7 +112,7 @@ TEST(LightBarrier, StopLockoutBlocksAndRearmsTheFinishBarrier)
     BarrierRig rig(WithPort(0, 2000));
     ASSERT_TRUE(rig.Lines(DSR));
     ASSERT_TRUE(rig.Lines(0));
-    rig.EndStartLockout();
+    rig.clock.Advance(1000); // the START lockout counts from its edge
     ASSERT_TRUE(rig.Lines(DSR));
     ASSERT_EQ(rig.Running(), 2);
     EXPECT_FALSE(rig.Armed()) << "with a lockout the operator arms the barrier once";
@@ -128,6 +130,10 @@ TEST(LightBarrier, StopLockoutBlocksAndRearmsTheFinishBarrier)
     ASSERT_TRUE(rig.Lines(CTS)); // 1 s later: ignored
     EXPECT_EQ(rig.Running(), 1);
 
+    rig.EndStopLockout(); // fired early: the clock says 1 s of 2 s
+    EXPECT_FALSE(rig.Armed());
+    EXPECT_EQ(rig.barrier().TimerGesperrtStop->interval(), 1000) << "the rest of the lockout";
+    rig.clock.Advance(1000);
     rig.EndStopLockout();
     EXPECT_TRUE(rig.Armed()) << "the lockout's end arms the barrier again";
     ASSERT_TRUE(rig.Lines(0));
@@ -196,4 +202,67 @@ TEST(LightBarrier, AMissingPortIsSwallowedAndAPulledAdapterHidesTheIndicator)
     rig.device->Unplug();
     ASSERT_TRUE(WaitFor([&] { return !rig.form->ComPort->Connected(); }));
     EXPECT_FALSE(rig.form->ImageLSstop->isVisibleTo(rig.form.get()));
+}
+
+// Line changes while the user interface serves nothing: each is stamped by
+// the worker with the fake clock's tick at the change; then the clock moves
+// on (the user interface is busy) before anything is served.
+TEST(LightBarrier, EdgesServedLateKeepTheirOwnTimes)
+{
+    struct Step
+    {
+        std::uint32_t status;
+        std::uint32_t busyAfterMs;
+    };
+    struct Case
+    {
+        const char* what;
+        std::vector<Step> steps;
+        std::uint32_t startTick1; // lane 1's StartTick relative to the first edge
+        int running;
+    };
+    const std::vector<Case> cases = {
+        {"a START edge served 20 ms late", {{DSR, 20}}, 0, 1},
+        {"a 1 ms pulse while the user interface is busy 10 ms", {{DSR, 1}, {0, 9}}, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        BarrierRig rig(WithPort(0));
+        const std::uint32_t first = rig.clock.tick;
+        const QDateTime firstLocal = rig.clock.now;
+        std::size_t queued = 0;
+        for (const Step& step : c.steps) {
+            ASSERT_TRUE(rig.device->WaitUntilWaiting(std::chrono::seconds(5)));
+            rig.device->SetModemStatus(step.status);
+            ASSERT_TRUE(rig.form->ComPort->Worker()->WaitForHandOver(std::chrono::seconds(5), ++queued));
+            rig.clock.Advance(step.busyAfterMs);
+        }
+        ASSERT_TRUE(WaitFor([&] { return !rig.form->ComPort->Worker()->HandOverPending(); }));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(rig.Running(), c.running);
+        EXPECT_EQ(rig.form->FrameT1->StartTick, first + c.startTick1);
+        EXPECT_EQ(rig.Cell(1, 1), FormatClockTime(firstLocal.time())) << "the clock text is the edge's";
+    }
+}
+
+TEST(LightBarrier, StoppAndStartEdgesTwoMsApartWhileBusyGiveBothEdgeTimes)
+{
+    BarrierRig rig(WithPort(0));
+    rig.Start(); // car 1 by hand
+    rig.form->LockLS->trigger();
+    rig.clock.Advance(5000);
+    const std::uint32_t stopEdge = rig.clock.tick;
+    std::size_t queued = 0;
+    for (const auto& [status, after] : {std::pair{CTS, 1u}, std::pair{0u, 1u}, std::pair{DSR, 7u}}) {
+        ASSERT_TRUE(rig.device->WaitUntilWaiting(std::chrono::seconds(5)));
+        rig.device->SetModemStatus(status);
+        ASSERT_TRUE(rig.form->ComPort->Worker()->WaitForHandOver(std::chrono::seconds(5), ++queued));
+        rig.clock.Advance(after);
+    }
+    ASSERT_TRUE(WaitFor([&] { return !rig.form->ComPort->Worker()->HandOverPending(); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.form->FrameT1->StopTick, stopEdge);
+    EXPECT_EQ(rig.form->FrameT2->StartTick, stopEdge + 2);
+    EXPECT_EQ(rig.RowOf("1").section('|', 3, 3), "5,00");
+    EXPECT_TRUE(rig.form->FrameT2->Running());
 }

@@ -37,7 +37,8 @@ inline bool WaitFor(const std::function<bool()>& condition, int ms = 5000)
 
 // The program's windows with a fake clock, a recording sound player, a
 // scripted serial device behind its port, a settings store in memory and a
-// program folder of its own (where the backup goes). No port is probed.
+// program folder of its own (where the backup goes). The port probe finds
+// the ports in ports.
 struct MainWindowRig
 {
     explicit MainWindowRig(TAppSettings s = {}, bool create = true)
@@ -59,7 +60,7 @@ struct MainWindowRig
         seams.serialDevice = [this] { return device; };
         seams.settings = &store;
         seams.paths = StartupPaths::ForProgram(ProgramFile(), QStringLiteral("Ravolt"), dir.filePath(QStringLiteral("data")));
-        seams.probePorts = [] { return std::uint32_t(0); };
+        seams.probePorts = [this] { return ports; };
         seams.journalFolder = dir.filePath(QStringLiteral("Journal"));
         return seams;
     }
@@ -96,6 +97,8 @@ struct MainWindowRig
     RecordingSoundPlayer sound;
     TAppSettings settings;
     std::shared_ptr<FakeSerialDevice> device;
+    // What the port probe finds (bit n-1 for port n, the highest in the upper 16 bits).
+    std::uint32_t ports = 0;
     QTemporaryDir dir;
     FakeSettingsStore store;
     std::unique_ptr<TFormMain> form;

@@ -244,3 +244,25 @@ TEST(FDlgYesNo, StaysOnTopCentredOverTheMainWindow)
     EXPECT_LE((shown.center() - rig.form->frameGeometry().center()).manhattanLength(), 10) << "within the window frame";
     EXPECT_EQ(dialog.Label1->text(), "Zeitenprotokoll  löschen?") << "the question stays until the next";
 }
+
+TEST(StartupPaths, BesideTheProgramAndTheBackupPerUserWhereTheFolderCannotBeWritten)
+{
+    QTemporaryDir dir;
+    QFile start(dir.filePath(QStringLiteral("start.wav")));
+    ASSERT_TRUE(start.open(QIODevice::WriteOnly));
+    start.close();
+    const QString data = dir.filePath(QStringLiteral("data"));
+    const StartupPaths p = StartupPaths::ForProgram(dir.filePath(QStringLiteral("ravolt.bin")), "Ravolt", data);
+    const QString beside = dir.path() + QLatin1Char('/');
+    EXPECT_EQ(p.ProgramDir, beside);
+    EXPECT_EQ(p.BaseName, "ravolt");
+    EXPECT_EQ(p.StartSoundPath, beside + "start.wav");
+    EXPECT_EQ(p.StopSoundPath, "") << "stopp.wav is missing";
+    EXPECT_EQ(p.HelpFilePath, beside + "ravolt.html");
+    EXPECT_EQ(p.WordTemplatePath, beside + "Protokollvorlage.doc");
+    EXPECT_EQ(p.BackupFileName, beside + "Ravolt-Sicherungsdatei.txt");
+
+    const StartupPaths gone = StartupPaths::ForProgram(dir.filePath(QStringLiteral("gone/ravolt")), "Ravolt", data);
+    EXPECT_EQ(gone.BackupFileName, data + "/Ravolt-Sicherungsdatei.txt");
+    EXPECT_TRUE(QFileInfo(data).isDir());
+}

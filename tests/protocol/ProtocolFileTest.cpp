@@ -1,6 +1,7 @@
 #include "ProtocolFile.h"
 #include "ProtocolBackup.h"
 #include "QtPrinters.h"
+#include "ReadBack.h"
 #include "TextCodec.h"
 
 #include <gtest/gtest.h>
@@ -267,4 +268,14 @@ TEST(ProtocolBackup, writesOncePerCommandAndReportsFailureUntilAWriteSucceeds)
     EXPECT_TRUE(backup.WriteNow());
     EXPECT_EQ(ReadAll(path), ProtocolTextBytes(rows));
     EXPECT_EQ(notices, (QStringList{"Sicherung fehlgeschlagen: Datei zu groß", ""}));
+}
+
+// The fuzz target's seed corpus, replayed on every test run.
+TEST(ProtocolFile, seedCorpusReadsBackTheSame)
+{
+    const QDir corpus(QStringLiteral(RAVOLT_CORPUS_DIR));
+    const QStringList files = corpus.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& name : files)
+        EXPECT_TRUE(ReadsBackTheSame(ReadAll(corpus.filePath(name)))) << name;
 }

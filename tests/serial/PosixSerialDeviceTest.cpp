@@ -196,32 +196,54 @@ TEST(PosixSerialDevice, AHungUpTerminalClosesThePortOnTheUiThread)
     EXPECT_EQ(closedOn, QCoreApplication::instance()->thread());
 }
 
-TEST(PosixSerialDevice, LineWaitReportsEveryChangeIncludingThoseBetweenWaits)
+TEST(PosixSerialDevice, ChangesBetweenReadingAndWaitingAreFoundByTheWatchdog)
 {
-    auto lines = std::make_shared<ScriptedModemLines>(true, true);
+    // Changes that land after the worker's last reading but before its line
+    // wait began: the wait alone would not see them. Found on the first
+    // check, they are at most WatchdogDelay(0) plus a kick late.
+    struct Case
+    {
+        bool counters;
+        int times;
+        std::string expected;
+    };
+    for (const Case& c : {Case{true, 1, "cts 16 0 late"}, Case{true, 2, "cts 0 16 late"},
+                          Case{false, 1, "cts 16 0 late"}}) {
+        SCOPED_TRACE(c.expected + (c.counters ? " with counters" : " without counters"));
+        auto lines = std::make_shared<ScriptedModemLines>(true, c.counters);
+        PtyPortRig rig(lines);
+        rig.port.SetEvents({evCTS, evDSR});
+        rig.port.OnCTS = [&](TComPort* p) {
+            const LineEvent& e = p->ServedEvent();
+            rig.log.push_back("cts " + std::to_string(e.modemStatus) + " " + std::to_string(e.returned)
+                              + (e.late ? " late" : ""));
+        };
+        lines->ToggleBeforeNextWait(TIOCM_CTS, c.times);
+        rig.port.Open();
+        ASSERT_EVENTUALLY(!rig.log.empty());
+        EXPECT_EQ(rig.log.front(), c.expected);
+    }
+}
+
+TEST(PosixSerialDevice, WatchdogChecksEarlyThenOnceASecond)
+{
+    const std::vector<std::pair<int, int>> delays = {{0, 1}, {1, 2}, {9, 512}, {10, 1000}, {60, 1000}};
+    for (const auto& [check, ms] : delays)
+        EXPECT_EQ(PosixSerialDevice::WatchdogDelay(check).count(), ms) << check;
+}
+
+TEST(PosixSerialDevice, WithoutCountersAWaitEndingOnUnchangedLinesIsAPulse)
+{
+    auto lines = std::make_shared<ScriptedModemLines>(true, false);
     PtyPortRig rig(lines);
     rig.port.SetEvents({evCTS, evDSR});
-    bool bounced = false;
-    rig.port.OnCTS = [&](TComPort* p) {
-        rig.log.push_back("cts " + std::to_string(p->ModemStatus()));
-        if (!bounced) {
-            // Off and on again while no wait runs: the line looks unchanged,
-            // but the driver's counters still tell.
-            bounced = true;
-            lines->Toggle(TIOCM_CTS);
-            lines->Toggle(TIOCM_CTS);
-        }
-    };
+    rig.port.OnCTS = nullptr;
+    rig.port.OnDSR = [&](TComPort* p) { rig.log.push_back("dsr " + std::to_string(p->ServedEvent().returned)); };
     rig.port.Open();
     ASSERT_EVENTUALLY(lines->LineWaitsStarted() == 1);
-    EXPECT_EQ(rig.device->CurrentWaitMode(), PosixSerialDevice::WaitMode::LineWait);
-    lines->Toggle(TIOCM_CTS);
-    ASSERT_EVENTUALLY(rig.log.size() == 2u);
-    ASSERT_EVENTUALLY(lines->LineWaitsStarted() == 2);
-    lines->Toggle(TIOCM_DSR);
-    ASSERT_EVENTUALLY(rig.log.size() == 3u);
-    EXPECT_THAT(rig.log, ElementsAre("cts 16", "cts 16", "dsr 48"));
-    EXPECT_EQ(rig.device->WakeUps(), 2u) << "the worker woke once per line change only";
+    lines->Pulse(TIOCM_DSR);
+    ASSERT_EVENTUALLY(!rig.log.empty());
+    EXPECT_EQ(rig.log.front(), "dsr 48") << "a pulse of the lines waited for";
 }
 
 TEST(PosixSerialDevice, OpeningAndClosingAtOnceNeverLeavesAWaitBehind)

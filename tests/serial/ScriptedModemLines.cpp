@@ -34,6 +34,27 @@ ScriptedModemLines::~ScriptedModemLines()
 void ScriptedModemLines::Toggle(int line)
 {
     std::lock_guard lock(mutex_);
+    ToggleLocked(line);
+    Wake();
+}
+
+void ScriptedModemLines::Pulse(int line)
+{
+    std::lock_guard lock(mutex_);
+    ToggleLocked(line);
+    ToggleLocked(line);
+    Wake();
+}
+
+void ScriptedModemLines::ToggleBeforeNextWait(int line, int times)
+{
+    std::lock_guard lock(mutex_);
+    gapLine_ = line;
+    gapTimes_ = times;
+}
+
+void ScriptedModemLines::ToggleLocked(int line)
+{
     lines_ ^= line;
     if (line & TIOCM_CTS)
         ++counters_.cts;
@@ -43,7 +64,6 @@ void ScriptedModemLines::Toggle(int line)
         ++counters_.rng;
     if (line & TIOCM_CD)
         ++counters_.dcd;
-    Wake();
 }
 
 void ScriptedModemLines::Vanish()
@@ -117,6 +137,8 @@ int ScriptedModemLines::WaitLines(int, int lines)
     if (!hasLineWait_)
         return ENOTTY;
     ++lineWaits_;
+    for (; gapTimes_ > 0; --gapTimes_)
+        ToggleLocked(gapLine_);
     const LineCounters atStart = counters_;
     for (;;) {
         if (vanished_)

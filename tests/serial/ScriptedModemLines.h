@@ -17,6 +17,11 @@ public:
 
     // A line (TIOCM_ bit) changes state once.
     void Toggle(int line);
+    // The line goes and comes back at once, faster than anyone can read it.
+    void Pulse(int line);
+    // The line changes `times` times just before the next line wait takes
+    // its starting point: after the worker's last reading, before the wait.
+    void ToggleBeforeNextWait(int line, int times = 1);
     // The adapter is pulled: every call fails with EIO from now on.
     void Vanish();
     int Lines() const;
@@ -30,6 +35,7 @@ public:
 
 private:
     void Wake();
+    void ToggleLocked(int line);
 
     const bool hasLineWait_;
     const bool hasCounters_;
@@ -41,4 +47,6 @@ private:
     bool vanished_ = false;
     int lineWaits_ = 0;
     int lineReads_ = 0;
+    int gapLine_ = 0;
+    int gapTimes_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "EComHandle.h"
 #include "EComState.h"
+#include "FakeClock.h"
 #include "FakeSerialDevice.h"
 #include "SerialTestSupport.h"
 #include "TComPort.h"
@@ -269,46 +270,71 @@ TEST(TComPort, RxCharGetsTheNumberOfQueuedBytes)
     EXPECT_EQ(rig.log.back(), "rx 7");
 }
 
-TEST(TComPort, ChangesDuringAHandlerAreReportedByTheNextWaitAsOneEvent)
+TEST(TComPort, TheWorkerKeepsWaitingWhileTheUiIsBusyAndEachWaitKeepsItsStampAndLines)
 {
     FakePortRig rig;
-    std::vector<std::uint32_t> statuses;
+    FakeClock clock;
+    rig.port.SetClock(clock);
+    struct Seen
+    {
+        std::uint32_t tick, status, returned;
+        std::uint64_t sequence;
+        bool operator==(const Seen&) const = default;
+    };
+    std::vector<Seen> seen;
     rig.port.OnCTS = [&](TComPort* p) {
-        statuses.push_back(p->ModemStatus());
-        if (statuses.size() == 1) {
-            // The barrier bounces while the handler runs: off, on, off.
-            rig.device->SetModemStatus(0);
-            rig.device->SetModemStatus(MS_CTS_ON);
-            rig.device->SetModemStatus(0);
-        }
+        const LineEvent& e = p->ServedEvent();
+        seen.push_back({e.stamp.tick, e.modemStatus, e.returned, e.sequence});
     };
     rig.port.Open();
-    rig.WaitUntilIdle();
-    rig.device->SetModemStatus(MS_CTS_ON);
-    ASSERT_EVENTUALLY(statuses.size() == 2u);
-    rig.WaitUntilIdle();
-    QCoreApplication::processEvents();
-    EXPECT_THAT(statuses, ElementsAre(MS_CTS_ON, 0u));
+    // The user interface serves nothing meanwhile: a bouncing finish barrier
+    // (on, off, on) and a pulse too short to read, each at its own time.
+    const std::vector<Seen> script = {
+        {2000, MS_CTS_ON, 0, 1}, {2001, 0, 0, 2}, {2003, MS_CTS_ON, 0, 3}, {2010, MS_CTS_ON, MS_CTS_ON, 4}};
+    for (const Seen& step : script) {
+        rig.WaitUntilIdle();
+        clock.tick = step.tick;
+        if (step.returned)
+            rig.device->PulseLines(step.returned);
+        else
+            rig.device->SetModemStatus(step.status);
+    }
+    ASSERT_TRUE(rig.port.Worker()->WaitForHandOver(5s, script.size()));
+    clock.Advance(50); // served late
+    ASSERT_EVENTUALLY(seen.size() == script.size());
+    EXPECT_EQ(seen, script);
 }
 
-TEST(TComPort, CloseRunsAPendingHandOverBeforeOnClose)
+TEST(TComPort, CloseServesOrDropsQueuedWaitsAndNoHandlerRunsAfterOnClose)
 {
-    FakePortRig rig;
-    rig.port.OnCTS = [&](TComPort* p) {
-        EXPECT_TRUE(p->Connected());
-        EXPECT_TRUE(rig.device->IsOpen()) << "the device is still open for the handler";
-        EXPECT_EQ(p->ModemStatus(), MS_CTS_ON);
-        rig.log.push_back("cts");
-    };
-    rig.port.Open();
-    rig.WaitUntilIdle();
-    rig.device->SetModemStatus(MS_CTS_ON);
-    // The event loop does not run here, so only Close can serve the request.
-    ASSERT_TRUE(rig.port.Worker()->WaitForHandOver(5s));
-    rig.port.Close();
-    EXPECT_THAT(rig.log, ElementsAre("open", "cts", "close"));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(rig.log.size(), 3u) << "the queued request is not served twice";
+    // Closed by the owner, queued waits are served first; closed by a
+    // handler, the rest is dropped.
+    for (const bool fromHandler : {false, true}) {
+        SCOPED_TRACE(fromHandler ? "closed by a handler" : "closed by the owner");
+        FakePortRig rig;
+        rig.port.OnCTS = [&](TComPort* p) {
+            EXPECT_TRUE(rig.device->IsOpen()) << "the device is still open for the handler";
+            rig.log.push_back("cts " + std::to_string(p->ServedEvent().modemStatus));
+            if (fromHandler)
+                p->Close();
+        };
+        rig.port.Open();
+        for (const std::uint32_t status : {MS_CTS_ON, 0u, MS_CTS_ON}) {
+            rig.WaitUntilIdle();
+            rig.device->SetModemStatus(status);
+        }
+        // The event loop does not run here, so only Close could serve them.
+        ASSERT_TRUE(rig.port.Worker()->WaitForHandOver(5s, 3));
+        if (fromHandler)
+            ASSERT_EVENTUALLY(!rig.port.Connected());
+        else
+            rig.port.Close();
+        QCoreApplication::processEvents();
+        if (fromHandler)
+            EXPECT_THAT(rig.log, ElementsAre("open", "cts 16", "close"));
+        else
+            EXPECT_THAT(rig.log, ElementsAre("open", "cts 16", "cts 0", "cts 16", "close"));
+    }
 }
 
 TEST(TComPort, AHandlerMayCloseThePort)

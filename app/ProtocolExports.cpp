@@ -1,0 +1,139 @@
+#include "ProtocolExports.h"
+
+#include "Clock.h"
+#include "ExportTexts.h"
+#include "HtmlPage.h"
+#include "ProtocolFile.h"
+#include "QtDesktopShell.h"
+#include "RtfWordProcessor.h"
+#include "TExcel.h"
+#include "XlsxSpreadsheet.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QVariant>
+
+namespace {
+
+// The hourglass while an export runs; back to normal on every way out.
+class WaitCursor
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+QString DocumentsFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+// Per user, emptied at logout: the workbook is the operator's to save.
+QString PrivateTemporaryFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)).filePath(QStringLiteral("ravolt"));
+}
+
+} // namespace
+
+ProtocolExports::ProtocolExports(ProtocolExportParts parts, QWidget* window)
+    : QObject(window)
+    , parts_(std::move(parts))
+    , window_(window)
+{
+    if (!parts_.clock)
+        parts_.clock = &Clock::System();
+    if (!parts_.shell) {
+        ownShell_ = std::make_unique<QtDesktopShell>();
+        parts_.shell = ownShell_.get();
+    }
+    if (!parts_.word) {
+        ownWord_ = std::make_unique<RtfWordProcessor>(*parts_.shell, DocumentsFolder());
+        parts_.word = ownWord_.get();
+    }
+    if (!parts_.spreadsheet) {
+        ownSpreadsheet_ = std::make_unique<XlsxSpreadsheet>(*parts_.shell, PrivateTemporaryFolder());
+        parts_.spreadsheet = ownSpreadsheet_.get();
+    }
+    if (!parts_.showError) {
+        parts_.showError = [this](const QString& message) {
+            QMessageBox::critical(window_, parts_.title, message);
+        };
+    }
+}
+
+ProtocolExports::~ProtocolExports() = default;
+
+void ProtocolExports::ShowWriteError(const QString& path)
+{
+    parts_.showError(QStringLiteral("Der Schreibfehler der Datei: ") + path);
+}
+
+bool ProtocolExports::WriteHtmlPage(const QString& path)
+{
+    if (::WriteHtmlPage(path, parts_.rows(), parts_.title))
+        return true;
+    ShowWriteError(path);
+    return false;
+}
+
+void ProtocolExports::sbInetClick(QObject* sender)
+{
+    const QString path = parts_.pageFile;
+    WriteHtmlPage(path);
+    // An older page of that name is still opened or printed.
+    if (!QFileInfo(path).isFile())
+        return;
+    if (sender && sender->property("Tag").toInt() == 1)
+        parts_.shell->PrintPage(path);
+    else
+        parts_.shell->Open(path);
+}
+
+void ProtocolExports::ExportToWord(WordMode mode, const QString& path)
+{
+    bool saved = false;
+    {
+        const WaitCursor wait;
+        WordProcessor& word = *parts_.word;
+        // A missing or damaged template ends the export silently.
+        if (!word.FileOpen(parts_.templatePath, parts_.title) || !word.Insert(WordExportText(parts_.rows())) ||
+            !word.TextToTable(6))
+            return;
+        saved = word.FileSaveAs(path);
+        if (saved && mode == WordMode::Show)
+            word.ShowDocument();
+        else
+            word.AppClose();
+    }
+    // Nobody may believe a protocol saved that is not.
+    if (!saved)
+        ShowWriteError(path);
+}
+
+void ProtocolExports::sbWordClick()
+{
+    ExportToWord(WordMode::Show, TimeStampName(parts_.clock->LocalNow()) + QStringLiteral(".doc"));
+}
+
+void ProtocolExports::sbExcelClick()
+{
+    TExcel excel(*parts_.spreadsheet, this);
+    excel.Title = QStringLiteral("Zeitenprotokoll ") + parts_.title;
+    if (!excel.Connect())
+        return;
+    excel.NewWorkbook();
+    for (const ProtocolRow& row : parts_.rows()) {
+        excel.Values.clear();
+        for (const QString& cell : row)
+            excel.Values.append(SpreadsheetCellText(cell));
+        excel.WriteLine();
+    }
+    excel.AutoFitColumns();
+    excel.ShowWorkbook();
+}

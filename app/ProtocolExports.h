@@ -1,0 +1,62 @@
+#pragma once
+
+#include "ProtocolRow.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class Clock;
+class DesktopShell;
+class Spreadsheet;
+class WordProcessor;
+class QWidget;
+
+// What the exports work with. Unset layers mean the real ones: the desktop
+// shell, the RTF word processor (documents folder of the user) and the xlsx
+// spreadsheet (private temporary folder of the user).
+struct ProtocolExportParts
+{
+    std::function<ProtocolRows()> rows; // the whole protocol, header row first
+    const Clock* clock = nullptr;       // for the proposed document name
+    QString title;                      // the program title, named in every export
+    QString pageFile;                   // the web page of sbInet/sbPrint
+    QString templatePath;               // Protokollvorlage.doc beside the program
+    DesktopShell* shell = nullptr;
+    WordProcessor* word = nullptr;
+    Spreadsheet* spreadsheet = nullptr;
+    // Shows a message box with the error symbol and an OK button.
+    std::function<void(const QString& message)> showError;
+};
+
+// The protocol leaves the program: as a web page (to open or print), as a
+// word-processor document and as a spreadsheet. The handlers of the four
+// protocol buttons and the save dialog's document and page types.
+class ProtocolExports : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class WordMode { Show, SaveAndClose };
+
+    ProtocolExports(ProtocolExportParts parts, QWidget* window);
+    ~ProtocolExports() override;
+
+    // False after the operator was told "Der Schreibfehler der Datei: ".
+    bool WriteHtmlPage(const QString& path);
+    // sbInet (tag 0) opens the page, sbPrint (tag 1) prints it.
+    void sbInetClick(QObject* sender);
+    void ExportToWord(WordMode mode, const QString& path);
+    void sbWordClick();
+    void sbExcelClick();
+
+private:
+    void ShowWriteError(const QString& path);
+
+    ProtocolExportParts parts_;
+    QWidget* window_;
+    std::unique_ptr<DesktopShell> ownShell_;
+    std::unique_ptr<WordProcessor> ownWord_;
+    std::unique_ptr<Spreadsheet> ownSpreadsheet_;
+};

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class Clock;
+struct LoadedProtocol;
+class ProtocolTable;
+class QFileDialog;
+class QWidget;
+class RunControl;
+class TFrame1;
+
+// The protocol's file commands of the main window: "Speichern unter..."
+// (text file, word-processor document or web page), "Öffnen" and clearing
+// the protocol for a new event. The open and the save dialog are created
+// once and keep their state (folder, file type, last name); the process's
+// current folder follows the chosen file.
+class ProtocolFileCommands : public QObject
+{
+    Q_OBJECT
+public:
+    enum FileType { TextFile = 1, WordDocument = 2, WebPage = 3 };
+
+    ProtocolFileCommands(ProtocolTable& protocol, RunControl& runs, TFrame1& lane2, const Clock& clock,
+                         QWidget* dialogParent);
+
+    // The dialogs' filters from the file types' display names.
+    void SetTypeNames(const QString& text, const QString& word, const QString& web);
+    void SetDirectory(const QString& folder);
+    // The save dialog's file type, 1..3 (other values choose the text file).
+    void SetFilterIndex(int index);
+    int FilterIndex() const;
+
+    void sbSaveClick();
+    void sbLoadClick();
+    // Also the F8 command "New": asks first, also on an empty protocol.
+    void sbCLSClick();
+
+    // Loads a text file into the protocol; false (and the protocol as it
+    // was) when the file cannot be opened.
+    bool LoadText(const QString& path);
+    // The automatic backup at start-up: silent. A backup that cannot be read
+    // whole is first copied aside under a time-stamped name, so the next
+    // backup never replaces the only copy of the results.
+    bool RestoreBackup(const QString& path);
+    // The operator's file with the given type; a type is completed with its
+    // extension when none was typed.
+    static QString WithTypeExtension(const QString& path, int type);
+
+    QFileDialog* OpenDialog1;
+    QFileDialog* SaveDialog1;
+
+    // Runs a dialog modally; true when a file was chosen. Tests answer here.
+    std::function<bool(QFileDialog& dialog)> RunDialog;
+    // The yes/no question; true only for "Ja".
+    std::function<bool(const QString& question)> Ask;
+    // A German message to the operator (a file could not be written or read).
+    std::function<void(const QString& message)> ShowMessage;
+    // The exports of the word-processor document and the web page, set by
+    // the main window once they exist; unset, the operator is told that the
+    // type cannot be saved yet and nothing is written.
+    std::function<bool(const QString& path)> ExportToWord;
+    std::function<bool(const QString& path)> WriteHtmlPage;
+
+private:
+    void SaveAs(const QString& path, int type);
+    void SaveText(const QString& path);
+    void Apply(const LoadedProtocol& loaded);
+
+    ProtocolTable& protocol_;
+    RunControl& runs_;
+    TFrame1& lane2_;
+    const Clock& clock_;
+    QWidget* dialogParent_;
+};

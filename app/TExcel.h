@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <cstdint>
+
+class Spreadsheet;
+
+// Fills a spreadsheet line by line: WriteLine puts Values into row `line`
+// (or column `line` when not Horizontal), from column (row) 1 on, and moves
+// to the next line.
+class TExcel : public QObject
+{
+    Q_OBJECT
+
+public:
+    TExcel(Spreadsheet& spreadsheet, QObject* owner);
+
+    bool Horizontal = true;
+    std::int32_t line = 1;
+    QStringList Values;
+    // Named in the new workbook's properties.
+    QString Title;
+
+    bool Connect();
+    void NewWorkbook();
+    void WriteLine();
+    void AutoFitColumns();
+    // Hands the workbook to the operator.
+    bool ShowWorkbook();
+
+private:
+    Spreadsheet& spreadsheet_;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// The spreadsheet application a protocol is handed to. Rows and columns
+// count from 1, as in the application's cells.
+class Spreadsheet
+{
+public:
+    virtual ~Spreadsheet() = default;
+    // False when there is no spreadsheet to work with.
+    virtual bool Connect() = 0;
+    // Starts a new, empty workbook; its properties name the title.
+    virtual void NewWorkbook(const QString& title) = 0;
+    // Puts a text into a cell. A plain decimal number becomes a number
+    // cell, everything else stays text exactly as given.
+    virtual void SetCell(int row, int column, const QString& text) = 0;
+    // Widens every column to its longest text.
+    virtual void AutoFitColumns() = 0;
+    // Shows the workbook to the operator. Nothing is saved for keeps.
+    virtual bool ShowWorkbook() = 0;
+};

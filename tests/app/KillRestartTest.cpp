@@ -1,0 +1,135 @@
+// The real program as the operator's laptop runs it: a run timed through the
+// developer's barrier pipe, the process killed hard, the program started
+// again. The result must survive.
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct Program
+{
+    explicit Program(const QTemporaryDir& dir)
+        : folder(dir.filePath(QStringLiteral("bin")))
+        , fifo(dir.filePath(QStringLiteral("barriers")))
+    {
+        QDir().mkpath(folder);
+        // The backup lives beside the program: the program gets a folder of its own.
+        QFile::copy(QStringLiteral(RAVOLT_BINARY), folder + QStringLiteral("/ravolt"));
+        QFile::setPermissions(folder + QStringLiteral("/ravolt"), QFile::ReadOwner | QFile::ExeOwner);
+        ::mkfifo(fifo.toLocal8Bit().constData(), 0600);
+        // Set as an operator would, in the settings file: repeated starts, so
+        // a start after the restart adds a row instead of reusing car 1's.
+        QDir().mkpath(dir.filePath(QStringLiteral("config/Quintaro")));
+        QFile settings(dir.filePath(QStringLiteral("config/Quintaro/ravolt.conf")));
+        if (settings.open(QIODevice::WriteOnly))
+            settings.write("[General]\nLeft=0\nTop=0\nWidth=754\nHeight=488\nSound=0\nPort=0\nAlg=0\n"
+                           "WaitStart=0\nFilterInd=1\nLength=1000\nMonitor=0\nTitle=Lauf\nRunden=0\nManyStart=1\n");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("RAVOLT_BARRIER_FIFO"), fifo);
+        process.setProcessEnvironment(env);
+        process.setProgram(folder + QStringLiteral("/ravolt"));
+    }
+    ~Program()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(10000);
+        }
+    }
+
+    QString Backup() const { return folder + QStringLiteral("/Ravolt-Sicherungsdatei.txt"); }
+
+    // Sends a barrier command once the program reads its pipe.
+    bool Send(const QByteArray& command, int ms = 20000)
+    {
+        const QDeadlineTimer deadline(ms);
+        int fd;
+        // Opening for writing fails until the program has opened the pipe.
+        while ((fd = ::open(fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK)) < 0) {
+            if (deadline.hasExpired() || process.state() == QProcess::NotRunning)
+                return false;
+            QThread::msleep(10);
+        }
+        const bool written = ::write(fd, command.constData(), size_t(command.size())) == command.size();
+        ::close(fd);
+        return written;
+    }
+
+    // Polls the backup until it matches (the program writes it after each
+    // change). A command is sent again every resendMs while it does not,
+    // since the barrier input ignores pulses within its lockouts.
+    QString WaitForBackup(const QRegularExpression& pattern, const QByteArray& resend = {}, int resendMs = 300)
+    {
+        const QDeadlineTimer deadline(30000);
+        QDeadlineTimer again(resendMs);
+        QString text;
+        do {
+            if (!resend.isEmpty() && again.hasExpired()) {
+                Send(resend);
+                again.setRemainingTime(resendMs);
+            }
+            QFile file(Backup());
+            if (file.open(QIODevice::ReadOnly))
+                text = QString::fromLatin1(file.readAll());
+            if (pattern.match(text).hasMatch())
+                return text;
+            QThread::msleep(10);
+        } while (!deadline.hasExpired());
+        return QStringLiteral("<timed out> ") + text;
+    }
+
+    void KillHard()
+    {
+        process.kill(); // SIGKILL: no exit handler runs
+        process.waitForFinished(10000);
+    }
+
+    QString folder;
+    QString fifo;
+    QProcess process;
+};
+
+} // namespace
+
+TEST(RealProgram, ATimedRunSurvivesAKillAndIsThereAtTheNextStart)
+{
+    QTemporaryDir dir;
+    Program program(dir);
+    program.process.start();
+    ASSERT_TRUE(program.process.waitForStarted(20000));
+    ASSERT_TRUE(program.Send("START\n"));
+    const QRegularExpression started(QStringLiteral("\r\n1\t[0-9:.,]+\t \t"));
+    ASSERT_TRUE(program.WaitForBackup(started).contains(started)) << "the start is backed up at once";
+    // The finish barrier is armed once both lanes run: car 2 starts too.
+    const QRegularExpression second(QStringLiteral("\r\n2\t[0-9:.,]+\t"));
+    ASSERT_TRUE(program.WaitForBackup(second, "START\n").contains(second));
+    const QRegularExpression finished(QStringLiteral("\r\n(1\t[0-9:.,]+\t[0-9:.,]+\t[0-9.,]+\t[^\t]+\t1\t)\r\n"));
+    const QString beforeKill = program.WaitForBackup(finished, "STOPP\n");
+    const QString row = finished.match(beforeKill).captured(1);
+    ASSERT_FALSE(row.isEmpty()) << beforeKill.toStdString();
+    program.KillHard();
+
+    program.process.start();
+    ASSERT_TRUE(program.process.waitForStarted(20000));
+    // The next start is backed up with the protocol the program restored:
+    // car 1 starts again below the restored rows.
+    ASSERT_TRUE(program.Send("START\n"));
+    const QRegularExpression restored(QRegularExpression::escape(QStringLiteral("\r\n") + row + QStringLiteral("\r\n")) +
+                                          QStringLiteral(".*\r\n1\t[0-9:.,]+\t \t"),
+                                      QRegularExpression::DotMatchesEverythingOption);
+    const QString afterRestart = program.WaitForBackup(restored);
+    EXPECT_TRUE(afterRestart.contains(restored)) << afterRestart.toStdString();
+    program.KillHard();
+}

@@ -1,0 +1,209 @@
+#include "ExportReaders.h"
+#include "QtDesktopShell.h"
+#include "QtPrinters.h"
+#include "RecordingExportLayers.h"
+#include "RtfWordProcessor.h"
+#include "XlsxSpreadsheet.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kTemplate = QStringLiteral(RAVOLT_RESOURCES "/Protokollvorlage.doc");
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+TEST(SplitTabText, QuotedFieldsKeepTabsLineBreaksAndQuotes)
+{
+    const struct {
+        QString text;
+        QList<QStringList> lines;
+    } cases[] = {
+        {"a\tb\r\n\t\r\n", {{"a", "b"}, {"", ""}}},
+        {"\" \"\tx\r\n", {{" ", "x"}}},
+        {"\"say \"\"hi\"\"\"\r\n", {{"say \"hi\""}}},
+        {"\"a\tb\"\t\"c\r\nd\"\r\n", {{"a\tb", "c\r\nd"}}},
+        {"last line\twithout end", {{"last line", "without end"}}},
+        {"x\ny\rz", {{"x"}, {"y"}, {"z"}}},
+        {"", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SplitTabText(c.text), c.lines) << c.text;
+}
+
+TEST(RtfText, EscapesControlCharactersAndWritesUmlautsAsEscapes)
+{
+    const struct {
+        QString text;
+        QByteArray rtf;
+    } cases[] = {
+        {"9:05.03,27", "9:05.03,27"},
+        {"a\\b{c}", "a\\\\b\\{c\\}"},
+        {QStringLiteral("Grüße"), "Gr\\'fc\\'dfe"},
+        {QStringLiteral("Ö€"), "\\'d6\\u8364?"},
+        {QStringLiteral("Łódź"), "\\u321?\\'f3d\\u378?"},
+        {"a\tb\r\nc\x01", "a\\tab b\\line c"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RtfText(c.text), c.rtf) << c.text;
+}
+
+TEST(RtfWordProcessor, TurnsTheInsertedLinesIntoATableOfTheTemplateAndShowsTheSavedDocument)
+{
+    QTemporaryDir dir;
+    RecordingDesktopShell shell;
+    RtfWordProcessor word(shell, dir.filePath("Dokumente"));
+    ASSERT_TRUE(word.FileOpen(kTemplate, QStringLiteral("Bergrennen Öhringen")));
+    ASSERT_TRUE(word.Insert("Nr.\tStart\tStopp\tZeit\tkm/h\tPlatz\r\n"
+                            "7\t9:05.03,27\t9:06.08,39\t1.05,12\t55,3\t1\r\n"
+                            "\" \"\t\"{\\}\"\t\t\t\t\r\n"));
+    ASSERT_TRUE(word.TextToTable(6));
+    ASSERT_TRUE(word.FileSaveAs("2026-12-06-21-03.doc"));
+    word.ShowDocument();
+
+    const QString saved = dir.filePath("Dokumente/2026-12-06-21-03.doc");
+    EXPECT_EQ(word.SavedPath(), saved);
+    EXPECT_EQ(shell.calls, QStringList{"open " + saved});
+    const RtfContent content = ReadRtf(ReadAll(saved));
+    const QList<QStringList> rows = {
+        {"Nr.", "Start", "Stopp", "Zeit", "km/h", "Platz"},
+        {"7", "9:05.03,27", "9:06.08,39", "1.05,12", "55,3", "1"},
+        {" ", "{\\}", "", "", "", ""},
+    };
+    EXPECT_EQ(content.rows, rows);
+    EXPECT_TRUE(content.paragraphs.contains(QStringLiteral("Bergrennen Öhringen"))) << content.paragraphs.join('|');
+}
+
+TEST(RtfWordProcessor, AMissingOrDamagedTemplateStopsTheExport)
+{
+    QTemporaryDir dir;
+    const struct {
+        const char* name;
+        QByteArray content;
+    } templates[] = {
+        {"not RTF", "Zeitenprotokoll [Protokoll]"},
+        {"no mark", "{\\rtf1 Zeitenprotokoll\\par}"},
+        {"two marks", "{\\rtf1 [Protokoll]\\par [Protokoll]\\par}"},
+        {"open brace", "{\\rtf1 {\\b [Protokoll]\\par}"},
+        {"empty", ""},
+    };
+    RecordingDesktopShell shell;
+    RtfWordProcessor word(shell, dir.path());
+    for (const auto& t : templates) {
+        const QString path = dir.filePath(t.name);
+        WriteAll(path, t.content);
+        EXPECT_FALSE(word.FileOpen(path, "Ravolt")) << t.name;
+        EXPECT_FALSE(word.Insert("x\r\n")) << t.name;
+        EXPECT_FALSE(word.FileSaveAs("out.doc")) << t.name;
+    }
+    EXPECT_FALSE(word.FileOpen(dir.filePath("missing.doc"), "Ravolt"));
+    EXPECT_FALSE(QFile::exists(dir.filePath("out.doc")));
+}
+
+TEST(XlsxSpreadsheet, PlainDecimalNumbersOnly)
+{
+    const struct {
+        QString text;
+        bool number;
+        double value;
+        int decimals;
+    } cases[] = {
+        {"7", true, 7, 0},      {"105,3", true, 105.3, 1}, {"55.3", true, 55.3, 1},
+        {"-0,25", true, -0.25, 2}, {"1.05,12", false, 0, 0}, {"9:05.03,27", false, 0, 0},
+        {"-", false, 0, 0},     {" ", false, 0, 0},        {",5", false, 0, 0},
+        {"5,", false, 0, 0},    {"+5", false, 0, 0},       {"1 000", false, 0, 0},
+        {QStringLiteral("٣"), false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const auto number = XlsxSpreadsheet::PlainNumber(c.text);
+        ASSERT_EQ(number.has_value(), c.number) << c.text;
+        if (number) {
+            EXPECT_DOUBLE_EQ(number->value, c.value) << c.text;
+            EXPECT_EQ(number->decimals, c.decimals) << c.text;
+        }
+    }
+}
+
+TEST(XlsxSpreadsheet, WritesANewWorkbookInItsFolderWithFittedColumnsAndOpensIt)
+{
+    QTemporaryDir dir;
+    RecordingDesktopShell shell;
+    XlsxSpreadsheet sheet(shell, dir.filePath("privat"));
+    ASSERT_TRUE(sheet.Connect());
+    EXPECT_EQ(QFile(dir.filePath("privat")).permissions() & 0x0077, 0) << "only the user may look in";
+    sheet.NewWorkbook(QStringLiteral("Zeitenprotokoll Ölberg"));
+    sheet.SetCell(1, 1, "Nr.");
+    sheet.SetCell(1, 2, "Start");
+    sheet.SetCell(2, 1, "12");
+    sheet.SetCell(2, 2, "9:05.03,27");
+    sheet.SetCell(2, 3, "105,3");
+    sheet.SetCell(3, 2, QStringLiteral("Straße"));
+    sheet.AutoFitColumns();
+    ASSERT_TRUE(sheet.ShowWorkbook());
+
+    ASSERT_EQ(shell.calls, QStringList{"open " + sheet.WorkbookFile()});
+    EXPECT_EQ(QFileInfo(sheet.WorkbookFile()).absolutePath(), dir.filePath("privat"));
+    EXPECT_EQ(QDir(dir.filePath("privat")).entryList(QDir::Files), QStringList{QFileInfo(sheet.WorkbookFile()).fileName()})
+        << "no half-written file left beside it";
+    const XlsxSheet read = ReadXlsx(sheet.WorkbookFile());
+    const QMap<QString, XlsxCell> cells = {
+        {"A1", {false, "Nr."}}, {"B1", {false, "Start"}},         {"A2", {true, "12"}},
+        {"B2", {false, "9:05.03,27"}}, {"C2", {true, "105.3"}}, {"B3", {false, QStringLiteral("Straße")}},
+    };
+    EXPECT_EQ(read.cells, cells);
+    EXPECT_EQ(read.title, QStringLiteral("Zeitenprotokoll Ölberg"));
+    ASSERT_EQ(read.widths.size(), 3);
+    EXPECT_GT(read.widths[2], read.widths[1]) << "the clock time needs the wider column";
+    EXPECT_GE(read.widths[2], 10);
+}
+
+TEST(XlsxSpreadsheet, NoFolderMeansNoSpreadsheet)
+{
+    QTemporaryDir dir;
+    WriteAll(dir.filePath("file"), "x");
+    RecordingDesktopShell shell;
+    XlsxSpreadsheet sheet(shell, dir.filePath("file/sub"));
+    EXPECT_FALSE(sheet.Connect());
+}
+
+TEST(QtDesktopShell, PrintsThePageOnTheDefaultPrinterOrNothingWithoutOne)
+{
+    QTemporaryDir dir;
+    const QString page = dir.filePath("ravolt.html");
+    WriteAll(page, "<HTML><META http-equiv=Content-Type content=\"text/html; charset=iso-8859-1\">"
+                   "<BODY><table border=1><tr><td>7<td>M\xfcller</tr></table></body></html>\r\n");
+    const QString pdf = dir.filePath("druck.pdf");
+    for (const bool printerInstalled : {false, true}) {
+        QtDesktopShell shell([&]() -> std::unique_ptr<QPrinter> {
+            if (!printerInstalled)
+                return nullptr;
+            auto printer = std::make_unique<QPrinter>();
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(pdf);
+            return printer;
+        });
+        shell.PrintPage(page);
+        EXPECT_EQ(QFile::exists(pdf), printerInstalled);
+    }
+    const QByteArray printed = ReadAll(pdf);
+    EXPECT_TRUE(printed.startsWith("%PDF"));
+    EXPECT_EQ(printed.count("/Type /Page\n") + printed.count("/Type /Page\r") + printed.count("/Type /Page/"), 1)
+        << "one page";
+}

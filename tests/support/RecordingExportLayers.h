@@ -1,0 +1,79 @@
+#pragma once
+
+#include "DesktopShell.h"
+#include "Spreadsheet.h"
+#include "WordProcessor.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QStringList>
+#include <functional>
+
+// Remembers the shell verbs the program ran.
+class RecordingDesktopShell final : public DesktopShell
+{
+public:
+    void Open(const QString& path) override { calls.append(QStringLiteral("open ") + path); }
+    void PrintPage(const QString& htmlPath) override { calls.append(QStringLiteral("print ") + htmlPath); }
+    QStringList calls;
+};
+
+// Remembers the word processor's calls in order ("FileOpen", ...) with what
+// they were given; failAt names the call that fails. Each call also notes
+// whether the wait cursor was showing.
+class RecordingWordProcessor final : public WordProcessor
+{
+public:
+    bool FileOpen(const QString& templatePath, const QString& title) override
+    {
+        return Record(QStringLiteral("FileOpen"), templatePath + u'|' + title);
+    }
+    bool Insert(const QString& text) override { return Record(QStringLiteral("Insert"), text); }
+    bool TextToTable(int numColumns) override
+    {
+        return Record(QStringLiteral("TextToTable"), QString::number(numColumns));
+    }
+    bool FileSaveAs(const QString& path) override { return Record(QStringLiteral("FileSaveAs"), path); }
+    void ShowDocument() override { Record(QStringLiteral("ShowDocument"), {}); }
+    void AppClose() override { Record(QStringLiteral("AppClose"), {}); }
+
+    QStringList calls;
+    QStringList arguments;
+    QString failAt;
+    bool cursorAlwaysWaiting = true;
+
+private:
+    bool Record(const QString& call, const QString& argument)
+    {
+        calls.append(call);
+        arguments.append(argument);
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        cursorAlwaysWaiting = cursorAlwaysWaiting && cursor && cursor->shape() == Qt::WaitCursor;
+        return call != failAt;
+    }
+};
+
+// Remembers the workbook the program built: cells as "row,column=text".
+class RecordingSpreadsheet final : public Spreadsheet
+{
+public:
+    bool Connect() override
+    {
+        calls.append(QStringLiteral("Connect"));
+        return available;
+    }
+    void NewWorkbook(const QString& title) override { calls.append(QStringLiteral("NewWorkbook ") + title); }
+    void SetCell(int row, int column, const QString& text) override
+    {
+        cells.append(QStringLiteral("%1,%2=%3").arg(row).arg(column).arg(text));
+    }
+    void AutoFitColumns() override { calls.append(QStringLiteral("AutoFitColumns")); }
+    bool ShowWorkbook() override
+    {
+        calls.append(QStringLiteral("ShowWorkbook"));
+        return true;
+    }
+    bool available = true;
+    QStringList calls;
+    QStringList cells;
+};
