@@ -2,11 +2,13 @@
 
 #include "Clock.h"
 #include "IniSettingsStore.h"
+#include "BarrierEdgeJournal.h"
 #include "BarrierPortWatch.h"
 #include "Journal.h"
 #include "LightBarrierInput.h"
 #include "SettingsJournal.h"
 #include "ProbeSerialPorts.h"
+#include "OperatorNotice.h"
 #include "ProtocolBackup.h"
 #include "ProtocolFileCommands.h"
 #include "ProtocolTable.h"
@@ -97,7 +99,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     bodyLayout->addWidget(BuildLeftPanel());
     bodyLayout->addWidget(BuildRightPanel(), 1);
     layout->addWidget(body, 1);
-    layout->insertWidget(1, BuildBackupNotice());
+    layout->insertWidget(1, BuildNotice());
     BuildHiddenMenu();
 
     protocol_ = new ProtocolTable(*SortGrid1);
@@ -156,6 +158,7 @@ void TFormMain::CreateExports(ProtocolExportParts parts)
     parts.pageFile = paths_.BaseName + QStringLiteral(".html");
     parts.templatePath = paths_.WordTemplatePath;
     exports_ = new ProtocolExports(std::move(parts), this);
+    exports_->SetJournal(journal_.get());
     sbInet->setProperty("Tag", 0);
     sbPrint->setProperty("Tag", 1);
     connect(sbInet, &QToolButton::clicked, exports_, [this] { exports_->sbInetClick(sbInet); });
@@ -283,6 +286,7 @@ void TFormMain::CreateFileCommands()
 {
     FileCommands = new ProtocolFileCommands(*protocol_, *runControl_, *FrameT2, clock_, this);
     FileCommands->Ask = [this](const QString& question) { return FDlgYesNo && FDlgYesNo->Ask(question); };
+    FileCommands->SetJournal(journal_.get());
     connect(sbSave, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbSaveClick);
     connect(sbLoad, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbLoadClick);
     connect(sbCLS, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbCLSClick);
@@ -291,16 +295,16 @@ void TFormMain::CreateFileCommands()
     connect(New1, &QAction::triggered, FileCommands, &ProtocolFileCommands::sbCLSClick);
 }
 
-QLabel* TFormMain::BuildBackupNotice()
+QLabel* TFormMain::BuildNotice()
 {
-    LabBackup = new QLabel(this);
-    LabBackup->setObjectName(QStringLiteral("LabBackup"));
-    LabBackup->setAlignment(Qt::AlignCenter);
-    LabBackup->setFont(Bold(QStringLiteral("Arial"), 12));
-    Paint(LabBackup, QPalette::Window, QColor(0xFF, 0xFF, 0x00));
-    Paint(LabBackup, QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
-    LabBackup->hide();
-    return LabBackup;
+    LabNotice = new QLabel(this);
+    LabNotice->setObjectName(QStringLiteral("LabNotice"));
+    LabNotice->setAlignment(Qt::AlignCenter);
+    LabNotice->setFont(Bold(QStringLiteral("Arial"), 12));
+    Paint(LabNotice, QPalette::Window, QColor(0xFF, 0xFF, 0x00));
+    Paint(LabNotice, QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
+    notice_ = std::make_unique<OperatorNotice>(LabNotice);
+    return LabNotice;
 }
 
 void TFormMain::CreateBackup()
@@ -308,8 +312,7 @@ void TFormMain::CreateBackup()
     Backup = new ProtocolBackup(paths_.BackupFileName, [this] { return protocol_->Rows(); }, this);
     // The notice stays until a later write succeeds; timing goes on meanwhile.
     Backup->OnStatus = [this](const QString& notice) {
-        LabBackup->setText(notice);
-        LabBackup->setVisible(!notice.isEmpty());
+        notice_->Set(OperatorNotice::Backup, notice);
     };
     connect(protocol_, &ProtocolTable::Changed, Backup, &ProtocolBackup::Schedule);
 }
@@ -445,12 +448,6 @@ QWidget* TFormMain::BuildRightPanel()
         stripLayout->addWidget(b);
     layout->addWidget(strip);
 
-    LabNotice = new QLabel(panel);
-    LabNotice->setObjectName(QStringLiteral("LabNotice"));
-    LabNotice->setWordWrap(true);
-    Paint(LabNotice, QPalette::Window, QColor(0xFF, 0xE0, 0x80));
-    LabNotice->hide();
-    layout->addWidget(LabNotice);
 
     SortGrid1 = new TSortGrid(panel);
     SortGrid1->setObjectName(QStringLiteral("SortGrid1"));
@@ -548,7 +545,7 @@ void TFormMain::CreateComPort(const TComPort::DeviceFactory& devices)
     ComPort->OnCTS = [this](TComPort* port) { barrier_->ComPortHARD(port->ServedEvent()); };
     ComPort->OnDSR = [this](TComPort* port) { barrier_->ComPortHARD(port->ServedEvent()); };
     portWatch_ = new BarrierPortWatch(*ComPort, this);
-    portWatch_->OnNotice = [this](const QString&) { ShowNotices(); };
+    portWatch_->OnNotice = [this](const QString& notice) { notice_->Set(OperatorNotice::BarrierPort, notice); };
     ComPort->OnOpen = [this](TComPort*) {
         barrier_->ComPortOpen();
         portWatch_->PortOpened();
@@ -570,23 +567,18 @@ void TFormMain::CreateJournal(const MainWindowSeams& seams)
 {
     journal_ = std::make_unique<Journal>(
         seams.journalFolder.isEmpty() ? Journal::DefaultFolder() : seams.journalFolder, clock_);
-    journal_->OnNotice = [this](const QString&) { ShowNotices(); };
+    journal_->OnNotice = [this](const QString& notice) { notice_->Set(OperatorNotice::Journal, notice); };
     journal_->Prune();
     journal_->Record(QStringLiteral("Programmstart ") + QCoreApplication::applicationName() + QLatin1Char(' ') +
                      QStringLiteral(RAVOLT_VERSION));
     runControl_->SetJournal(journal_.get());
     portWatch_->SetJournal(journal_.get());
-}
-
-void TFormMain::ShowNotices()
-{
-    QStringList notices;
-    for (const QString& notice : {journal_ ? journal_->Notice() : QString(), portWatch_->Notice()}) {
-        if (!notice.isEmpty())
-            notices << notice;
-    }
-    LabNotice->setText(notices.join(QLatin1Char('\n')));
-    LabNotice->setVisible(!notices.isEmpty());
+    // Every edge the port reported, suppressed ones too, at the edge's tick;
+    // a second report of the same lines is no edge.
+    barrier_->OnEdge = [this](const BarrierEdgeNote& note) {
+        if (note.outcome != BarrierOutcome::Unchanged)
+            journal_->Record(note.stamp.tick, BarrierEdgeText(note));
+    };
 }
 
 void TFormMain::OpenComPort()
@@ -613,6 +605,8 @@ void TFormMain::ReopenComPort()
     }
     if (settings_.Port != 0)
         TimerPortReopen->start();
+    else
+        ComPort->SetPort(0); // "Kein": a lost adapter is no longer looked for
 }
 
 void TFormMain::CreateCfgDialog()

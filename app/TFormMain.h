@@ -25,6 +25,7 @@ class RunControl;
 class SettingsStore;
 class BarrierPortWatch;
 class Journal;
+class OperatorNotice;
 class SoundPlayer;
 class TCfgDialog;
 class TFDlgYesNo;
@@ -100,8 +101,9 @@ public:
     QAction* New1 = nullptr;
     // Written after every change of the protocol and at exit.
     ProtocolBackup* Backup = nullptr;
-    // Shown while the last backup write failed.
-    QLabel* LabBackup = nullptr;
+    // The operator's notice: a failed backup, journal or snapshot write, a
+    // lost barrier adapter or one that cannot serve the barriers as wired.
+    QLabel* LabNotice = nullptr;
     TCfgDialog* CfgDialog = nullptr;
 
     // Published controls and components, addressed by name.
@@ -148,9 +150,6 @@ public:
     LightBarrierInput* Barrier() const { return barrier_; }
     Journal* EventJournal() const { return journal_.get(); }
     BarrierPortWatch* PortWatch() const { return portWatch_; }
-    // The operator's notices of the journal and the barrier port, shown
-    // above the protocol while there are any.
-    QLabel* LabNotice;
 
     void TimerDateTimer();
     void PopupMenuProtokolPopup();
@@ -168,7 +167,7 @@ private:
     void FormDestroy();
     void RestoreGeometry();
     void CreateFileCommands();
-    QLabel* BuildBackupNotice();
+    QLabel* BuildNotice();
     void CreateBackup();
     QWidget* BuildTopBar();
     QWidget* BuildLeftPanel();
@@ -179,7 +178,6 @@ private:
     void CreateComPort(const TComPort::DeviceFactory& devices);
     void PreloadSounds();
     void CreateJournal(const MainWindowSeams& seams);
-    void ShowNotices();
 
     TAppSettings settings_;
     StartupPaths paths_;
@@ -196,4 +194,5 @@ private:
     LightBarrierInput* barrier_ = nullptr;
     std::unique_ptr<Journal> journal_;
     BarrierPortWatch* portWatch_ = nullptr;
+    std::unique_ptr<OperatorNotice> notice_;
 };
