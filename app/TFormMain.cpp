@@ -300,6 +300,8 @@ QLabel* TFormMain::BuildNotice()
     LabNotice = new QLabel(this);
     LabNotice->setObjectName(QStringLiteral("LabNotice"));
     LabNotice->setAlignment(Qt::AlignCenter);
+    // A notice naming a long folder wraps rather than being cut off.
+    LabNotice->setWordWrap(true);
     LabNotice->setFont(Bold(QStringLiteral("Arial"), 12));
     Paint(LabNotice, QPalette::Window, QColor(0xFF, 0xFF, 0x00));
     Paint(LabNotice, QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
