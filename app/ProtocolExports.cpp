@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "ExportTexts.h"
 #include "HtmlPage.h"
+#include "JournalFeed.h"
 #include "ProtocolFile.h"
 #include "QtDesktopShell.h"
 #include "RtfWordProcessor.h"
@@ -76,8 +77,11 @@ void ProtocolExports::ShowWriteError(const QString& path)
 
 bool ProtocolExports::WriteHtmlPage(const QString& path)
 {
-    if (::WriteHtmlPage(path, parts_.rows(), parts_.title))
+    if (::WriteHtmlPage(path, parts_.rows(), parts_.title)) {
+        Record(QStringLiteral("Webseite geschrieben: ") + QDir::toNativeSeparators(path));
         return true;
+    }
+    Record(QStringLiteral("Webseite fehlgeschlagen: ") + QDir::toNativeSeparators(path));
     ShowWriteError(path);
     return false;
 }
@@ -112,6 +116,8 @@ void ProtocolExports::ExportToWord(WordMode mode, const QString& path)
             word.AppClose();
     }
     // Nobody may believe a protocol saved that is not.
+    Record((saved ? QStringLiteral("Word-Dokument gespeichert: ") : QStringLiteral("Word-Dokument fehlgeschlagen: ")) +
+           QDir::toNativeSeparators(path));
     if (!saved)
         ShowWriteError(path);
 }
@@ -135,5 +141,13 @@ void ProtocolExports::sbExcelClick()
         excel.WriteLine();
     }
     excel.AutoFitColumns();
-    excel.ShowWorkbook();
+    // The workbook is shown, not kept: the journal names no file.
+    Record(excel.ShowWorkbook() ? QStringLiteral("Tabelle an die Tabellenkalkulation übergeben")
+                                : QStringLiteral("Tabelle konnte nicht gezeigt werden"));
+}
+
+void ProtocolExports::Record(const QString& what)
+{
+    if (journal_)
+        journal_->Record(what);
 }

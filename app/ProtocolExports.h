@@ -9,6 +9,7 @@
 
 class Clock;
 class DesktopShell;
+class JournalFeed;
 class Spreadsheet;
 class WordProcessor;
 class QWidget;
@@ -43,6 +44,9 @@ public:
     ProtocolExports(ProtocolExportParts parts, QWidget* window);
     ~ProtocolExports() override;
 
+    // Each export written goes to the journal with its file; null for none.
+    void SetJournal(JournalFeed* journal) { journal_ = journal; }
+
     // False after the operator was told "Der Schreibfehler der Datei: ".
     bool WriteHtmlPage(const QString& path);
     // sbInet (tag 0) opens the page, sbPrint (tag 1) prints it.
@@ -55,9 +59,11 @@ public:
 
 private:
     void ShowWriteError(const QString& path);
+    void Record(const QString& what);
 
     ProtocolExportParts parts_;
     QWidget* window_;
+    JournalFeed* journal_ = nullptr;
     std::unique_ptr<DesktopShell> ownShell_;
     std::unique_ptr<WordProcessor> ownWord_;
     std::unique_ptr<Spreadsheet> ownSpreadsheet_;

@@ -1,6 +1,7 @@
 #include "ProtocolFileCommands.h"
 
 #include "Clock.h"
+#include "JournalFeed.h"
 #include "ProtocolFile.h"
 #include "ProtocolTable.h"
 #include "RunControl.h"
@@ -135,8 +136,12 @@ void ProtocolFileCommands::SaveAs(const QString& path, int type)
 void ProtocolFileCommands::SaveText(const QString& path)
 {
     QString reason;
-    if (!SaveProtocolText(path, protocol_.Rows(), &reason))
+    if (!SaveProtocolText(path, protocol_.Rows(), &reason)) {
+        Record(QStringLiteral("Speichern fehlgeschlagen: %1 (%2)").arg(QDir::toNativeSeparators(path), reason));
         ShowMessage(QStringLiteral("Speichern fehlgeschlagen: ") + reason);
+        return;
+    }
+    Record(QStringLiteral("Gespeichert: ") + QDir::toNativeSeparators(path));
 }
 
 void ProtocolFileCommands::sbLoadClick()
@@ -158,7 +163,10 @@ bool ProtocolFileCommands::LoadText(const QString& path)
         ShowMessage(QStringLiteral("Datei kann nicht geöffnet werden: ") + QDir::toNativeSeparators(path));
         return false;
     }
+    Snapshot(QStringLiteral("Laden"));
     Apply(loaded);
+    Record((loaded.complete ? QStringLiteral("Geöffnet: ") : QStringLiteral("Teilweise geöffnet: ")) +
+           QDir::toNativeSeparators(path));
     if (!loaded.complete)
         ShowMessage(QStringLiteral("Datei nur teilweise gelesen: ") + QDir::toNativeSeparators(path));
     return true;
@@ -193,8 +201,22 @@ void ProtocolFileCommands::sbCLSClick()
 {
     if (!Ask || !Ask(QStringLiteral("Zeitenprotokoll  löschen?")))
         return;
+    Snapshot(QStringLiteral("Löschen"));
     protocol_.Clear();
+    Record(QStringLiteral("Protokoll gelöscht"));
     protocol_.UpdateProtocolCommands();
     if (runs_.RundenMode())
         lane2_.ShowTime(0);
+}
+
+void ProtocolFileCommands::Record(const QString& what)
+{
+    if (journal_)
+        journal_->Record(what);
+}
+
+void ProtocolFileCommands::Snapshot(const QString& command)
+{
+    if (journal_)
+        journal_->Snapshot(command, protocol_.Rows());
 }

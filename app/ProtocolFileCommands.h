@@ -5,6 +5,7 @@
 #include <functional>
 
 class Clock;
+class JournalFeed;
 struct LoadedProtocol;
 class ProtocolTable;
 class QFileDialog;
@@ -32,6 +33,10 @@ public:
     // The save dialog's file type, 1..3 (other values choose the text file).
     void SetFilterIndex(int index);
     int FilterIndex() const;
+
+    // Loads, clears and saves go to the journal, and the protocol is kept
+    // as a snapshot before a load or a clear replaces it; null for none.
+    void SetJournal(JournalFeed* journal) { journal_ = journal; }
 
     void sbSaveClick();
     void sbLoadClick();
@@ -68,10 +73,13 @@ private:
     void SaveAs(const QString& path, int type);
     void SaveText(const QString& path);
     void Apply(const LoadedProtocol& loaded);
+    void Record(const QString& what);
+    void Snapshot(const QString& command);
 
     ProtocolTable& protocol_;
     RunControl& runs_;
     TFrame1& lane2_;
     const Clock& clock_;
     QWidget* dialogParent_;
+    JournalFeed* journal_ = nullptr;
 };

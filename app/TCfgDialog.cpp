@@ -1,5 +1,6 @@
 #include "TCfgDialog.h"
 
+#include "SerialAdapter.h"
 #include "SerialPortPath.h"
 #include "TSpinFloatEdit.h"
 
@@ -155,9 +156,26 @@ void TCfgDialog::FillPorts(std::uint32_t availablePorts)
         if (!(availablePorts & (1u << (n - 1))))
             continue;
         cbPort->addItem(QStringLiteral("COM%1").arg(n), n);
-        cbPort->setItemData(cbPort->count() - 1, QString::fromStdString(SerialPortPath(std::uint8_t(n))),
-                            Qt::ToolTipRole);
     }
+    ShowPortHints();
+}
+
+QString TCfgDialog::PortHint(std::uint8_t port) const
+{
+    const std::string path = SerialPortPath(port);
+    const SerialAdapter adapter = FindSerialAdapter(path, SysfsRoot);
+    QString hint = QString::fromStdString(path) + QLatin1Char('\n') + AdapterDescription(adapter);
+    const QString warning = BarrierWiringWarning(adapter, QStringLiteral("COM%1").arg(port), cbRunden->isChecked());
+    if (!warning.isEmpty())
+        hint += QLatin1Char('\n') + warning;
+    return hint;
+}
+
+void TCfgDialog::ShowPortHints()
+{
+    // The wiring warning depends on the mode, so the hints follow it.
+    for (int i = 1; i < cbPort->count(); ++i)
+        cbPort->setItemData(i, PortHint(std::uint8_t(cbPort->itemData(i).toInt())), Qt::ToolTipRole);
 }
 
 void TCfgDialog::Fill(const TAppSettings& settings, std::uint32_t availablePorts)
@@ -174,6 +192,7 @@ void TCfgDialog::Fill(const TAppSettings& settings, std::uint32_t availablePorts
     sfeLen->SetValue(settings.Length / 1000.0);
     eTitle->setText(settings.Title);
     cbRunden->setChecked(settings.Runden);
+    ShowPortHints();
     cbManyStart->setChecked(settings.ManyStart);
     monitor_ = settings.Monitor;
 }
@@ -244,4 +263,5 @@ void TCfgDialog::cbRundenClick()
 {
     cbPort->setToolTip(cbRunden->isChecked() ? QStringLiteral("START&STOPP (4-6)")
                                              : QStringLiteral("START (4-6), STOPP (7-8)"));
+    ShowPortHints();
 }

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -53,12 +54,18 @@ public:
     QLineEdit* eTitle;
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
+    // Where the ports' drivers are looked up; "/sys" but for tests.
+    std::string SysfsRoot = "/sys";
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void FillPorts(std::uint32_t availablePorts);
+    // A port's tooltip: its device, its adapter's driver and what that
+    // means for the barriers as wired.
+    QString PortHint(std::uint8_t port) const;
+    void ShowPortHints();
 
     int monitor_ = 0;
 };

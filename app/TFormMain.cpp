@@ -5,8 +5,13 @@
 #include "DesktopShell.h"
 #include "HiddenMenu.h"
 #include "IniSettingsStore.h"
+#include "BarrierEdgeJournal.h"
+#include "BarrierPortWatch.h"
+#include "Journal.h"
 #include "LightBarrierInput.h"
+#include "SettingsJournal.h"
 #include "ProbeSerialPorts.h"
+#include "OperatorNotice.h"
 #include "ProtocolBackup.h"
 #include "ProtocolFileCommands.h"
 #include "ProgramInfo.h"
@@ -158,7 +163,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     bodyLayout->addWidget(BuildLeftPanel());
     bodyLayout->addWidget(BuildRightPanel(), 1);
     layout->addWidget(body, 1);
-    layout->insertWidget(1, BuildBackupNotice());
+    layout->insertWidget(1, BuildNotice());
     BuildHiddenMenu();
 
     protocol_ = new ProtocolTable(*SortGrid1);
@@ -187,6 +192,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     barrier_ = new LightBarrierInput(mStart, mStop, bSTART, ImageLSstop, clock_, this);
     runControl_->SetLightBarrier(barrier_);
     CreateComPort(seams.serialDevice);
+    CreateJournal(seams);
     CreateFileCommands();
 
     connect(Modus1, &QAction::triggered, runControl_, &RunControl::Modus1Click);
@@ -222,6 +228,7 @@ void TFormMain::CreateExports(ProtocolExportParts parts)
     parts.pageFile = paths_.BaseName + QStringLiteral(".html");
     parts.templatePath = paths_.WordTemplatePath;
     exports_ = new ProtocolExports(std::move(parts), this);
+    exports_->SetJournal(journal_.get());
     sbInet->setProperty("Tag", 0);
     sbPrint->setProperty("Tag", 1);
     connect(sbInet, &QToolButton::clicked, exports_, [this] { exports_->sbInetClick(sbInet); });
@@ -295,6 +302,7 @@ TFormMain::~TFormMain()
 void TFormMain::FormDestroy()
 {
     Backup->WriteNow();
+    journal_->Record(QStringLiteral("Programmende"));
     StoreSettings();
     // The worker must end before the handlers it calls are gone.
     ComPort->Close();
@@ -348,6 +356,7 @@ void TFormMain::CreateFileCommands()
 {
     FileCommands = new ProtocolFileCommands(*protocol_, *runControl_, *FrameT2, clock_, this);
     FileCommands->Ask = [this](const QString& question) { return FDlgYesNo && FDlgYesNo->Ask(question); };
+    FileCommands->SetJournal(journal_.get());
     connect(sbSave, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbSaveClick);
     connect(sbLoad, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbLoadClick);
     connect(sbCLS, &QToolButton::clicked, FileCommands, &ProtocolFileCommands::sbCLSClick);
@@ -355,16 +364,18 @@ void TFormMain::CreateFileCommands()
     connect(New1, &QAction::triggered, FileCommands, &ProtocolFileCommands::sbCLSClick);
 }
 
-QLabel* TFormMain::BuildBackupNotice()
+QLabel* TFormMain::BuildNotice()
 {
-    LabBackup = new QLabel(this);
-    LabBackup->setObjectName(QStringLiteral("LabBackup"));
-    LabBackup->setAlignment(Qt::AlignCenter);
-    LabBackup->setFont(Bold(QStringLiteral("Arial"), 12));
-    Paint(LabBackup, QPalette::Window, QColor(0xFF, 0xFF, 0x00));
-    Paint(LabBackup, QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
-    LabBackup->hide();
-    return LabBackup;
+    LabNotice = new QLabel(this);
+    LabNotice->setObjectName(QStringLiteral("LabNotice"));
+    LabNotice->setAlignment(Qt::AlignCenter);
+    // A notice naming a long folder wraps rather than being cut off.
+    LabNotice->setWordWrap(true);
+    LabNotice->setFont(Bold(QStringLiteral("Arial"), 12));
+    Paint(LabNotice, QPalette::Window, QColor(0xFF, 0xFF, 0x00));
+    Paint(LabNotice, QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
+    notice_ = std::make_unique<OperatorNotice>(LabNotice);
+    return LabNotice;
 }
 
 void TFormMain::CreateBackup()
@@ -372,8 +383,7 @@ void TFormMain::CreateBackup()
     Backup = new ProtocolBackup(paths_.BackupFileName, [this] { return protocol_->Rows(); }, this);
     // The notice stays until a later write succeeds; timing goes on meanwhile.
     Backup->OnStatus = [this](const QString& notice) {
-        LabBackup->setText(notice);
-        LabBackup->setVisible(!notice.isEmpty());
+        notice_->Set(OperatorNotice::Backup, notice);
     };
     connect(protocol_, &ProtocolTable::Changed, Backup, &ProtocolBackup::Schedule);
 }
@@ -523,6 +533,7 @@ QWidget* TFormMain::BuildRightPanel()
         stripLayout->addWidget(b);
     layout->addWidget(strip);
 
+
     SortGrid1 = new TSortGrid(panel);
     SortGrid1->setObjectName(QStringLiteral("SortGrid1"));
     layout->addWidget(SortGrid1, 1);
@@ -561,6 +572,9 @@ void TFormMain::PreloadSounds()
 
 void TFormMain::ApplySettings(const TAppSettings& settings)
 {
+    const QString changes = SettingsChangeText(settings_, settings);
+    if (!changes.isEmpty())
+        journal_->Record(QStringLiteral("Einstellungen geändert: ") + changes);
     settings_ = settings;
     // The dialog may offer a screen that has gone since it opened.
     if (settings_.Monitor < 0 || settings_.Monitor >= int(QGuiApplication::screens().size()))
@@ -576,6 +590,7 @@ void TFormMain::ApplySettings(const TAppSettings& settings)
         FormMonitor2->PlaceOnMonitor();
     }
     runControl_->SetRundenMode(settings_.Runden);
+    portWatch_->SetRunden(settings_.Runden);
 }
 
 void TFormMain::CreateComPort(const TComPort::DeviceFactory& devices)
@@ -602,14 +617,41 @@ void TFormMain::CreateComPort(const TComPort::DeviceFactory& devices)
     ComPort->SetClock(clock_);
     ComPort->OnCTS = [this](TComPort* port) { barrier_->ComPortHARD(port->ServedEvent()); };
     ComPort->OnDSR = [this](TComPort* port) { barrier_->ComPortHARD(port->ServedEvent()); };
-    ComPort->OnOpen = [this](TComPort*) { barrier_->ComPortOpen(); };
-    ComPort->OnClose = [this](TComPort*) { barrier_->ComPortClose(); };
+    portWatch_ = new BarrierPortWatch(*ComPort, this);
+    portWatch_->OnNotice = [this](const QString& notice) { notice_->Set(OperatorNotice::BarrierPort, notice); };
+    ComPort->OnOpen = [this](TComPort*) {
+        barrier_->ComPortOpen();
+        portWatch_->PortOpened();
+    };
+    ComPort->OnClose = [this](TComPort*) {
+        barrier_->ComPortClose();
+        portWatch_->PortClosed();
+    };
+    ComPort->OnGone = [this](TComPort*) { portWatch_->PortGone(); };
     // A timer rather than a sleep: the clocks keep running during the pause.
     TimerPortReopen = new QTimer(this);
     TimerPortReopen->setObjectName(QStringLiteral("TimerPortReopen"));
     TimerPortReopen->setSingleShot(true);
     TimerPortReopen->setInterval(50);
     connect(TimerPortReopen, &QTimer::timeout, this, &TFormMain::OpenComPort);
+}
+
+void TFormMain::CreateJournal(const MainWindowSeams& seams)
+{
+    journal_ = std::make_unique<Journal>(
+        seams.journalFolder.isEmpty() ? Journal::DefaultFolder() : seams.journalFolder, clock_);
+    journal_->OnNotice = [this](const QString& notice) { notice_->Set(OperatorNotice::Journal, notice); };
+    journal_->Prune();
+    journal_->Record(QStringLiteral("Programmstart ") + QCoreApplication::applicationName() + QLatin1Char(' ') +
+                     QStringLiteral(RAVOLT_VERSION));
+    runControl_->SetJournal(journal_.get());
+    portWatch_->SetJournal(journal_.get());
+    // Every edge the port reported, suppressed ones too, at the edge's tick;
+    // a second report of the same lines is no edge.
+    barrier_->OnEdge = [this](const BarrierEdgeNote& note) {
+        if (note.outcome != BarrierOutcome::Unchanged)
+            journal_->Record(note.stamp.tick, BarrierEdgeText(note));
+    };
 }
 
 void TFormMain::OpenComPort()
@@ -636,6 +678,8 @@ void TFormMain::ReopenComPort()
     }
     if (settings_.Port != 0)
         TimerPortReopen->start();
+    else
+        ComPort->SetPort(0); // "Kein": a lost adapter is no longer looked for
 }
 
 void TFormMain::CreateCfgDialog()

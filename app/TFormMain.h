@@ -25,6 +25,9 @@ class QToolButton;
 class QtSoundPlayer;
 class RunControl;
 class SettingsStore;
+class BarrierPortWatch;
+class Journal;
+class OperatorNotice;
 class SoundPlayer;
 class TCfgDialog;
 class TFDlgYesNo;
@@ -58,6 +61,8 @@ struct MainWindowSeams
     std::uint8_t fallbackPort = 0;
     // The export layers and message box; rows, paths and title are the window's.
     ProtocolExportParts exports;
+    // Where the journal and the snapshots go; empty: the per-user data folder.
+    QString journalFolder;
 };
 
 class TFormMain : public QWidget
@@ -100,8 +105,9 @@ public:
     QAction* New1 = nullptr;
     // Written after every change of the protocol and at exit.
     ProtocolBackup* Backup = nullptr;
-    // Shown while the last backup write failed.
-    QLabel* LabBackup = nullptr;
+    // The operator's notice: a failed backup, journal or snapshot write, a
+    // lost barrier adapter or one that cannot serve the barriers as wired.
+    QLabel* LabNotice = nullptr;
     TCfgDialog* CfgDialog = nullptr;
 
     // Published controls and components, addressed by name.
@@ -158,6 +164,8 @@ public:
     ProtocolExports* Exports() const { return exports_; }
     RunControl* Runs() const { return runControl_; }
     LightBarrierInput* Barrier() const { return barrier_; }
+    Journal* EventJournal() const { return journal_.get(); }
+    BarrierPortWatch* PortWatch() const { return portWatch_; }
 
     void TimerDateTimer();
     void PopupMenuProtokolPopup();
@@ -181,7 +189,7 @@ private:
     void FormDestroy();
     void RestoreGeometry();
     void CreateFileCommands();
-    QLabel* BuildBackupNotice();
+    QLabel* BuildNotice();
     void CreateBackup();
     QWidget* BuildTopBar();
     QWidget* BuildLeftPanel();
@@ -190,6 +198,7 @@ private:
     QToolButton* ProtocolButton(QWidget* parent, const char* name, const QString& hint, ProtocolPicture icon);
     void CreateComPort(const TComPort::DeviceFactory& devices);
     void PreloadSounds();
+    void CreateJournal(const MainWindowSeams& seams);
 
     TAppSettings settings_;
     StartupPaths paths_;
@@ -204,4 +213,7 @@ private:
     ProtocolExports* exports_ = nullptr;
     RunControl* runControl_ = nullptr;
     LightBarrierInput* barrier_ = nullptr;
+    std::unique_ptr<Journal> journal_;
+    BarrierPortWatch* portWatch_ = nullptr;
+    std::unique_ptr<OperatorNotice> notice_;
 };

@@ -113,6 +113,9 @@ std::int32_t TComPort::InQueCount() const
 void TComPort::WorkerGone(std::uint64_t generation)
 {
     // A notice from a worker of an earlier Open is stale.
-    if (connected_ && generation == generation_)
-        Close();
+    if (!connected_ || generation != generation_)
+        return;
+    if (const TNotifyEvent handler = OnGone)
+        handler(this);
+    Close();
 }

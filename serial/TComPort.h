@@ -23,7 +23,8 @@ class TComThread;
 // the next Open. Every call is made on the user-interface thread.
 //
 // When the device vanishes (an adapter is pulled) the port closes itself,
-// firing OnClose, so the owner sees that the barriers are gone.
+// firing OnGone and then OnClose, so the owner sees that the barriers are
+// gone and can tell a lost device from a port it closed itself.
 class TComPort : public QObject
 {
     Q_OBJECT
@@ -76,6 +77,8 @@ public:
     TNotifyEvent OnError;
     TNotifyEvent OnOpen;
     TNotifyEvent OnClose;
+    // The device has vanished; the port closes itself right after.
+    TNotifyEvent OnGone;
 
     // Closes the port if open, then opens and configures the device and
     // starts the worker. Throws EComHandle when the device cannot be opened

@@ -1,5 +1,6 @@
 #include "RunControl.h"
 
+#include "JournalFeed.h"
 #include "LightBarrierInput.h"
 #include "ProtocolTable.h"
 #include "SoundPlayer.h"
@@ -7,6 +8,7 @@
 #include "TFrame1.h"
 #include "TLbSpeedButton.h"
 #include "TSortGrid.h"
+#include "TimeText.h"
 
 #include <QAction>
 #include <QLabel>
@@ -24,8 +26,12 @@ RunControl::RunControl(const RunControlParts& parts, QObject* parent)
     connect(p_.mAvaria, &QAction::triggered, this, &RunControl::bAVARIAClick);
 
     // START and STOPP act on the press of any mouse button.
-    p_.bSTART->OnMouseDown = [this](TLbSpeedButton*, Qt::MouseButton) { p_.mStart->trigger(); };
-    p_.bSTOP->OnMouseDown = [this](TLbSpeedButton*, Qt::MouseButton) { p_.mStop->trigger(); };
+    p_.bSTART->OnMouseDown = [this](TLbSpeedButton*, Qt::MouseButton) {
+        From(CommandSource::Button, [this] { p_.mStart->trigger(); });
+    };
+    p_.bSTOP->OnMouseDown = [this](TLbSpeedButton*, Qt::MouseButton) {
+        From(CommandSource::Button, [this] { p_.mStop->trigger(); });
+    };
     p_.bRESET->OnClick = [this](TLbSpeedButton*) { p_.mReset->trigger(); };
     p_.bAVARIA->OnClick = [this](TLbSpeedButton*) { p_.mAvaria->trigger(); };
 
@@ -75,12 +81,22 @@ void RunControl::mStartClick()
     SetButtonState(p_.bRESET, false);
     p_.mReset->setEnabled(false);
     p_.protocol->FitProtocolColumns();
+    if (journal_) {
+        journal_->Record(lane->StartTick, QStringLiteral("START Bahn %1, Nr. %2 (%3): Start %4")
+                                              .arg(startLane_)
+                                              .arg(lane->StartNumberText(), SourceText(),
+                                                   FormatClockTime(lane->ClockTime.time())));
+    }
 }
 
 void RunControl::mStopClick()
 {
     stopLane_ = NextLane(stopLane_, rundenMode_ ? 1 : 2);
-    Lane(stopLane_)->StopRun(std::exchange(pendingStamp_, std::nullopt));
+    TFrame1* lane = Lane(stopLane_);
+    lane->StopRun(std::exchange(pendingStamp_, std::nullopt));
+    // The lane has just completed and selected its row; the ranking below
+    // moves it.
+    const QString result = journal_ ? SelectedRowText(ProtocolTable::ColStopp, ProtocolTable::ColKmh) : QString();
     PlayEventSound(stopSoundPath_);
     RankProtocol();
 
@@ -96,12 +112,17 @@ void RunControl::mStopClick()
     SetButtonState(p_.bSTART, true);
     SetButtonState(p_.bRESET, true);
     p_.mReset->setEnabled(true);
+    if (journal_) {
+        journal_->Record(lane->StopTick, QStringLiteral("STOPP Bahn %1, Nr. %2 (%3): %4")
+                                             .arg(stopLane_)
+                                             .arg(lane->StartNumberText(), SourceText(), result));
+    }
 }
 
 void RunControl::TriggerAt(QAction* command, const TimeStamp& edge)
 {
     pendingStamp_ = edge;
-    command->trigger();
+    From(CommandSource::Barrier, [command] { command->trigger(); });
     pendingStamp_.reset();
 }
 
@@ -113,16 +134,22 @@ void RunControl::SetLightBarrier(LightBarrierInput* barrier)
 
 void RunControl::mResetClick()
 {
+    QStringList reset;
     for (TFrame1* lane : {p_.frameT1, p_.frameT2}) {
-        if (lane->ShowsResult())
+        if (lane->ShowsResult()) {
+            reset << QStringLiteral("Bahn %1 (Nr. %2)").arg(lane->Tag() + 1).arg(lane->StartNumberText());
             lane->ResetLane();
+        }
     }
+    Record(QStringLiteral("Nullstellen: ") + (reset.isEmpty() ? QStringLiteral("keine Bahn") : reset.join(QStringLiteral(", "))));
     SetButtonState(p_.bRESET, false);
     p_.mReset->setEnabled(false);
 }
 
 void RunControl::bAVARIAClick()
 {
+    Snapshot(QStringLiteral("Unfall"));
+    Record(QStringLiteral("UNFALL: Zeile ungültig, vorher ") + SelectedRowText());
     p_.protocol->VoidSelectedRow();
     SetButtonState(p_.bAVARIA, false);
     p_.mAvaria->setEnabled(false);
@@ -273,6 +300,8 @@ void RunControl::SortGrid1RowSelected()
 
 void RunControl::Erase1Click()
 {
+    Snapshot(QStringLiteral("Zeile entfernen"));
+    Record(QStringLiteral("Zeile entfernt: ") + SelectedRowText());
     p_.protocol->DeleteSelectedRow();
     RankProtocol();
     p_.protocol->UpdateProtocolCommands();
@@ -280,7 +309,10 @@ void RunControl::Erase1Click()
 
 void RunControl::Leerenzeilenentfernen1Click()
 {
+    Snapshot(QStringLiteral("Leere Zeilen entfernen"));
+    const int before = p_.grid->RowCount();
     p_.protocol->RemoveEmptyRows();
+    Record(QStringLiteral("Leere Zeilen entfernt: %1 Zeilen").arg(before - p_.grid->RowCount()));
     RankProtocol();
     p_.protocol->UpdateProtocolCommands();
 }
@@ -288,4 +320,51 @@ void RunControl::Leerenzeilenentfernen1Click()
 bool RunControl::EmptyRowRemovalAllowed() const
 {
     return !p_.frameT1->Running() && !p_.frameT2->Running();
+}
+
+void RunControl::From(CommandSource source, const std::function<void()>& command)
+{
+    const CommandSource outer = source_;
+    source_ = source;
+    command();
+    source_ = outer;
+}
+
+QString RunControl::SourceText() const
+{
+    switch (source_) {
+    case CommandSource::Button:
+        return QStringLiteral("Schaltfläche");
+    case CommandSource::Barrier:
+        return QStringLiteral("Lichtschranke");
+    case CommandSource::Key:
+        break;
+    }
+    return QStringLiteral("Taste");
+}
+
+QString RunControl::SelectedRowText(int firstCol, int lastCol) const
+{
+    const int row = p_.grid->Row();
+    if (row < 1 || row >= p_.grid->RowCount())
+        return QStringLiteral("keine Zeile gewählt");
+    static const char* const names[] = {"Nr.", "Start", "Stopp", "Zeit", "km/h", "Platz"};
+    QStringList cells;
+    for (int col = firstCol; col <= lastCol; ++col) {
+        const QString text = p_.grid->Cells(col, row);
+        cells << QLatin1String(names[col]) + QLatin1Char(' ') + (text.isEmpty() ? QStringLiteral("leer") : text);
+    }
+    return cells.join(QStringLiteral(", "));
+}
+
+void RunControl::Record(const QString& what)
+{
+    if (journal_)
+        journal_->Record(what);
+}
+
+void RunControl::Snapshot(const QString& command)
+{
+    if (journal_)
+        journal_->Snapshot(command, p_.protocol->Rows());
 }

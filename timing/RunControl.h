@@ -5,9 +5,11 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 #include <optional>
 
+class JournalFeed;
 class LightBarrierInput;
 class ProtocolTable;
 class QAction;
@@ -46,7 +48,17 @@ class RunControl : public QObject
 {
     Q_OBJECT
 public:
+    // What set off a START or STOPP, as the journal tells it.
+    enum class CommandSource { Key, Button, Barrier };
+
     RunControl(const RunControlParts& parts, QObject* parent = nullptr);
+
+    // Every command, its result and the protocol before a command that
+    // removes results go to the journal; null for none.
+    void SetJournal(JournalFeed* journal) { journal_ = journal; }
+    // Runs command (which may trigger START or STOPP) as coming from source;
+    // triggers from elsewhere count as keys.
+    void From(CommandSource source, const std::function<void()>& command);
 
     void mStartClick();
     void mStopClick();
@@ -98,9 +110,16 @@ private:
     TFrame1* Lane(int lane) const;
     static int NextLane(int lane, int lanes);
     void UpdateCaptions();
+    QString SourceText() const;
+    // The selected row's cells firstCol..lastCol as "Nr. 7, Start 9:05.03,27, ...".
+    QString SelectedRowText(int firstCol = 0, int lastCol = 5) const;
+    void Record(const QString& what);
+    void Snapshot(const QString& command);
 
     RunControlParts p_;
     LightBarrierInput* barrier_ = nullptr;
+    JournalFeed* journal_ = nullptr;
+    CommandSource source_ = CommandSource::Key;
     TFormMonitor2* monitor_ = nullptr;
     int startLane_ = 0;
     int stopLane_ = 0;

@@ -6,9 +6,12 @@
 #include "TSpinFloatEdit.h"
 
 #include <QCheckBox>
+#include <QTemporaryDir>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <filesystem>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -85,8 +88,43 @@ TEST(CfgDialog, PortListFromTheProbeWithEachDevicePath)
     }
     TCfgDialog dialog(nullptr);
     dialog.Fill({}, Ports({3, 12}));
-    EXPECT_EQ(dialog.cbPort->itemData(1, Qt::ToolTipRole).toString(), "/dev/ttyS2");
-    EXPECT_EQ(dialog.cbPort->itemData(2, Qt::ToolTipRole).toString(), "/dev/ttyUSB7");
+    EXPECT_EQ(dialog.cbPort->itemData(1, Qt::ToolTipRole).toString().section('\n', 0, 0), "/dev/ttyS2");
+    EXPECT_EQ(dialog.cbPort->itemData(2, Qt::ToolTipRole).toString().section('\n', 0, 0), "/dev/ttyUSB7");
+}
+
+TEST(CfgDialog, APortsTooltipNamesItsDriverAndWarnsWhereTheStopBarrierCannotWork)
+{
+    struct Case { const char* driver; bool runden; const char* described; bool warned; };
+    const Case cases[] = {
+        {"ftdi_sio", false, "ftdi_sio: wartet auf Leitungswechsel und zählt sie", false},
+        {"cdc_acm", false, "cdc_acm: meldet CTS nie", true},
+        {"cdc_acm", true, "cdc_acm: meldet CTS nie", false},
+    };
+    for (const Case& c : cases) {
+        // COM5 is ttyUSB0; its device directory carries the driver link.
+        QTemporaryDir sys;
+        const std::filesystem::path root = sys.path().toStdString();
+        std::filesystem::create_directories(root / "devices/usb1/ttyUSB0");
+        std::filesystem::create_directories(root / "bus/usb/drivers" / c.driver);
+        std::filesystem::create_symlink(root / "bus/usb/drivers" / c.driver, root / "devices/usb1/driver");
+        std::filesystem::create_directories(root / "class/tty/ttyUSB0");
+        std::filesystem::create_symlink(root / "devices/usb1/ttyUSB0", root / "class/tty/ttyUSB0/device");
+
+        TCfgDialog dialog(nullptr);
+        dialog.SysfsRoot = root.string();
+        TAppSettings s = WithPort(5);
+        s.Runden = c.runden;
+        dialog.Fill(s, Ports({5}));
+        const QString hint = dialog.cbPort->itemData(1, Qt::ToolTipRole).toString();
+        EXPECT_TRUE(hint.startsWith(QStringLiteral("/dev/ttyUSB0\n") + QString::fromUtf8(c.described)))
+            << hint.toStdString();
+        EXPECT_EQ(hint.contains(QStringLiteral("Achtung: Der Adapter an COM5")), c.warned) << hint.toStdString();
+        // The hint follows the mode while the dialog is open.
+        dialog.cbRunden->setChecked(!c.runden);
+        EXPECT_EQ(dialog.cbPort->itemData(1, Qt::ToolTipRole).toString().contains(QStringLiteral("Achtung")),
+                  c.driver == std::string("cdc_acm") && c.runden)
+            << c.driver;
+    }
 }
 
 TEST(CfgDialog, FieldsConvertToMetresAndMilliseconds)

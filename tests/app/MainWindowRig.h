@@ -63,6 +63,7 @@ struct MainWindowRig
         seams.paths = StartupPaths::ForProgram(ProgramFile(), QStringLiteral("Ravolt"), dir.filePath(QStringLiteral("data")));
         seams.probePorts = [this] { return ports; };
         seams.exports.shell = &shell;
+        seams.journalFolder = dir.filePath(QStringLiteral("Journal"));
         return seams;
     }
     void Create()

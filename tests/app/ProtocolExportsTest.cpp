@@ -3,6 +3,7 @@
 #include "ProtocolExports.h"
 #include "QtPrinters.h"
 #include "RecordingExportLayers.h"
+#include "RecordingJournal.h"
 #include "RtfWordProcessor.h"
 #include "TExcel.h"
 #include "XlsxSpreadsheet.h"
@@ -32,6 +33,7 @@ struct ExportsRig
         parts.spreadsheet = &sheet;
         parts.showError = [this](const QString& m) { messages.append(m); };
         exports = new ProtocolExports(parts, &window);
+        exports->SetJournal(&journal);
     }
     QTemporaryDir dir;
     QWidget window;
@@ -40,6 +42,7 @@ struct ExportsRig
     RecordingWordProcessor word;
     RecordingSpreadsheet sheet;
     QStringList messages;
+    RecordingJournal journal;
     ProtocolRows rows = {kHeader, {"7", "9:05.03,27", "9:06.08,39", "1.05,12", "55,3", "1"}};
     ProtocolExports* exports;
 };
@@ -79,6 +82,8 @@ TEST(ProtocolExports, PageButtonsWriteThePageThenOpenOrPrintWhatExists)
             expected.append(verb + page);
         EXPECT_EQ(rig.shell.calls, expected) << c.tag;
         EXPECT_EQ(rig.messages, c.message ? QStringList{"Der Schreibfehler der Datei: " + page} : QStringList());
+        EXPECT_EQ(rig.journal.lines, QStringList{(c.writable ? "Webseite geschrieben: " : "Webseite fehlgeschlagen: ") +
+                                                 QDir::toNativeSeparators(page)});
     }
 }
 
@@ -105,6 +110,11 @@ TEST(ProtocolExports, WordExportRunsUnderTheWaitCursorAndEndsAtTheFailingStep)
         EXPECT_TRUE(rig.word.cursorAlwaysWaiting) << c.failAt;
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << c.failAt;
         EXPECT_EQ(rig.messages.size(), c.message ? 1 : 0) << c.failAt;
+        // A template that cannot be filled ends silently: no export to journal.
+        const QStringList journalled = c.calls.size() < 4 ? QStringList()
+                                       : c.message       ? QStringList{"Word-Dokument fehlgeschlagen: p.doc"}
+                                                         : QStringList{"Word-Dokument gespeichert: p.doc"};
+        EXPECT_EQ(rig.journal.lines, journalled) << c.failAt;
         if (c.calls.size() > 1) {
             EXPECT_TRUE(rig.word.arguments[1].endsWith("8\t\" \"\t\"\"\"x\"\"\"\t\t\t\r\n")) << "a loaded blank is quoted";
         }

@@ -158,14 +158,14 @@ TEST(Backup, AFailedWriteShowsANoticeUntilAWriteSucceeds)
     f.show();
     rig.Start();
     SettleBackup(f);
-    EXPECT_TRUE(f.LabBackup->isVisible());
-    EXPECT_TRUE(f.LabBackup->text().startsWith("Sicherung fehlgeschlagen: ")) << f.LabBackup->text().toStdString();
+    EXPECT_TRUE(f.LabNotice->isVisible());
+    EXPECT_TRUE(f.LabNotice->text().startsWith("Sicherung fehlgeschlagen: ")) << f.LabNotice->text().toStdString();
     EXPECT_TRUE(f.FrameT1->Running()) << "timing goes on";
     ASSERT_TRUE(QDir().mkpath(folder));
     rig.clock.Advance(5120);
     rig.Stop();
     SettleBackup(f);
-    EXPECT_FALSE(f.LabBackup->isVisible());
+    EXPECT_FALSE(f.LabNotice->isVisible());
     EXPECT_TRUE(FileBytes(seams.paths->BackupFileName).contains("\t5,12\t"));
 }
 

@@ -48,6 +48,7 @@ struct FakePortRig
         port.OnError = Logger("error");
         port.OnOpen = Logger("open");
         port.OnClose = Logger("close");
+        port.OnGone = Logger("gone");
     }
 
     TComPort::TNotifyEvent Logger(std::string name)
@@ -472,7 +473,7 @@ TEST(TComPort, AVanishedDeviceClosesThePortOnTheUiThread)
     rig.device->Unplug();
     ASSERT_EVENTUALLY(!rig.port.Connected());
     EXPECT_EQ(closedOn, QCoreApplication::instance()->thread());
-    EXPECT_THAT(rig.log, ElementsAre("open", "close"));
+    EXPECT_THAT(rig.log, ElementsAre("open", "gone", "close"));
     EXPECT_FALSE(rig.device->IsOpen());
     EXPECT_EQ(rig.port.ModemStatus(), 0u);
 

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+class QLabel;
+
+// The one notice line of the main window. Several parts have something to
+// tell the operator (the backup failed, the journal cannot be written, the
+// barrier adapter is gone); the line shows the most important of the
+// current messages and hides when none is left.
+class OperatorNotice
+{
+public:
+    // Most important first.
+    enum Source { Backup, Journal, BarrierPort, SourceCount };
+
+    explicit OperatorNotice(QLabel* label);
+
+    // The source's current message; empty when it has nothing to say.
+    void Set(Source source, const QString& message);
+    QString Shown() const;
+
+private:
+    QLabel* label_;
+    std::array<QString, SourceCount> messages_;
+};

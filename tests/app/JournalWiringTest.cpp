@@ -1,0 +1,211 @@
+#include "BarrierPortWatch.h"
+#include "Journal.h"
+#include "MainWindowRig.h"
+#include "OperatorNotice.h"
+#include "ProtocolFileCommands.h"
+#include "ProtocolFile.h"
+
+#include <QDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString JournalText(MainWindowRig& rig)
+{
+    QFile file(rig.form->EventJournal()->DayFileName(rig.clock.now.date()));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+ProtocolRows DataRows(MainWindowRig& rig)
+{
+    ProtocolRows rows = rig.form->Protocol()->Rows();
+    rows.erase(rows.begin());
+    for (ProtocolRow& row : rows) {
+        for (QString& cell : row)
+            cell = cell.isEmpty() ? QStringLiteral(" ") : cell; // as the file keeps it
+    }
+    return rows;
+}
+
+// Three finished runs and one under way.
+void FourRuns(MainWindowRig& rig)
+{
+    for (int ms : {5120, 7000, 6010}) {
+        rig.Start();
+        rig.clock.Advance(ms);
+        rig.Stop();
+        rig.Reset();
+    }
+    rig.Start();
+}
+
+} // namespace
+
+TEST(JournalWiring, DestructiveCommandsLeaveASnapshotThatLoadsBackIntoTheRowsBefore)
+{
+    struct Case { const char* prefix; std::function<void(MainWindowRig&)> command; };
+    const Case cases[] = {
+        {"Vor-Unfall-", [](MainWindowRig& rig) { rig.form->mAvaria->setEnabled(true); rig.Accident(); }},
+        {"Vor-Zeile-entfernen-", [](MainWindowRig& rig) { rig.form->Zeileentfernen1->trigger(); }},
+        {"Vor-Leere-Zeilen-entfernen-", [](MainWindowRig& rig) { rig.form->Leerenzeilenentfernen1->trigger(); }},
+        {"Vor-Löschen-", [](MainWindowRig& rig) {
+             rig.form->FileCommands->Ask = [](const QString&) { return true; };
+             rig.form->FileCommands->sbCLSClick();
+         }},
+        {"Vor-Laden-", [](MainWindowRig& rig) {
+             const QString other = rig.dir.filePath(QStringLiteral("other.txt"));
+             ASSERT_TRUE(SaveProtocolText(other, {rig.form->Protocol()->Rows().front(),
+                                                  {"42", "9:00.00,00", "9:01.00,00", "1.00,00", "60,0", "1"}}));
+             ASSERT_TRUE(rig.form->FileCommands->LoadText(other));
+             EXPECT_TRUE(JournalText(rig).contains(QStringLiteral("Geöffnet: ") + QDir::toNativeSeparators(other)));
+         }},
+    };
+    for (const Case& c : cases) {
+        MainWindowRig rig;
+        FourRuns(rig);
+        rig.grid().SelectRow(2);
+        const ProtocolRows before = DataRows(rig);
+        c.command(rig);
+        ASSERT_NE(DataRows(rig), before) << c.prefix << ": the command changed nothing";
+
+        const QDir folder(rig.form->EventJournal()->Folder());
+        const QStringList shots = folder.entryList({QString::fromUtf8(c.prefix) + QLatin1Char('*')});
+        ASSERT_EQ(shots.size(), 1) << c.prefix;
+        const LoadedProtocol back = LoadProtocolText(folder.filePath(shots[0]));
+        ASSERT_TRUE(back.complete);
+        EXPECT_EQ(back.rows, before) << c.prefix;
+        EXPECT_TRUE(JournalText(rig).contains(shots[0])) << c.prefix;
+    }
+}
+
+TEST(JournalWiring, RunsAreJournalledWithLaneNumberSourceAndResult)
+{
+    MainWindowRig rig;
+    rig.Start();
+    rig.clock.Advance(65120);
+    rig.form->bSTOP->OnMouseDown(rig.form->bSTOP, Qt::LeftButton);
+    rig.form->mAvaria->setEnabled(true);
+    rig.Accident();
+    const QString text = JournalText(rig);
+    EXPECT_TRUE(text.contains(QStringLiteral("Programmstart Ravolt"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Tick 1000  START Bahn 1, Nr. 1 (Taste): Start 9:05.03,07")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Tick 66120  STOPP Bahn 1, Nr. 1 (Schaltfläche): Stopp 9:06.08,19, "
+                                             "Zeit 1.05,12, km/h 55,3")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("UNFALL: Zeile ungültig, vorher Nr. 1, Start 9:05.03,07, "
+                                             "Stopp 9:06.08,19, Zeit 1.05,12, km/h 55,3, Platz 1")))
+        << text.toStdString();
+}
+
+TEST(JournalWiring, APulledBarrierAdapterIsShownJournalledAndReopened)
+{
+    TAppSettings s;
+    s.Port = 5;
+    MainWindowRig rig(s);
+    ASSERT_TRUE(rig.form->ComPort->Connected());
+    rig.device->Unplug();
+    ASSERT_TRUE(WaitFor([&] { return !rig.form->ComPort->Connected(); }));
+    EXPECT_TRUE(rig.form->LabNotice->isVisibleTo(rig.form.get()));
+    EXPECT_EQ(rig.form->LabNotice->text(), QStringLiteral("Lichtschranken getrennt (COM5)"));
+    rig.Start(); // hand timing goes on
+    EXPECT_TRUE(rig.form->FrameT1->Running());
+
+    rig.device->Plug();
+    rig.form->PortWatch()->RetryTimerTimer();
+    EXPECT_TRUE(rig.form->ComPort->Connected());
+    EXPECT_FALSE(rig.form->LabNotice->isVisibleTo(rig.form.get()));
+    EXPECT_TRUE(JournalText(rig).contains(QStringLiteral("Lichtschranken wieder verbunden (COM5)")));
+}
+
+TEST(JournalWiring, EveryBarrierEdgeIsJournalledAtItsOwnTickSuppressedOnesMarked)
+{
+    TAppSettings s;
+    s.Port = 1;
+    s.WaitStart = 2000;
+    MainWindowRig rig(s);
+    constexpr std::uint32_t CTS = 0x10, DSR = 0x20;
+    ASSERT_TRUE(rig.Lines(DSR));
+    ASSERT_TRUE(rig.Lines(0));
+    rig.clock.Advance(1000);
+    ASSERT_TRUE(rig.Lines(DSR));
+    rig.form->LockLS->trigger(); // arm the finish barrier
+    rig.clock.Advance(4000);
+    const std::uint32_t stopTick = rig.clock.TickCount();
+    ASSERT_TRUE(rig.Lines(CTS));
+    ASSERT_TRUE(rig.Lines(0));
+    rig.clock.Advance(1000);
+    ASSERT_TRUE(rig.Lines(CTS)); // inside the STOPP lockout
+
+    const QString text = JournalText(rig);
+    const QString lines[] = {
+        QStringLiteral("START Bahn 1, Nr. 1 (Lichtschranke)"),
+        QStringLiteral("Lichtschranke CTS aus, DSR ein: START ausgelöst"),
+        QStringLiteral("Lichtschranke CTS aus, DSR aus: Flanke nicht gewertet (Auswertung)"),
+        QStringLiteral("START Bahn 2, Nr. 2 (Lichtschranke)"),
+        QStringLiteral("Tick %1  STOPP Bahn 1, Nr. 1 (Lichtschranke)").arg(stopTick),
+        QStringLiteral("Tick %1  Lichtschranke CTS ein, DSR aus: STOPP ausgelöst").arg(stopTick),
+        QStringLiteral("Tick %1  Lichtschranke CTS ein, DSR aus: STOPP unterdrückt (Sperrzeit)").arg(stopTick + 1000),
+    };
+    for (const QString& line : lines)
+        EXPECT_TRUE(text.contains(line)) << line.toStdString() << "\n" << text.toStdString();
+    // The second report of one wait is no edge of its own.
+    EXPECT_FALSE(text.contains(QStringLiteral("unverändert"))) << text.toStdString();
+}
+
+TEST(JournalWiring, AnUnwritableJournalShowsTheNoticeAndTimingGoesOn)
+{
+    MainWindowRig rig({}, false);
+    // A file where the folder should be: nothing can be written there.
+    QFile blocker(rig.dir.filePath(QStringLiteral("Journal")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    rig.Create();
+    EXPECT_TRUE(rig.form->LabNotice->isVisibleTo(rig.form.get()));
+    EXPECT_FALSE(rig.form->LabNotice->text().isEmpty());
+    rig.Start();
+    rig.clock.Advance(5120);
+    rig.Stop();
+    EXPECT_FALSE(rig.RowOf(QStringLiteral("1")).section('|', 3, 3).isEmpty()) << rig.RowOf(QStringLiteral("1")).toStdString();
+}
+
+TEST(JournalWiring, AfterKeinALostAdapterIsNoLongerSought)
+{
+    TAppSettings s;
+    s.Port = 5;
+    MainWindowRig rig(s);
+    rig.device->Unplug();
+    ASSERT_TRUE(WaitFor([&] { return !rig.form->ComPort->Connected(); }));
+    ASSERT_TRUE(rig.form->PortWatch()->RetryTimer()->isActive());
+
+    TAppSettings none = rig.form->CurrentSettings();
+    none.Port = 0;
+    rig.form->ApplySettings(none);
+    rig.form->ReopenComPort();
+    rig.device->Plug();
+    rig.form->PortWatch()->RetryTimerTimer();
+    EXPECT_FALSE(rig.form->ComPort->Connected());
+    EXPECT_FALSE(rig.form->PortWatch()->RetryTimer()->isActive());
+    EXPECT_FALSE(rig.form->LabNotice->isVisibleTo(rig.form.get()));
+}
+
+TEST(OperatorNotice, ShowsTheMostImportantCurrentMessage)
+{
+    QLabel label;
+    OperatorNotice notice(&label);
+    struct Step { OperatorNotice::Source source; const char* message; const char* shown; };
+    const Step steps[] = {
+        {OperatorNotice::BarrierPort, "Lichtschranken getrennt (COM5)", "Lichtschranken getrennt (COM5)"},
+        {OperatorNotice::Backup, "Sicherung fehlgeschlagen: voll", "Sicherung fehlgeschlagen: voll"},
+        {OperatorNotice::Journal, "Journal nicht geschrieben", "Sicherung fehlgeschlagen: voll"},
+        {OperatorNotice::Backup, "", "Journal nicht geschrieben"},
+        {OperatorNotice::Journal, "", "Lichtschranken getrennt (COM5)"},
+        {OperatorNotice::BarrierPort, "", ""},
+    };
+    for (const Step& step : steps) {
+        notice.Set(step.source, QString::fromUtf8(step.message));
+        EXPECT_EQ(label.text(), QString::fromUtf8(step.shown)) << step.message;
+        EXPECT_EQ(label.isVisibleTo(label.parentWidget()) || !label.isHidden(), *step.shown != 0) << step.message;
+    }
+}

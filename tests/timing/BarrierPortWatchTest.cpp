@@ -1,0 +1,121 @@
+#include "BarrierPortWatch.h"
+#include "FakeSerialDevice.h"
+#include "RecordingJournal.h"
+#include "TComPort.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+bool WaitFor(const std::function<bool()>& condition)
+{
+    QDeadlineTimer deadline(5000);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// The barrier port of the desk on a fake device, watched.
+struct WatchRig
+{
+    WatchRig()
+    {
+        port.SetDeviceFactory([d = device] { return d; });
+        port.SetPort(5);
+        port.SetEvents({evCTS, evDSR});
+        watch.SetJournal(&journal);
+        watch.SetSysfsRoot(sysfs.path().toStdString());
+        watch.OnNotice = [this](const QString& text) { notices.append(text); };
+        port.OnOpen = [this](TComPort*) { watch.PortOpened(); };
+        port.OnClose = [this](TComPort*) { watch.PortClosed(); };
+        port.OnGone = [this](TComPort*) { watch.PortGone(); };
+        port.OnCTS = [this](TComPort*) { ++ctsEvents; };
+    }
+
+    bool Pull()
+    {
+        device->Unplug();
+        return WaitFor([this] { return !port.Connected(); });
+    }
+
+    QTemporaryDir sysfs;
+    std::shared_ptr<FakeSerialDevice> device = std::make_shared<FakeSerialDevice>();
+    RecordingJournal journal;
+    QStringList notices;
+    int ctsEvents = 0;
+    TComPort port{nullptr};
+    BarrierPortWatch watch{port};
+};
+
+} // namespace
+
+TEST(BarrierPortWatch, APulledAdapterIsNoticedSoughtEverySecondAndReopenedWhenBack)
+{
+    WatchRig rig;
+    rig.port.Open();
+    ASSERT_EQ(rig.journal.lines.size(), 1);
+    EXPECT_EQ(rig.journal.lines[0].toStdString(),
+              "Lichtschranken-Port geöffnet: COM5 (/dev/ttyUSB0), Treiber unbekannt: Verhalten der Leitungen unbekannt");
+    EXPECT_FALSE(rig.watch.RetryTimer()->isActive()) << "nothing to watch while the port works";
+
+    ASSERT_TRUE(rig.Pull());
+    EXPECT_EQ(rig.notices, QStringList{QStringLiteral("Lichtschranken getrennt (COM5)")});
+    EXPECT_TRUE(rig.watch.RetryTimer()->isActive());
+    EXPECT_EQ(rig.watch.RetryTimer()->interval(), 1000);
+    EXPECT_TRUE(rig.journal.lines.last().startsWith(QStringLiteral("Lichtschranken getrennt (COM5)")));
+    EXPECT_FALSE(rig.journal.lines.join('\n').contains(QStringLiteral("geschlossen")))
+        << "a lost device is not a port the operator closed";
+
+    rig.watch.RetryTimerTimer(); // still unplugged
+    EXPECT_FALSE(rig.port.Connected());
+    EXPECT_TRUE(rig.watch.Lost());
+
+    rig.device->Plug();
+    rig.watch.RetryTimerTimer();
+    ASSERT_TRUE(rig.port.Connected());
+    EXPECT_EQ(rig.device->Settings().dataBits, rig.port.DataBits()) << "reopened with the same settings";
+    EXPECT_FALSE(rig.watch.RetryTimer()->isActive());
+    EXPECT_EQ(rig.notices.last(), QString());
+    EXPECT_TRUE(rig.journal.lines.contains(QStringLiteral("Lichtschranken wieder verbunden (COM5)")));
+
+    ASSERT_TRUE(rig.device->WaitUntilWaiting(5s));
+    rig.device->SetModemStatus(0x10);
+    EXPECT_TRUE(WaitFor([&] { return rig.ctsEvents == 1; })) << "line events flow again";
+}
+
+TEST(BarrierPortWatch, APortTheOperatorDeselectedIsNeverReopened)
+{
+    WatchRig rig;
+    rig.port.Open();
+    ASSERT_TRUE(rig.Pull());
+    // Settings "Kein": the port is closed and gets no number.
+    rig.port.Close();
+    rig.port.SetPort(0);
+    rig.device->Plug();
+    const int opens = rig.device->OpenCount();
+    rig.watch.RetryTimerTimer();
+    EXPECT_FALSE(rig.port.Connected());
+    EXPECT_EQ(rig.device->OpenCount(), opens);
+    EXPECT_FALSE(rig.watch.RetryTimer()->isActive());
+    EXPECT_FALSE(rig.watch.Lost());
+    EXPECT_EQ(rig.notices.last(), QString());
+
+    // Closed by the operator while it works: no watch at all.
+    rig.port.SetPort(5);
+    rig.port.Open();
+    rig.port.Close();
+    EXPECT_TRUE(rig.journal.lines.last().startsWith(QStringLiteral("Lichtschranken-Port geschlossen (COM5)")));
+    EXPECT_FALSE(rig.watch.RetryTimer()->isActive());
+}

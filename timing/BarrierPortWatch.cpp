@@ -1,0 +1,120 @@
+#include "BarrierPortWatch.h"
+
+#include "JournalFeed.h"
+#include "SerialPortPath.h"
+#include "TComPort.h"
+
+#include <QTimer>
+#include <exception>
+
+BarrierPortWatch::BarrierPortWatch(TComPort& port, QObject* parent)
+    : QObject(parent)
+    , port_(port)
+    , retryTimer_(new QTimer(this))
+{
+    retryTimer_->setObjectName(QStringLiteral("TimerPortRetry"));
+    retryTimer_->setInterval(RetryIntervalMs);
+    // A coarse timer: an idle desk with a lost adapter wakes once a second.
+    retryTimer_->setTimerType(Qt::CoarseTimer);
+    connect(retryTimer_, &QTimer::timeout, this, &BarrierPortWatch::RetryTimerTimer);
+}
+
+QString BarrierPortWatch::PortName(std::uint8_t port)
+{
+    return QStringLiteral("COM%1").arg(port);
+}
+
+void BarrierPortWatch::SetRunden(bool on)
+{
+    const QString before = Notice();
+    runden_ = on;
+    ShowNotice(before);
+}
+
+void BarrierPortWatch::PortOpened()
+{
+    const QString before = Notice();
+    openPort_ = port_.Port();
+    const std::string path = SerialPortPath(openPort_);
+    adapter_ = FindSerialAdapter(path, sysfsRoot_);
+    if (lostPort_ != 0) {
+        Record(QStringLiteral("Lichtschranken wieder verbunden (%1)").arg(PortName(lostPort_)));
+        lostPort_ = 0;
+        retryTimer_->stop();
+    }
+    Record(QStringLiteral("Lichtschranken-Port geöffnet: %1 (%2), %3")
+               .arg(PortName(openPort_), QString::fromStdString(path), AdapterDescription(adapter_)));
+    const QString warning = BarrierWiringWarning(adapter_, PortName(openPort_), runden_);
+    if (!warning.isEmpty())
+        Record(warning);
+    ShowNotice(before);
+}
+
+void BarrierPortWatch::PortClosed()
+{
+    const QString before = Notice();
+    if (lostPort_ == 0)
+        Record(QStringLiteral("Lichtschranken-Port geschlossen (%1)").arg(PortName(openPort_)));
+    openPort_ = 0;
+    adapter_ = {};
+    ShowNotice(before);
+}
+
+void BarrierPortWatch::PortGone()
+{
+    const QString before = Notice();
+    lostPort_ = port_.Port();
+    Record(QStringLiteral("Lichtschranken getrennt (%1): Gerät verschwunden, neuer Versuch jede Sekunde")
+               .arg(PortName(lostPort_)));
+    retryTimer_->start();
+    ShowNotice(before);
+}
+
+void BarrierPortWatch::RetryTimerTimer()
+{
+    if (lostPort_ == 0) {
+        retryTimer_->stop();
+        return;
+    }
+    // The operator chose "Kein" or another port, or opened it again himself.
+    if (port_.Port() != lostPort_ || port_.Connected()) {
+        EndWatch();
+        return;
+    }
+    try {
+        port_.Open();
+    } catch (const std::exception&) {
+        // Still gone; the next tick tries again.
+    }
+}
+
+void BarrierPortWatch::EndWatch()
+{
+    const QString before = Notice();
+    Record(QStringLiteral("Lichtschranken-Port %1 wird nicht mehr gesucht").arg(PortName(lostPort_)));
+    lostPort_ = 0;
+    retryTimer_->stop();
+    ShowNotice(before);
+}
+
+QString BarrierPortWatch::Notice() const
+{
+    if (lostPort_ != 0)
+        return QStringLiteral("Lichtschranken getrennt (%1)").arg(PortName(lostPort_));
+    if (openPort_ != 0)
+        return BarrierWiringWarning(adapter_, PortName(openPort_), runden_);
+    return {};
+}
+
+void BarrierPortWatch::ShowNotice(const QString& before)
+{
+    const QString now = Notice();
+    if (now != before && OnNotice)
+        OnNotice(now);
+}
+
+void BarrierPortWatch::Record(const QString& what)
+{
+    if (journal_)
+        journal_->Record(what);
+}
