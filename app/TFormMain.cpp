@@ -239,7 +239,8 @@ void TFormMain::CreateExports(ProtocolExportParts parts)
 
 void TFormMain::FormCreate(const MainWindowSeams& seams)
 {
-    // 2.1 The settings store and the paths beside the program.
+    // The steps run in a fixed order: each needs what the ones before set up.
+    // First the settings store and the paths beside the program.
     paths_ = seams.paths ? *seams.paths : StartupPaths::ForThisProgram(QCoreApplication::applicationName());
     if (seams.settings) {
         store_ = seams.settings;
@@ -249,22 +250,17 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
     }
     fallbackPort_ = seams.fallbackPort;
     CreateExports(seams.exports);
-    // 2.2
     setWindowTitle(QCoreApplication::applicationName() + QLatin1Char(' ') + QStringLiteral(RAVOLT_VERSION));
-    // 2.3 (the paths were found with the others); 2.4: Title starts at its default.
+    // The sounds are read once now, so no start or stop waits for a file.
     PreloadSounds();
-    // 2.5
     paths_.ReadFileTypeNames();
-    // 2.6
     settings_ = LoadSettings(*store_, settings_);
     RestoreGeometry();
-    // 2.7 An index beyond the screens (or below them) falls back to the first.
+    // An index beyond the screens (or below them) falls back to the first.
     const int screens = int(QGuiApplication::screens().size());
     if (settings_.Monitor > screens - 1 || settings_.Monitor < 0)
         settings_.Monitor = 0;
     ImageTVAus->setVisible(screens > 1);
-    // 2.8 The hints (2.9) were set with the buttons; the help window (2.10)
-    // takes the help file from the paths.
     FileCommands->SetTypeNames(paths_.TextTypeName, paths_.WordTypeName, paths_.WebTypeName);
     FileCommands->SetFilterIndex(settings_.FilterInd);
     // The save dialog's document and web-page types are written by the exports,
@@ -274,23 +270,18 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
         return true;
     };
     FileCommands->WriteHtmlPage = [this](const QString& path) { return exports_->WriteHtmlPage(path); };
-    // 2.11
     paths_.AvailablePorts = probePorts_();
-    // 2.12
     FileCommands->SetDirectory(paths_.ProgramDir);
-    // 2.13
     TimerDateTimer();
-    // 2.14
     OpenComPort();
-    // 2.15 The header row was written when the protocol table was set up.
-    // 2.16
+    // The header row was written when the protocol table was set up.
     protocol_->UpdateProtocolCommands();
-    // 2.17 Silently; from now on every change of the protocol is backed up.
+    // Silently; from now on every change of the protocol is backed up.
     FileCommands->RestoreBackup(paths_.BackupFileName);
     CreateBackup();
-    // 2.18 The run control starts with STOPP, reset and accident disabled
-    // and the barrier indicator in its first state.
-    // 2.19 Everything else the settings say, Runden mode last.
+    // The run control started with STOPP, reset and accident disabled and
+    // the barrier indicator in its first state; everything else the settings
+    // say comes now, Runden mode last.
     ApplySettings(settings_);
 }
 
