@@ -1,3 +1,4 @@
+#include "BenchSmoke.h"
 #include "BarrierPortWatch.h"
 #include "Clock.h"
 #include "FakeSerialDevice.h"
@@ -81,7 +82,7 @@ void BM_StoppWith10000Rows(benchmark::State& state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_StoppWith10000Rows)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(BM_StoppWith10000Rows)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(BenchRepetitions(9))->ReportAggregatesOnly(true);
 
 // The journal's own share of a STOPP: one line appended and flushed.
 void BM_JournalLine(benchmark::State& state)
@@ -91,7 +92,7 @@ void BM_JournalLine(benchmark::State& state)
     for (auto _ : state)
         journal.Record(12345, QStringLiteral("STOPP Bahn 1, Nr. 7 (Lichtschranke): Stopp 9:06.08,39, Zeit 1.05,12, km/h 55,3"));
 }
-BENCHMARK(BM_JournalLine)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_JournalLine)->Unit(benchmark::kMicrosecond)->Repetitions(BenchRepetitions(5))->ReportAggregatesOnly(true);
 
 // How often the idle program wakes while its barrier adapter is lost:
 // every timer event of the application counted over three seconds.
@@ -127,7 +128,7 @@ void BM_IdleWakeupsWithLostAdapter(benchmark::State& state)
     for (auto _ : state) {
         QElapsedTimer elapsed;
         elapsed.start();
-        while (elapsed.elapsed() < 3000)
+        while (elapsed.elapsed() < BenchCount(3000, 300))
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
         seconds += elapsed.elapsed() / 1000.0;
     }
