@@ -7,5 +7,5 @@
 // The date panel's text: the locale's short date, three blanks, the
 // locale's short time ("06.12.2026   21:03" on a German system). A short
 // date with a two-digit year gets all four digits, so the protocol's day
-// can never be mistaken.
+// can never be mistaken; a short time with seconds loses them.
 QString DatePanelText(const QDateTime& now, const QLocale& locale);

@@ -416,7 +416,7 @@ QWidget* TFormMain::BuildTopBar()
     PanelDate->setFrameShadow(QFrame::Sunken);
     PanelDate->setLineWidth(2);
     PanelDate->setAlignment(Qt::AlignCenter);
-    PanelDate->setFont(QFont(QStringLiteral("Arial"), 18));
+    PanelDate->setFont(ArialPixels(24, false));
     Paint(PanelDate, QPalette::Window, Qt::black);
     Paint(PanelDate, QPalette::WindowText, QColor(0xC0, 0xC0, 0xC0));
     layout->addWidget(PanelDate);
@@ -728,10 +728,10 @@ void TFormMain::TimerDateTimer()
 {
     const QString text = DatePanelText(clock_.LocalNow(), QLocale());
     // Some locales write long dates: the font shrinks rather than the text being cut.
-    QFont font(QStringLiteral("Arial"), 18);
+    QFont font = ArialPixels(24, false);
     const int room = PanelDate->width() - 2 * PanelDate->frameWidth() - 4;
-    while (font.pointSize() > 8 && QFontMetrics(font).horizontalAdvance(text) > room)
-        font.setPointSize(font.pointSize() - 1);
+    while (font.pixelSize() > 10 && QFontMetrics(font).horizontalAdvance(text) > room)
+        font.setPixelSize(font.pixelSize() - 1);
     PanelDate->setFont(font);
     PanelDate->setText(text);
 }

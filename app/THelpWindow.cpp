@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QUrl>
@@ -21,7 +22,8 @@ THelpWindow::THelpWindow(QWidget* mainWindow)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Browser);
-    resize(680, 600);
+    // Never taller or wider than the desk's screen, so no part is out of reach.
+    resize(QSize(680, 600).boundedTo(mainWindow->screen()->availableSize() * 9 / 10));
 }
 
 void THelpWindow::ShowContents(const QString& helpFilePath)

@@ -2,8 +2,10 @@
 # Photographs the desk under a virtual display (Xvfb).
 #   scripts/screenshot.sh [OUT.png] [WIDTHxHEIGHT] [SCALE] [SCENE]
 # SCENE: idle (default), running (two lanes timing), hover (pointer over
-# START), settings (settings dialog open). The window takes the whole screen
-# of the given size; the default makes docs/ravolt.png for the README.
+# START), settings (settings dialog open), help (help window open). The
+# window takes the whole screen of the given size; the default makes
+# docs/ravolt.png for the README. The desk speaks German, so it is shown
+# with German dates and numbers.
 # Installs Xvfb, ImageMagick and xdotool when they are missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -29,7 +31,7 @@ height=${size#*x}
 home=$(mktemp -d)
 trap 'kill "$app" "$xvfb" 2>/dev/null || true; rm -rf "$home"' EXIT
 mkdir -p "$home/config/Quintaro" "$home/bin"
-cp build/app/ravolt resources/*.wav resources/Protokollvorlage.doc "$home/bin/"
+cp build/app/ravolt resources/*.wav resources/*.html resources/Protokollvorlage.doc "$home/bin/"
 # The window fills the screen in logical pixels.
 printf '[General]\nLeft=0\nTop=0\nWidth=%d\nHeight=%d\nSound=0\nPort=0\n' \
     $((width / scale)) $((height / scale)) > "$home/config/Quintaro/ravolt.conf"
@@ -40,7 +42,7 @@ xvfb=$!
 for _ in $(seq 100); do [ -s "$home/display" ] && break; sleep 0.1; done
 display=:$(head -1 "$home/display")
 export DISPLAY=$display QT_QPA_PLATFORM=xcb
-XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" QT_SCALE_FACTOR=$scale \
+LANG=de_DE.UTF-8 XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" QT_SCALE_FACTOR=$scale \
     "$home/bin/ravolt" &
 app=$!
 win=""
@@ -57,6 +59,7 @@ case $scene in
         # START sits at (12, 346) in the window: below the top bar, in the left panel.
         xdotool mousemove $(((12 + 55) * scale)) $(((38 + 1 + 306 + 20) * scale)); sleep 0.5 ;;
     settings) xdotool key F2; sleep 1 ;;
+    help) xdotool key F1; sleep 1 ;;
 esac
 mkdir -p "$(dirname "$out")"
 import -display "$display" -window root "$out"

@@ -1,5 +1,6 @@
 #include "DatePanelText.h"
 #include "DeskLogo.h"
+#include "HiddenMenu.h"
 #include "TLbSpeedButton.h"
 #include "MainWindowRig.h"
 #include "ProtocolFileCommands.h"
@@ -73,6 +74,27 @@ TEST(Keys, AtStartUp)
     }
 }
 
+TEST(Keys, TheHiddenMenuHoldsEveryCommandInMenuOrder)
+{
+    MainWindowRig rig;
+    QStringList items;
+    for (const QAction* a : rig.form->HideMenu1->actions()) {
+        items << (a->isSeparator() ? QStringLiteral("-")
+                                   : QStringLiteral("%1 '%2' %3 %4")
+                                         .arg(a->objectName(), a->text(), a->shortcut().toString(),
+                                              a->isEnabled() ? "on" : "off"));
+    }
+    const QStringList expected = {
+        "mStart 'Start' F5 on", "mStop 'Stopp' F9 off", "mReset '0,00' F7 off", "mAvaria 'Unfall' F11 off", "-",
+        "New1 'New' F8 on", "-",
+        "Modus1 'Modus' Ctrl+M on", "Hilfe1 'H&ilfe' Alt+I on", "EinstellunGen1 'Einstellungen' F2 on",
+        "mHilfe 'Hilfe' F1 on", "mInfo 'Info' F3 on", "-",
+        "Zeileentfernen1 'Zeile entfernen' Ctrl+0 on", "LockLS 'Lock LS' F12 on",
+    };
+    EXPECT_EQ(items, expected);
+    EXPECT_FALSE(rig.form->HideMenu1->isVisible());
+}
+
 TEST(Keys, ReachTheDeskFromTheSpectatorAndHelpWindows)
 {
     MainWindowRig rig;
@@ -129,9 +151,16 @@ TEST(Keys, AModalDialogBlocksThemInEveryWindow)
 TEST(DatePanel, ShortDateThreeBlanksShortTimeAtStartUpAndEveryTick)
 {
     const QDateTime evening(QDate(2026, 12, 6), QTime(21, 3, 57));
-    EXPECT_EQ(DatePanelText(evening, QLocale(QLocale::English, QLocale::UnitedKingdom)), "06/12/2026   21:03");
-    EXPECT_EQ(DatePanelText(evening, QLocale(QLocale::English, QLocale::UnitedStates)), "12/6/2026   9:03 PM")
-        << "a two-digit year gets all four digits";
+    const struct {
+        QLocale locale;
+        const char* expected;
+    } locales[] = {
+        {QLocale(QLocale::English, QLocale::UnitedKingdom), "06/12/2026   21:03"},
+        {QLocale(QLocale::English, QLocale::UnitedStates), "12/6/2026   9:03 PM"}, // two-digit year widened
+        {QLocale::c(), "6 Dec 2026   21:03"}, // a short time with seconds loses them
+    };
+    for (const auto& l : locales)
+        EXPECT_EQ(DatePanelText(evening, l.locale), l.expected) << l.locale.name().toStdString();
 
     MainWindowRig rig(TAppSettings(), false);
     rig.clock.now = evening;
