@@ -130,6 +130,13 @@ TEST(JournalWiring, EveryBarrierEdgeIsJournalledAtItsOwnTickSuppressedOnesMarked
     ASSERT_TRUE(rig.Lines(0));
     rig.clock.Advance(1000);
     ASSERT_TRUE(rig.Lines(DSR));
+    ASSERT_TRUE(rig.Lines(0));
+    rig.clock.Advance(500);
+    const std::uint32_t startLockedTick = rig.clock.TickCount();
+    ASSERT_TRUE(rig.Lines(DSR)); // inside the START lockout
+    ASSERT_TRUE(rig.Lines(0));
+    rig.clock.Advance(1000);
+    ASSERT_TRUE(rig.Lines(DSR)); // both lanes run: no START left
     rig.form->LockLS->trigger(); // arm the finish barrier
     rig.clock.Advance(4000);
     const std::uint32_t stopTick = rig.clock.TickCount();
@@ -142,11 +149,16 @@ TEST(JournalWiring, EveryBarrierEdgeIsJournalledAtItsOwnTickSuppressedOnesMarked
     const QString lines[] = {
         QStringLiteral("START Bahn 1, Nr. 1 (Lichtschranke)"),
         QStringLiteral("Lichtschranke CTS aus, DSR ein: START ausgelöst"),
-        QStringLiteral("Lichtschranke CTS aus, DSR aus: Flanke nicht gewertet (Auswertung)"),
+        QStringLiteral("Lichtschranke CTS aus, DSR aus: Flanke nicht gewertet (Einstellung Algorithmus)"),
         QStringLiteral("START Bahn 2, Nr. 2 (Lichtschranke)"),
+        QStringLiteral("Tick %1  Lichtschranke CTS aus, DSR ein: START unterdrückt (Sperre 1 s nach dem letzten "
+                       "START-Impuls)").arg(startLockedTick),
+        QStringLiteral("Tick %1  Lichtschranke CTS aus, DSR ein: START ohne Wirkung (keine Bahn frei)")
+            .arg(startLockedTick + 1000),
         QStringLiteral("Tick %1  STOPP Bahn 1, Nr. 1 (Lichtschranke)").arg(stopTick),
         QStringLiteral("Tick %1  Lichtschranke CTS ein, DSR aus: STOPP ausgelöst").arg(stopTick),
-        QStringLiteral("Tick %1  Lichtschranke CTS ein, DSR aus: STOPP unterdrückt (Sperrzeit)").arg(stopTick + 1000),
+        QStringLiteral("Tick %1  Lichtschranke CTS ein, DSR aus: STOPP unterdrückt (STOPP-Sperrzeit läuft)")
+            .arg(stopTick + 1000),
     };
     for (const QString& line : lines)
         EXPECT_TRUE(text.contains(line)) << line.toStdString() << "\n" << text.toStdString();
