@@ -137,11 +137,11 @@ void ProtocolFileCommands::SaveText(const QString& path)
 {
     QString reason;
     if (!SaveProtocolText(path, protocol_.Rows(), &reason)) {
-        Record(QStringLiteral("Speichern fehlgeschlagen: %1 (%2)").arg(QDir::toNativeSeparators(path), reason));
+        Record(QStringLiteral("Protokoll nicht gespeichert: %1 (%2)").arg(QDir::toNativeSeparators(path), reason));
         ShowMessage(QStringLiteral("Speichern fehlgeschlagen: ") + reason);
         return;
     }
-    Record(QStringLiteral("Gespeichert: ") + QDir::toNativeSeparators(path));
+    Record(QStringLiteral("Protokoll gespeichert: ") + QDir::toNativeSeparators(path));
 }
 
 void ProtocolFileCommands::sbLoadClick()
@@ -165,7 +165,7 @@ bool ProtocolFileCommands::LoadText(const QString& path)
     }
     Snapshot(QStringLiteral("Laden"));
     Apply(loaded);
-    Record((loaded.complete ? QStringLiteral("Geöffnet: ") : QStringLiteral("Teilweise geöffnet: ")) +
+    Record((loaded.complete ? QStringLiteral("Protokoll geöffnet: ") : QStringLiteral("Protokoll nur teilweise geöffnet: ")) +
            QDir::toNativeSeparators(path));
     if (!loaded.complete)
         ShowMessage(QStringLiteral("Datei nur teilweise gelesen: ") + QDir::toNativeSeparators(path));

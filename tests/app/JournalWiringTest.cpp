@@ -58,7 +58,7 @@ TEST(JournalWiring, DestructiveCommandsLeaveASnapshotThatLoadsBackIntoTheRowsBef
              ASSERT_TRUE(SaveProtocolText(other, {rig.form->Protocol()->Rows().front(),
                                                   {"42", "9:00.00,00", "9:01.00,00", "1.00,00", "60,0", "1"}}));
              ASSERT_TRUE(rig.form->FileCommands->LoadText(other));
-             EXPECT_TRUE(JournalText(rig).contains(QStringLiteral("Geöffnet: ") + QDir::toNativeSeparators(other)));
+             EXPECT_TRUE(JournalText(rig).contains(QStringLiteral("Protokoll geöffnet: ") + QDir::toNativeSeparators(other)));
          }},
     };
     for (const Case& c : cases) {
@@ -94,7 +94,7 @@ TEST(JournalWiring, RunsAreJournalledWithLaneNumberSourceAndResult)
     EXPECT_TRUE(text.contains(QStringLiteral("Tick 66120  STOPP Bahn 1, Nr. 1 (Schaltfläche): Stopp 9:06.08,19, "
                                              "Zeit 1.05,12, km/h 55,3")))
         << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("UNFALL: Zeile ungültig, vorher Nr. 1, Start 9:05.03,07, "
+    EXPECT_TRUE(text.contains(QStringLiteral("UNFALL: Zeile ungültig gemacht, vorher: Nr. 1, Start 9:05.03,07, "
                                              "Stopp 9:06.08,19, Zeit 1.05,12, km/h 55,3, Platz 1")))
         << text.toStdString();
 }
