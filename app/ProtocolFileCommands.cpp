@@ -1,7 +1,7 @@
 #include "ProtocolFileCommands.h"
 
 #include "Clock.h"
-#include "JournalFeed.h"
+#include "Journal.h"
 #include "ProtocolFile.h"
 #include "ProtocolTable.h"
 #include "RunControl.h"
@@ -157,6 +157,14 @@ void ProtocolFileCommands::sbLoadClick()
 
 bool ProtocolFileCommands::LoadText(const QString& path)
 {
+    // The journal lies beside the snapshots and is a text file too: read as
+    // a protocol, its lines would replace the results.
+    if (Journal::IsDayFileName(QFileInfo(path).fileName())) {
+        ShowMessage(QStringLiteral("Das ist das Journal, kein Protokoll: %1\n"
+                                   "Zum Zurückholen einen Schnappschuss „Vor-…“ öffnen.")
+                        .arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
     const LoadedProtocol loaded = LoadProtocolText(path);
     // A file that cannot be read must not cost the protocol on screen.
     if (!loaded.opened) {

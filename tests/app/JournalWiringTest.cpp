@@ -81,6 +81,21 @@ TEST(JournalWiring, DestructiveCommandsLeaveASnapshotThatLoadsBackIntoTheRowsBef
     }
 }
 
+TEST(JournalWiring, TheJournalBesideTheSnapshotsIsNotLoadedAsAProtocol)
+{
+    MainWindowRig rig;
+    FourRuns(rig);
+    QStringList messages;
+    rig.form->FileCommands->ShowMessage = [&](const QString& m) { messages << m; };
+    const ProtocolRows before = rig.form->Protocol()->Rows();
+    const QString day = rig.form->EventJournal()->DayFileName(rig.clock.now.date());
+    EXPECT_FALSE(rig.form->FileCommands->LoadText(day));
+    EXPECT_EQ(rig.form->Protocol()->Rows(), before);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Das ist das Journal, kein Protokoll"))) << messages[0].toStdString();
+    EXPECT_TRUE(QDir(rig.form->EventJournal()->Folder()).entryList({QStringLiteral("Vor-Laden-*")}).isEmpty());
+}
+
 TEST(JournalWiring, RunsAreJournalledWithLaneNumberSourceAndResult)
 {
     MainWindowRig rig;
