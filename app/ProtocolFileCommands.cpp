@@ -173,7 +173,8 @@ bool ProtocolFileCommands::LoadText(const QString& path)
     }
     Snapshot(QStringLiteral("Laden"));
     Apply(loaded);
-    Record((loaded.complete ? QStringLiteral("Protokoll geöffnet: ") : QStringLiteral("Protokoll nur teilweise geöffnet: ")) +
+    Record((loaded.complete ? QStringLiteral("Protokoll geöffnet: ")
+                            : QStringLiteral("Protokoll nur teilweise geöffnet: ")) +
            QDir::toNativeSeparators(path));
     if (!loaded.complete)
         ShowMessage(QStringLiteral("Datei nur teilweise gelesen: ") + QDir::toNativeSeparators(path));
