@@ -22,17 +22,22 @@ QString CommandText(BarrierCommand command)
     return QStringLiteral("Flanke");
 }
 
-QString OutcomeText(BarrierOutcome outcome)
+QString OutcomeText(BarrierCommand command, BarrierOutcome outcome)
 {
+    const bool start = command == BarrierCommand::Start;
     switch (outcome) {
     case BarrierOutcome::Accepted:
         return QStringLiteral("ausgelöst");
+    case BarrierOutcome::Unavailable:
+        return start ? QStringLiteral("ohne Wirkung (keine Bahn frei)")
+                     : QStringLiteral("ohne Wirkung (keine Bahn läuft)");
     case BarrierOutcome::LockedOut:
-        return QStringLiteral("unterdrückt (Sperrzeit)");
+        return start ? QStringLiteral("unterdrückt (Sperre 1 s nach dem letzten START-Impuls)")
+                     : QStringLiteral("unterdrückt (STOPP-Sperrzeit läuft)");
     case BarrierOutcome::Blocked:
-        return QStringLiteral("unterdrückt (Lichtschranke STOPP blockiert)");
+        return QStringLiteral("unterdrückt (STOPP-Lichtschranke blockiert, F12)");
     case BarrierOutcome::NotByAlg:
-        return QStringLiteral("nicht gewertet (Auswertung)");
+        return QStringLiteral("nicht gewertet (Einstellung Algorithmus)");
     case BarrierOutcome::Unchanged:
         break;
     }
@@ -45,7 +50,8 @@ QString BarrierEdgeText(const BarrierEdgeNote& note)
 {
     QString text = QStringLiteral("Lichtschranke ") + Line("CTS", note.status & LightBarrierInput::CtsOn) +
                    QStringLiteral(", ") + Line("DSR", note.status & LightBarrierInput::DsrOn) +
-                   QStringLiteral(": ") + CommandText(note.command) + QLatin1Char(' ') + OutcomeText(note.outcome);
+                   QStringLiteral(": ") + CommandText(note.command) + QLatin1Char(' ') +
+                   OutcomeText(note.command, note.outcome);
     // The watchdog found a change the wait missed; its time is the
     // watchdog's, not the edge's.
     if (note.late)

@@ -1,6 +1,7 @@
 #include "OperatorNotice.h"
 
 #include <QLabel>
+#include <QStringList>
 
 OperatorNotice::OperatorNotice(QLabel* label)
     : label_(label)
@@ -18,9 +19,10 @@ void OperatorNotice::Set(Source source, const QString& message)
 
 QString OperatorNotice::Shown() const
 {
+    QStringList shown;
     for (const QString& message : messages_) {
         if (!message.isEmpty())
-            return message;
+            shown << message;
     }
-    return {};
+    return shown.join(QLatin1Char('\n'));
 }

@@ -7,8 +7,9 @@ class QLabel;
 
 // The one notice line of the main window. Several parts have something to
 // tell the operator (the backup failed, the journal cannot be written, the
-// barrier adapter is gone); the line shows the most important of the
-// current messages and hides when none is left.
+// barrier adapter is gone); the line shows every current message, one a
+// line, the most important first, and hides when none is left. A full disk
+// fails the backup and the journal together: a lost adapter must still show.
 class OperatorNotice
 {
 public:

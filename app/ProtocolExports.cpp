@@ -77,11 +77,13 @@ void ProtocolExports::ShowWriteError(const QString& path)
 
 bool ProtocolExports::WriteHtmlPage(const QString& path)
 {
+    // The page button writes into the current folder: the journal names it.
+    const QString where = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     if (::WriteHtmlPage(path, parts_.rows(), parts_.title)) {
-        Record(QStringLiteral("Webseite geschrieben: ") + QDir::toNativeSeparators(path));
+        Record(QStringLiteral("Webseite geschrieben: ") + where);
         return true;
     }
-    Record(QStringLiteral("Webseite fehlgeschlagen: ") + QDir::toNativeSeparators(path));
+    Record(QStringLiteral("Webseite fehlgeschlagen: ") + where);
     ShowWriteError(path);
     return false;
 }
@@ -93,9 +95,11 @@ void ProtocolExports::sbInetClick(QObject* sender)
     // An older page of that name is still opened or printed.
     if (!QFileInfo(path).isFile())
         return;
-    if (sender && sender->property("Tag").toInt() == 1)
+    if (sender && sender->property("Tag").toInt() == 1) {
         parts_.shell->PrintPage(path);
-    else
+        Record(QStringLiteral("Webseite an den Drucker gegeben: ") +
+               QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    } else
         parts_.shell->Open(path);
 }
 

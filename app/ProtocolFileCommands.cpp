@@ -1,7 +1,7 @@
 #include "ProtocolFileCommands.h"
 
 #include "Clock.h"
-#include "JournalFeed.h"
+#include "Journal.h"
 #include "ProtocolFile.h"
 #include "ProtocolTable.h"
 #include "RunControl.h"
@@ -137,11 +137,11 @@ void ProtocolFileCommands::SaveText(const QString& path)
 {
     QString reason;
     if (!SaveProtocolText(path, protocol_.Rows(), &reason)) {
-        Record(QStringLiteral("Speichern fehlgeschlagen: %1 (%2)").arg(QDir::toNativeSeparators(path), reason));
+        Record(QStringLiteral("Protokoll nicht gespeichert: %1 (%2)").arg(QDir::toNativeSeparators(path), reason));
         ShowMessage(QStringLiteral("Speichern fehlgeschlagen: ") + reason);
         return;
     }
-    Record(QStringLiteral("Gespeichert: ") + QDir::toNativeSeparators(path));
+    Record(QStringLiteral("Protokoll gespeichert: ") + QDir::toNativeSeparators(path));
 }
 
 void ProtocolFileCommands::sbLoadClick()
@@ -157,6 +157,14 @@ void ProtocolFileCommands::sbLoadClick()
 
 bool ProtocolFileCommands::LoadText(const QString& path)
 {
+    // The journal lies beside the snapshots and is a text file too: read as
+    // a protocol, its lines would replace the results.
+    if (Journal::IsDayFileName(QFileInfo(path).fileName())) {
+        ShowMessage(QStringLiteral("Das ist das Journal, kein Protokoll: %1\n"
+                                   "Zum Zurückholen einen Schnappschuss „Vor-…“ öffnen.")
+                        .arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
     const LoadedProtocol loaded = LoadProtocolText(path);
     // A file that cannot be read must not cost the protocol on screen.
     if (!loaded.opened) {
@@ -165,7 +173,8 @@ bool ProtocolFileCommands::LoadText(const QString& path)
     }
     Snapshot(QStringLiteral("Laden"));
     Apply(loaded);
-    Record((loaded.complete ? QStringLiteral("Geöffnet: ") : QStringLiteral("Teilweise geöffnet: ")) +
+    Record((loaded.complete ? QStringLiteral("Protokoll geöffnet: ")
+                            : QStringLiteral("Protokoll nur teilweise geöffnet: ")) +
            QDir::toNativeSeparators(path));
     if (!loaded.complete)
         ShowMessage(QStringLiteral("Datei nur teilweise gelesen: ") + QDir::toNativeSeparators(path));

@@ -273,6 +273,11 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
     paths_.AvailablePorts = probePorts_();
     FileCommands->SetDirectory(paths_.ProgramDir);
     TimerDateTimer();
+    // Whether the adapter can serve the barriers as wired depends on the
+    // mode: the watch knows it before the port opens and names the driver.
+    if (!seams.sysfsRoot.empty())
+        portWatch_->SetSysfsRoot(seams.sysfsRoot);
+    portWatch_->SetRunden(settings_.Runden);
     OpenComPort();
     // The header row was written when the protocol table was set up.
     protocol_->UpdateProtocolCommands();
@@ -293,10 +298,11 @@ TFormMain::~TFormMain()
 void TFormMain::FormDestroy()
 {
     Backup->WriteNow();
-    journal_->Record(QStringLiteral("Programmende"));
     StoreSettings();
     // The worker must end before the handlers it calls are gone.
     ComPort->Close();
+    // The day's account of this session ends here, after the port's closing.
+    journal_->Record(QStringLiteral("Programmende"));
 }
 
 void TFormMain::RestoreGeometry()

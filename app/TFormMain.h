@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 class Clock;
 class HiddenMenu;
@@ -63,6 +64,8 @@ struct MainWindowSeams
     ProtocolExportParts exports;
     // Where the journal and the snapshots go; empty: the per-user data folder.
     QString journalFolder;
+    // Where the barrier adapter's driver is looked up; empty: "/sys".
+    std::string sysfsRoot;
 };
 
 class TFormMain : public QWidget

@@ -223,7 +223,8 @@ int main(int argc, char** argv)
     TFormMain form(settings, seams);
     form.show();
     form.Barrier()->OnEdge = [&clock](const BarrierEdgeNote& note) {
-        if (note.outcome != BarrierOutcome::Accepted)
+        // The edge's stamp counts whether or not a lane was free to take it.
+        if (note.outcome != BarrierOutcome::Accepted && note.outcome != BarrierOutcome::Unavailable)
             return;
         clock.edgeNs.store(note.stamp.us * 1000);
         (note.command == BarrierCommand::Start ? clock.startEdgeNs : clock.stopEdgeNs).store(note.stamp.us * 1000);

@@ -70,6 +70,13 @@ QString Journal::DayFileName(const QDate& day) const
            QStringLiteral(".txt");
 }
 
+bool Journal::IsDayFileName(const QString& fileName)
+{
+    return fileName.size() == 22 && fileName.startsWith(QStringLiteral("Journal-")) &&
+           fileName.endsWith(QStringLiteral(".txt")) &&
+           QDate::fromString(fileName.mid(8, 10), QStringLiteral("yyyy-MM-dd")).isValid();
+}
+
 QString Journal::SnapshotName(const QString& command, const QDateTime& when)
 {
     QString name = command;
@@ -186,8 +193,7 @@ void Journal::PruneJournalDays(const QDate& today)
     const QDate oldestKept = today.addDays(-(KeptJournalDays - 1));
     const QDir dir(folder_);
     for (const QString& name : dir.entryList({kDayFilePattern}, QDir::Files, QDir::Name)) {
-        const QDate day = QDate::fromString(name.mid(8, 10), QStringLiteral("yyyy-MM-dd"));
-        if (day.isValid() && day < oldestKept && name.size() == 22)
+        if (IsDayFileName(name) && QDate::fromString(name.mid(8, 10), QStringLiteral("yyyy-MM-dd")) < oldestKept)
             QFile::remove(dir.filePath(name));
     }
 }

@@ -35,6 +35,8 @@ public:
     QString DayFileName(const QDate& day) const;
     // "Vor-<command>-yyyy-MM-dd-hh-mm-ss.txt", blanks in the command as "-".
     static QString SnapshotName(const QString& command, const QDateTime& when);
+    // Whether a file name is a day's journal ("Journal-2026-12-08.txt").
+    static bool IsDayFileName(const QString& fileName);
 
     void Record(std::uint32_t tick, const QString& what) override;
     void Record(const QString& what) override;

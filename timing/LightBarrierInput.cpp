@@ -85,13 +85,13 @@ void LightBarrierInput::HandleBarrierEvent(bool stopLine, bool startLine)
         if (stopLockedOut) {
             Note(BarrierCommand::None, BarrierOutcome::LockedOut);
         } else if (bSTART_->isEnabled()) {
-            Trigger(mStart_);
+            const bool ran = Trigger(mStart_);
             StartLockout(TimerGesperrtStart);
-            Note(BarrierCommand::Start, BarrierOutcome::Accepted);
+            Note(BarrierCommand::Start, Ran(ran));
         } else if (Armed()) {
-            Trigger(mStop_);
+            const bool ran = Trigger(mStop_);
             StartStopLockout();
-            Note(BarrierCommand::Stop, BarrierOutcome::Accepted);
+            Note(BarrierCommand::Stop, Ran(ran));
         } else {
             Note(BarrierCommand::Stop, BarrierOutcome::Blocked);
         }
@@ -103,28 +103,36 @@ void LightBarrierInput::HandleBarrierEvent(bool stopLine, bool startLine)
         } else if (!Armed()) {
             Note(BarrierCommand::Stop, BarrierOutcome::Blocked);
         } else {
-            Trigger(mStop_);
+            const bool ran = Trigger(mStop_);
             StartStopLockout();
-            Note(BarrierCommand::Stop, BarrierOutcome::Accepted);
+            Note(BarrierCommand::Stop, Ran(ran));
         }
     }
     if (startLine) {
         if (LockedOut(TimerGesperrtStart, tick)) {
             Note(BarrierCommand::Start, BarrierOutcome::LockedOut);
         } else {
-            Trigger(mStart_);
+            const bool ran = Trigger(mStart_);
             StartLockout(TimerGesperrtStart);
-            Note(BarrierCommand::Start, BarrierOutcome::Accepted);
+            Note(BarrierCommand::Start, Ran(ran));
         }
     }
 }
 
-void LightBarrierInput::Trigger(QAction* command)
+bool LightBarrierInput::Trigger(QAction* command)
 {
+    // Asked before: a START that fills the second lane disables itself.
+    const bool enabled = command->isEnabled();
     if (TriggerCommand)
         TriggerCommand(command, edge_.stamp);
     else
         command->trigger();
+    return enabled;
+}
+
+BarrierOutcome LightBarrierInput::Ran(bool ran)
+{
+    return ran ? BarrierOutcome::Accepted : BarrierOutcome::Unavailable;
 }
 
 void LightBarrierInput::StartStopLockout()

@@ -14,7 +14,8 @@ class TLbSpeedButton;
 
 // What became of one evaluated barrier edge.
 enum class BarrierOutcome {
-    Accepted,    // the command was triggered (a disabled action may still ignore it)
+    Accepted,    // the command was triggered and ran
+    Unavailable, // the command was triggered but is disabled (no lane free or running)
     LockedOut,   // inside the START or STOPP lockout
     Blocked,     // the STOPP barrier lock is blocked
     NotByAlg,    // the evaluation rule Alg asks for nothing
@@ -92,7 +93,9 @@ public:
 
 private:
     void Evaluate(std::uint32_t status);
-    void Trigger(QAction* command);
+    // Whether the command was enabled, so that it ran.
+    bool Trigger(QAction* command);
+    static BarrierOutcome Ran(bool ran);
     void StartLockout(QTimer* timer);
     void EndLockoutsBefore(std::uint32_t tick);
     int LockoutLength(const QTimer* timer) const;

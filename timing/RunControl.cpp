@@ -149,7 +149,7 @@ void RunControl::mResetClick()
 void RunControl::bAVARIAClick()
 {
     Snapshot(QStringLiteral("Unfall"));
-    Record(QStringLiteral("UNFALL: Zeile ungültig, vorher ") + SelectedRowText());
+    Record(QStringLiteral("UNFALL: Zeile ungültig gemacht, vorher: ") + SelectedRowText());
     p_.protocol->VoidSelectedRow();
     SetButtonState(p_.bAVARIA, false);
     p_.mAvaria->setEnabled(false);
@@ -312,7 +312,9 @@ void RunControl::Leerenzeilenentfernen1Click()
     Snapshot(QStringLiteral("Leere Zeilen entfernen"));
     const int before = p_.grid->RowCount();
     p_.protocol->RemoveEmptyRows();
-    Record(QStringLiteral("Leere Zeilen entfernt: %1 Zeilen").arg(before - p_.grid->RowCount()));
+    const int removed = before - p_.grid->RowCount();
+    Record(removed == 1 ? QStringLiteral("Leere Zeilen entfernt: 1 Zeile")
+                        : QStringLiteral("Leere Zeilen entfernt: %1 Zeilen").arg(removed));
     RankProtocol();
     p_.protocol->UpdateProtocolCommands();
 }

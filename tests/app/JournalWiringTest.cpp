@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 QString JournalText(MainWindowRig& rig)
@@ -58,7 +60,7 @@ TEST(JournalWiring, DestructiveCommandsLeaveASnapshotThatLoadsBackIntoTheRowsBef
              ASSERT_TRUE(SaveProtocolText(other, {rig.form->Protocol()->Rows().front(),
                                                   {"42", "9:00.00,00", "9:01.00,00", "1.00,00", "60,0", "1"}}));
              ASSERT_TRUE(rig.form->FileCommands->LoadText(other));
-             EXPECT_TRUE(JournalText(rig).contains(QStringLiteral("Geöffnet: ") + QDir::toNativeSeparators(other)));
+             EXPECT_TRUE(JournalText(rig).contains(QStringLiteral("Protokoll geöffnet: ") + QDir::toNativeSeparators(other)));
          }},
     };
     for (const Case& c : cases) {
@@ -79,6 +81,21 @@ TEST(JournalWiring, DestructiveCommandsLeaveASnapshotThatLoadsBackIntoTheRowsBef
     }
 }
 
+TEST(JournalWiring, TheJournalBesideTheSnapshotsIsNotLoadedAsAProtocol)
+{
+    MainWindowRig rig;
+    FourRuns(rig);
+    QStringList messages;
+    rig.form->FileCommands->ShowMessage = [&](const QString& m) { messages << m; };
+    const ProtocolRows before = rig.form->Protocol()->Rows();
+    const QString day = rig.form->EventJournal()->DayFileName(rig.clock.now.date());
+    EXPECT_FALSE(rig.form->FileCommands->LoadText(day));
+    EXPECT_EQ(rig.form->Protocol()->Rows(), before);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Das ist das Journal, kein Protokoll"))) << messages[0].toStdString();
+    EXPECT_TRUE(QDir(rig.form->EventJournal()->Folder()).entryList({QStringLiteral("Vor-Laden-*")}).isEmpty());
+}
+
 TEST(JournalWiring, RunsAreJournalledWithLaneNumberSourceAndResult)
 {
     MainWindowRig rig;
@@ -94,7 +111,7 @@ TEST(JournalWiring, RunsAreJournalledWithLaneNumberSourceAndResult)
     EXPECT_TRUE(text.contains(QStringLiteral("Tick 66120  STOPP Bahn 1, Nr. 1 (Schaltfläche): Stopp 9:06.08,19, "
                                              "Zeit 1.05,12, km/h 55,3")))
         << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("UNFALL: Zeile ungültig, vorher Nr. 1, Start 9:05.03,07, "
+    EXPECT_TRUE(text.contains(QStringLiteral("UNFALL: Zeile ungültig gemacht, vorher: Nr. 1, Start 9:05.03,07, "
                                              "Stopp 9:06.08,19, Zeit 1.05,12, km/h 55,3, Platz 1")))
         << text.toStdString();
 }
@@ -117,6 +134,15 @@ TEST(JournalWiring, APulledBarrierAdapterIsShownJournalledAndReopened)
     EXPECT_TRUE(rig.form->ComPort->Connected());
     EXPECT_FALSE(rig.form->LabNotice->isVisibleTo(rig.form.get()));
     EXPECT_TRUE(JournalText(rig).contains(QStringLiteral("Lichtschranken wieder verbunden (COM5)")));
+
+    // A regular exit closes the port and ends the session's account.
+    QFile day(rig.form->EventJournal()->DayFileName(rig.clock.now.date()));
+    rig.form.reset();
+    ASSERT_TRUE(day.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = day.readAll().trimmed().split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[lines.size() - 2].endsWith("Lichtschranken-Port geschlossen (COM5)")) << lines[lines.size() - 2].constData();
+    EXPECT_TRUE(lines.last().endsWith("Programmende")) << lines.last().constData();
 }
 
 TEST(JournalWiring, EveryBarrierEdgeIsJournalledAtItsOwnTickSuppressedOnesMarked)
@@ -130,6 +156,13 @@ TEST(JournalWiring, EveryBarrierEdgeIsJournalledAtItsOwnTickSuppressedOnesMarked
     ASSERT_TRUE(rig.Lines(0));
     rig.clock.Advance(1000);
     ASSERT_TRUE(rig.Lines(DSR));
+    ASSERT_TRUE(rig.Lines(0));
+    rig.clock.Advance(500);
+    const std::uint32_t startLockedTick = rig.clock.TickCount();
+    ASSERT_TRUE(rig.Lines(DSR)); // inside the START lockout
+    ASSERT_TRUE(rig.Lines(0));
+    rig.clock.Advance(1000);
+    ASSERT_TRUE(rig.Lines(DSR)); // both lanes run: no START left
     rig.form->LockLS->trigger(); // arm the finish barrier
     rig.clock.Advance(4000);
     const std::uint32_t stopTick = rig.clock.TickCount();
@@ -142,11 +175,16 @@ TEST(JournalWiring, EveryBarrierEdgeIsJournalledAtItsOwnTickSuppressedOnesMarked
     const QString lines[] = {
         QStringLiteral("START Bahn 1, Nr. 1 (Lichtschranke)"),
         QStringLiteral("Lichtschranke CTS aus, DSR ein: START ausgelöst"),
-        QStringLiteral("Lichtschranke CTS aus, DSR aus: Flanke nicht gewertet (Auswertung)"),
+        QStringLiteral("Lichtschranke CTS aus, DSR aus: Flanke nicht gewertet (Einstellung Algorithmus)"),
         QStringLiteral("START Bahn 2, Nr. 2 (Lichtschranke)"),
+        QStringLiteral("Tick %1  Lichtschranke CTS aus, DSR ein: START unterdrückt (Sperre 1 s nach dem letzten "
+                       "START-Impuls)").arg(startLockedTick),
+        QStringLiteral("Tick %1  Lichtschranke CTS aus, DSR ein: START ohne Wirkung (keine Bahn frei)")
+            .arg(startLockedTick + 1000),
         QStringLiteral("Tick %1  STOPP Bahn 1, Nr. 1 (Lichtschranke)").arg(stopTick),
         QStringLiteral("Tick %1  Lichtschranke CTS ein, DSR aus: STOPP ausgelöst").arg(stopTick),
-        QStringLiteral("Tick %1  Lichtschranke CTS ein, DSR aus: STOPP unterdrückt (Sperrzeit)").arg(stopTick + 1000),
+        QStringLiteral("Tick %1  Lichtschranke CTS ein, DSR aus: STOPP unterdrückt (STOPP-Sperrzeit läuft)")
+            .arg(stopTick + 1000),
     };
     for (const QString& line : lines)
         EXPECT_TRUE(text.contains(line)) << line.toStdString() << "\n" << text.toStdString();
@@ -190,22 +228,48 @@ TEST(JournalWiring, AfterKeinALostAdapterIsNoLongerSought)
     EXPECT_FALSE(rig.form->LabNotice->isVisibleTo(rig.form.get()));
 }
 
-TEST(OperatorNotice, ShowsTheMostImportantCurrentMessage)
+TEST(JournalWiring, ACdcAcmAdapterIsWarnedAboutOnlyOutsideRundenMode)
+{
+    namespace fs = std::filesystem;
+    for (bool runden : {false, true}) {
+        TAppSettings s;
+        s.Port = 5;
+        s.Runden = runden;
+        MainWindowRig rig(s, false);
+        // COM5's tty hangs off a USB interface that cdc_acm drives.
+        const fs::path sys = rig.dir.filePath(QStringLiteral("sys")).toStdString();
+        fs::create_directories(sys / "devices/usb1/1-1:1.0");
+        fs::create_directories(sys / "bus/usb/drivers/cdc_acm");
+        fs::create_directory_symlink(sys / "bus/usb/drivers/cdc_acm", sys / "devices/usb1/1-1:1.0/driver");
+        fs::create_directories(sys / "class/tty/ttyUSB0");
+        fs::create_directory_symlink(sys / "devices/usb1/1-1:1.0", sys / "class/tty/ttyUSB0/device");
+        rig.sysfsRoot = sys.string();
+        rig.Create();
+
+        const QString text = JournalText(rig);
+        EXPECT_TRUE(text.contains(QStringLiteral("COM5 (/dev/ttyUSB0), cdc_acm: meldet CTS nie"))) << text.toStdString();
+        EXPECT_EQ(text.contains(QStringLiteral("Achtung")), !runden) << text.toStdString();
+        EXPECT_EQ(rig.form->LabNotice->text().contains(QStringLiteral("meldet CTS nie")), !runden);
+    }
+}
+
+TEST(OperatorNotice, ShowsEveryCurrentMessageMostImportantFirst)
 {
     QLabel label;
     OperatorNotice notice(&label);
     struct Step { OperatorNotice::Source source; const char* message; const char* shown; };
     const Step steps[] = {
         {OperatorNotice::BarrierPort, "Lichtschranken getrennt (COM5)", "Lichtschranken getrennt (COM5)"},
-        {OperatorNotice::Backup, "Sicherung fehlgeschlagen: voll", "Sicherung fehlgeschlagen: voll"},
-        {OperatorNotice::Journal, "Journal nicht geschrieben", "Sicherung fehlgeschlagen: voll"},
-        {OperatorNotice::Backup, "", "Journal nicht geschrieben"},
-        {OperatorNotice::Journal, "", "Lichtschranken getrennt (COM5)"},
-        {OperatorNotice::BarrierPort, "", ""},
+        {OperatorNotice::Backup, "Sicherung fehlgeschlagen: voll", "Sicherung fehlgeschlagen: voll\nLichtschranken getrennt (COM5)"},
+        {OperatorNotice::Journal, "Journal nicht geschrieben",
+         "Sicherung fehlgeschlagen: voll\nJournal nicht geschrieben\nLichtschranken getrennt (COM5)"},
+        {OperatorNotice::Backup, "", "Journal nicht geschrieben\nLichtschranken getrennt (COM5)"},
+        {OperatorNotice::BarrierPort, "", "Journal nicht geschrieben"},
+        {OperatorNotice::Journal, "", ""},
     };
     for (const Step& step : steps) {
         notice.Set(step.source, QString::fromUtf8(step.message));
         EXPECT_EQ(label.text(), QString::fromUtf8(step.shown)) << step.message;
-        EXPECT_EQ(label.isVisibleTo(label.parentWidget()) || !label.isHidden(), *step.shown != 0) << step.message;
+        EXPECT_EQ(!label.isHidden(), *step.shown != 0) << step.message;
     }
 }

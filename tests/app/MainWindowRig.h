@@ -64,6 +64,7 @@ struct MainWindowRig
         seams.probePorts = [this] { return ports; };
         seams.exports.shell = &shell;
         seams.journalFolder = dir.filePath(QStringLiteral("Journal"));
+        seams.sysfsRoot = sysfsRoot;
         return seams;
     }
     void Create()
@@ -101,6 +102,8 @@ struct MainWindowRig
     std::shared_ptr<FakeSerialDevice> device;
     // What the port probe finds (bit n-1 for port n, the highest in the upper 16 bits).
     std::uint32_t ports = 0;
+    // Where adapter drivers are looked up; empty: the machine's own.
+    std::string sysfsRoot;
     QTemporaryDir dir;
     FakeSettingsStore store;
     // No test opens a real browser or printer.
