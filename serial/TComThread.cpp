@@ -63,6 +63,7 @@ TComThread::TComThread(TComPort* port, SerialDevice& device, const Clock& clock,
 {
     setObjectName(QStringLiteral("TComThread"));
     device_.SetEventMask(eventMask);
+    device_.SetClock(clock);
     start();
 }
 
@@ -81,8 +82,11 @@ void TComThread::run()
     std::uint64_t sequence = 0;
     while (!stopEvent_) {
         const WaitResult result = device_.WaitEvent();
-        // The stamp comes first, before any locking or queueing.
-        const TimeStamp stamp = clock_.Stamp();
+        // The stamp comes first, before any locking or queueing; a device
+        // that stamped the end of its sleep itself knows it better.
+        TimeStamp stamp = clock_.Stamp();
+        if (result.stamped)
+            stamp = result.woke;
         if (result.kind == WaitResult::Kind::Stopped)
             break;
         if (result.kind == WaitResult::Kind::Gone) {
