@@ -43,19 +43,6 @@ ProtocolFileCommands::ProtocolFileCommands(ProtocolTable& protocol, RunControl& 
     , clock_(clock)
     , dialogParent_(dialogParent)
 {
-    OpenDialog1 = new QFileDialog(dialogParent);
-    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog1->setOption(QFileDialog::ReadOnly, false);
-
-    SaveDialog1 = new QFileDialog(dialogParent);
-    SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
-    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog1->setFileMode(QFileDialog::AnyFile);
-    // The protocol's own file is overwritten without a question.
-    SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite, true);
-
     SetTypeNames(QStringLiteral("Textdatei"), QStringLiteral("MS Word"), QStringLiteral("Webseite"));
 
     RunDialog = [](QFileDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
@@ -66,30 +53,24 @@ ProtocolFileCommands::ProtocolFileCommands(ProtocolTable& protocol, RunControl& 
 
 void ProtocolFileCommands::SetTypeNames(const QString& text, const QString& word, const QString& web)
 {
-    const int index = FilterIndex();
-    OpenDialog1->setNameFilters({Filter(text, "txt")});
-    SaveDialog1->setNameFilters({Filter(text, "txt"), Filter(word, "doc"), Filter(web, "html")});
-    SetFilterIndex(index);
+    openFilters_ = {Filter(text, "txt")};
+    saveFilters_ = {Filter(text, "txt"), Filter(word, "doc"), Filter(web, "html")};
 }
 
 void ProtocolFileCommands::SetDirectory(const QString& folder)
 {
-    OpenDialog1->setDirectory(folder);
-    SaveDialog1->setDirectory(folder);
+    openFolder_ = folder;
+    saveFolder_ = folder;
 }
 
 void ProtocolFileCommands::SetFilterIndex(int index)
 {
-    const QStringList filters = SaveDialog1->nameFilters();
-    if (index < 1 || index > filters.size())
-        index = TextFile;
-    SaveDialog1->selectNameFilter(filters.value(index - 1));
+    filterIndex_ = index < 1 || index > int(saveFilters_.size()) ? int(TextFile) : index;
 }
 
 int ProtocolFileCommands::FilterIndex() const
 {
-    const int index = int(SaveDialog1->nameFilters().indexOf(SaveDialog1->selectedNameFilter()));
-    return index < 0 ? int(TextFile) : index + 1;
+    return filterIndex_;
 }
 
 QString ProtocolFileCommands::WithTypeExtension(const QString& path, int type)
@@ -101,10 +82,24 @@ QString ProtocolFileCommands::WithTypeExtension(const QString& path, int type)
 
 void ProtocolFileCommands::sbSaveClick()
 {
-    SaveDialog1->selectFile(TimeStampName(clock_.LocalNow()));
-    if (!RunDialog(*SaveDialog1))
+    QFileDialog dialog(dialogParent_);
+    dialog.setObjectName(QStringLiteral("SaveDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The protocol's own file is overwritten without a question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setNameFilters(saveFilters_);
+    dialog.selectNameFilter(saveFilters_.value(filterIndex_ - 1));
+    dialog.setDirectory(saveFolder_);
+    dialog.selectFile(TimeStampName(clock_.LocalNow()));
+    const bool accepted = RunDialog(dialog);
+    // The folder and the file type stay as the operator left them, even
+    // when the dialog was cancelled.
+    saveFolder_ = dialog.directory().absolutePath();
+    SetFilterIndex(int(saveFilters_.indexOf(dialog.selectedNameFilter())) + 1);
+    if (!accepted)
         return;
-    const QString chosen = SaveDialog1->selectedFiles().value(0);
+    const QString chosen = dialog.selectedFiles().value(0);
     if (chosen.isEmpty())
         return;
     const int type = FilterIndex();
@@ -146,11 +141,22 @@ void ProtocolFileCommands::SaveText(const QString& path)
 
 void ProtocolFileCommands::sbLoadClick()
 {
-    if (!RunDialog(*OpenDialog1))
+    QFileDialog dialog(dialogParent_);
+    dialog.setObjectName(QStringLiteral("OpenDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(openFilters_);
+    dialog.setDirectory(openFolder_);
+    if (!lastOpened_.isEmpty())
+        dialog.selectFile(lastOpened_);
+    const bool accepted = RunDialog(dialog);
+    openFolder_ = dialog.directory().absolutePath();
+    if (!accepted)
         return;
-    const QString path = OpenDialog1->selectedFiles().value(0);
+    const QString path = dialog.selectedFiles().value(0);
     if (path.isEmpty())
         return;
+    lastOpened_ = QFileInfo(path).fileName();
     QDir::setCurrent(QFileInfo(path).absolutePath());
     LoadText(path);
 }

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class Clock;
@@ -15,9 +16,15 @@ class TFrame1;
 
 // The protocol's file commands of the main window: "Speichern unter..."
 // (text file, word-processor document or web page), "Öffnen" and clearing
-// the protocol for a new event. The open and the save dialog are created
-// once and keep their state (folder, file type, last name); the process's
-// current folder follows the chosen file.
+// the protocol for a new event. The open and the save dialog keep their
+// state (folder, file type, last name) from one use to the next; the
+// process's current folder follows the chosen file.
+//
+// Each dialog is made when the operator asks for it and deleted after: a
+// file dialog watches its folder and rescans it in threads of its own
+// whenever a file there changes, and the backup beside the program changes
+// at every start and stop, right when the serial worker needs the
+// processor to stamp the next barrier edge.
 class ProtocolFileCommands : public QObject
 {
     Q_OBJECT
@@ -54,9 +61,6 @@ public:
     // extension when none was typed.
     static QString WithTypeExtension(const QString& path, int type);
 
-    QFileDialog* OpenDialog1;
-    QFileDialog* SaveDialog1;
-
     // Runs a dialog modally; true when a file was chosen. Tests answer here.
     std::function<bool(QFileDialog& dialog)> RunDialog;
     // The yes/no question; true only for "Ja".
@@ -82,4 +86,10 @@ private:
     const Clock& clock_;
     QWidget* dialogParent_;
     JournalFeed* journal_ = nullptr;
+    QStringList openFilters_;
+    QStringList saveFilters_;
+    int filterIndex_ = TextFile;
+    QString openFolder_;
+    QString saveFolder_;
+    QString lastOpened_;
 };

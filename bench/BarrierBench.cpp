@@ -213,12 +213,14 @@ int main(int argc, char** argv)
     MainWindowSeams seams;
     seams.clock = &clock;
     seams.serialDevice = [device] { return device; };
-    // Settings and backup in a folder of the run's own; no port is probed.
+    // Settings, backup and journal in a folder of the run's own; no port is
+    // probed.
     const QTemporaryDir folder;
     IniSettingsStore store(folder.filePath(QStringLiteral("Ravolt.conf")));
     seams.settings = &store;
     seams.paths = StartupPaths::ForProgram(folder.filePath(QStringLiteral("ravolt")), QStringLiteral("Ravolt"),
                                            folder.path());
+    seams.journalFolder = folder.filePath(QStringLiteral("Journal"));
     seams.probePorts = [] { return std::uint32_t(0); };
     TFormMain form(settings, seams);
     form.show();

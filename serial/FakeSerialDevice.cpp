@@ -52,12 +52,13 @@ WaitResult FakeSerialDevice::WaitEvent()
     ++waitsStarted_;
     mostWaits_ = std::max(mostWaits_, ++waitsNow_);
     ++sleeping_;
-    changed_.notify_all();
-    changed_.wait(lock, [this] {
+    waits_.notify_all();
+    raised_.wait(lock, [this] {
         return cancelled_ || !plugged_ || failNextWait_ || (pending_ & mask_);
     });
     --sleeping_;
     --waitsNow_;
+    waits_.notify_all();
     if (cancelled_)
         return {WaitResult::Kind::Stopped, 0};
     if (!plugged_)
@@ -78,9 +79,11 @@ WaitResult FakeSerialDevice::WaitEvent()
 
 void FakeSerialDevice::CancelWait()
 {
-    std::lock_guard lock(mutex_);
-    cancelled_ = true;
-    changed_.notify_all();
+    {
+        std::lock_guard lock(mutex_);
+        cancelled_ = true;
+    }
+    raised_.notify_all();
 }
 
 std::uint32_t FakeSerialDevice::ModemStatus()
@@ -104,16 +107,22 @@ void FakeSerialDevice::Purge()
 
 void FakeSerialDevice::SetModemStatus(std::uint32_t status)
 {
-    std::lock_guard lock(mutex_);
-    ChangeLines(status);
+    {
+        std::lock_guard lock(mutex_);
+        ChangeLines(status);
+    }
+    raised_.notify_all();
 }
 
 void FakeSerialDevice::PulseLines(std::uint32_t lines)
 {
-    std::lock_guard lock(mutex_);
-    const std::uint32_t before = status_;
-    ChangeLines(before ^ lines);
-    ChangeLines(before);
+    {
+        std::lock_guard lock(mutex_);
+        const std::uint32_t before = status_;
+        ChangeLines(before ^ lines);
+        ChangeLines(before);
+    }
+    raised_.notify_all();
 }
 
 void FakeSerialDevice::ChangeLines(std::uint32_t status)
@@ -136,23 +145,27 @@ void FakeSerialDevice::ChangeLines(std::uint32_t status)
 
 void FakeSerialDevice::RaiseEvents(std::uint32_t events)
 {
-    std::lock_guard lock(mutex_);
-    Raise(events);
+    {
+        std::lock_guard lock(mutex_);
+        Raise(events);
+    }
+    raised_.notify_all();
 }
 
 void FakeSerialDevice::Receive(std::int32_t bytes)
 {
-    std::lock_guard lock(mutex_);
-    inQueue_ += bytes;
-    Raise(EV_RXCHAR);
+    {
+        std::lock_guard lock(mutex_);
+        inQueue_ += bytes;
+        Raise(EV_RXCHAR);
+    }
+    raised_.notify_all();
 }
 
 void FakeSerialDevice::Raise(std::uint32_t events)
 {
-    if (!open_)
-        return;
-    pending_ |= events & mask_;
-    changed_.notify_all();
+    if (open_)
+        pending_ |= events & mask_;
 }
 
 void FakeSerialDevice::FailOpen(int error)
@@ -169,16 +182,20 @@ void FakeSerialDevice::FailConfigure(int error)
 
 void FakeSerialDevice::FailNextWait()
 {
-    std::lock_guard lock(mutex_);
-    failNextWait_ = true;
-    changed_.notify_all();
+    {
+        std::lock_guard lock(mutex_);
+        failNextWait_ = true;
+    }
+    raised_.notify_all();
 }
 
 void FakeSerialDevice::Unplug()
 {
-    std::lock_guard lock(mutex_);
-    plugged_ = false;
-    changed_.notify_all();
+    {
+        std::lock_guard lock(mutex_);
+        plugged_ = false;
+    }
+    raised_.notify_all();
 }
 
 void FakeSerialDevice::Plug()
@@ -238,5 +255,5 @@ int FakeSerialDevice::MostWaitsAtOnce() const
 bool FakeSerialDevice::WaitUntilWaiting(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [this] { return sleeping_ > 0 && (pending_ & mask_) == 0; });
+    return waits_.wait_for(lock, timeout, [this] { return sleeping_ > 0 && (pending_ & mask_) == 0; });
 }

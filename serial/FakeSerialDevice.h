@@ -61,10 +61,17 @@ public:
 
 private:
     void ChangeLines(std::uint32_t status);
+    // Marks events pending; the caller wakes the wait once it has unlocked.
     void Raise(std::uint32_t events);
 
     mutable std::mutex mutex_;
-    std::condition_variable changed_;
+    // The waits sleep on `raised_`; whoever watches the waits (WaitUntilWaiting)
+    // on `waits_`, so a line change wakes only the wait. A script call wakes
+    // the wait after it has let go of the mutex: woken while the mutex is still
+    // held, the wait would only go back to sleep on it and need a second
+    // wake-up, which on a busy processor can cost a time slice.
+    std::condition_variable raised_;
+    std::condition_variable waits_;
     bool open_ = false;
     bool plugged_ = true;
     bool cancelled_ = false;

@@ -316,6 +316,9 @@ WaitResult PosixSerialDevice::WaitEvent()
             return {WaitResult::Kind::Stopped, 0};
         if (gone_)
             return {WaitResult::Kind::Gone, 0};
+        // The moment the sleep below (or the previous report) ended, before
+        // the lines are read.
+        const TimeStamp woke = clock_ ? clock_->Stamp() : TimeStamp{};
         const Sample sample = Collect();
         if (sample.gone) {
             gone_ = true;
@@ -326,6 +329,8 @@ WaitResult PosixSerialDevice::WaitEvent()
             result.modemStatus = sample.modemStatus;
             result.returned = sample.returned;
             result.late = std::exchange(lateWake_, false);
+            result.woke = woke;
+            result.stamped = clock_ != nullptr;
             return result;
         }
         lateWake_ = false;

@@ -63,6 +63,7 @@ public:
     int Configure(const LineSettings& settings) override;
     void Close() override;
     void SetEventMask(std::uint32_t mask) override;
+    void SetClock(const Clock& clock) override { clock_ = &clock; }
     WaitResult WaitEvent() override;
     void CancelWait() override;
     std::uint32_t ModemStatus() override;
@@ -153,5 +154,6 @@ private:
     std::atomic<std::uint64_t> watchdogChecks_{0};
 
     std::atomic<WaitMode> mode_{WaitMode::DescriptorWait};
+    const Clock* clock_ = nullptr;
     std::atomic<std::uint64_t> wakeUps_{0};
 };

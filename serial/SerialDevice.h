@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Clock.h"
 #include "LineSettings.h"
 
 #include <cstdint>
@@ -23,6 +24,11 @@ struct WaitResult
     // The change was found by a check of the device, not by the wait
     // itself: it is reported later than it happened.
     bool late = false;
+    // With Events, from a device that was given a clock: the moment its
+    // blocking call returned, taken before it read the lines (on a USB
+    // adapter a read of the lines can be a round trip to the adapter).
+    TimeStamp woke{};
+    bool stamped = false;
 };
 
 // One serial device as TComPort uses it. Open, Configure, Close and
@@ -44,6 +50,10 @@ public:
     // Which events (EV_ bits) the waits report. Events before this call are
     // not reported.
     virtual void SetEventMask(std::uint32_t mask) = 0;
+    // The clock a device may stamp its waits with (WaitResult::woke); it
+    // must outlive the waits. Devices that do not stamp leave it to their
+    // caller.
+    virtual void SetClock(const Clock& clock) { (void)clock; }
     // Blocks until an event of the mask has occurred since the last report,
     // CancelWait is called, or the device fails. Events that occur while no
     // wait runs are kept and end the next wait at once; several changes of

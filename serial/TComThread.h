@@ -16,10 +16,12 @@ class TComPort;
 
 // The worker of an open TComPort. It waits for line events on the device,
 // stamps each completed wait the moment it returns (with the lines read at
-// that moment) and queues it for the user-interface thread, where DoEvents
-// runs the port's handlers one wait at a time, in order. The worker never
-// waits for the handlers: it is back in the device's wait at once, so a
-// busy user interface delays neither the next line change nor its stamp.
+// that moment; a device that stamped the end of its sleep itself, before
+// reading the lines, gives that stamp) and queues it for the user-interface
+// thread, where DoEvents runs the port's handlers one wait at a time, in
+// order. The worker never waits for the handlers: it is back in the device's
+// wait at once, so a busy user interface delays neither the next line change
+// nor its stamp.
 //
 // Stop (called by TComPort::Close) ends the worker and then serves what is
 // still queued, so handlers may run once more inside Close; when Close is

@@ -82,6 +82,50 @@ TEST(ProtocolFiles, SaveDialogProposesTheTimeStampAndAddsTheTypesExtension)
     }
 }
 
+// A hidden file dialog would rescan its folder in threads of its own each
+// time the backup there is rewritten, so no dialog outlives its use; the
+// next one still opens where the operator left the last, with its type.
+TEST(ProtocolFiles, DialogsLiveOnlyWhileInUseAndRememberFolderTypeAndName)
+{
+    MainWindowRig rig;
+    TimeRun(rig, 5120);
+    ProtocolFileCommands& files = *rig.form->FileCommands;
+    files.WriteHtmlPage = [](const QString&) { return true; };
+    const QString folder = rig.dir.filePath(QStringLiteral("events"));
+    QDir().mkpath(folder);
+    const auto dialogs = [&] { return rig.form->findChildren<QFileDialog*>().size(); };
+    EXPECT_EQ(dialogs(), 0);
+
+    files.RunDialog = [&](QFileDialog& dialog) {
+        dialog.selectNameFilter(dialog.nameFilters().value(2));
+        dialog.selectFile(folder + QStringLiteral("/lauf"));
+        return true;
+    };
+    files.sbSaveClick();
+    files.RunDialog = [&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.directory().absolutePath(), folder);
+        EXPECT_EQ(dialog.selectedNameFilter(), dialog.nameFilters().value(2));
+        return false;
+    };
+    files.sbSaveClick();
+    EXPECT_EQ(files.FilterIndex(), int(ProtocolFileCommands::WebPage));
+
+    const QString text = folder + QStringLiteral("/lauf.txt");
+    ASSERT_TRUE(SaveProtocolText(text, rig.form->Protocol()->Rows()));
+    for (int use = 0; use < 2; ++use) {
+        files.RunDialog = [&](QFileDialog& dialog) {
+            if (use == 1) {
+                EXPECT_EQ(dialog.directory().absolutePath(), folder);
+                EXPECT_EQ(QFileInfo(dialog.selectedFiles().value(0)).fileName(), "lauf.txt");
+            }
+            dialog.selectFile(text);
+            return true;
+        };
+        files.sbLoadClick();
+    }
+    EXPECT_EQ(dialogs(), 0);
+}
+
 TEST(ProtocolFiles, ASavedProtocolLoadsBackRankedAndAnUnreadableFileKeepsTheProtocol)
 {
     MainWindowRig rig;

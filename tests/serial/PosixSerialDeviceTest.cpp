@@ -1,5 +1,6 @@
 #include "EComHandle.h"
 #include "EComState.h"
+#include "FakeClock.h"
 #include "PosixSerialDevice.h"
 #include "ScriptedModemLines.h"
 #include "SerialTestSupport.h"
@@ -18,6 +19,7 @@
 #include <termios.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -244,6 +246,30 @@ TEST(PosixSerialDevice, WithoutCountersAWaitEndingOnUnchangedLinesIsAPulse)
     lines->Pulse(TIOCM_DSR);
     ASSERT_EVENTUALLY(!rig.log.empty());
     EXPECT_EQ(rig.log.front(), "dsr 48") << "a pulse of the lines waited for";
+}
+
+TEST(PosixSerialDevice, AWaitIsStampedWhenItEndsNotAfterTheLinesAreRead)
+{
+    FakeClock clock;
+    std::atomic<bool> slowReads{false};
+    auto lines = std::make_shared<ScriptedModemLines>(true, true);
+    // Each read of the lines takes 5 ms, the way a slow adapter answers.
+    lines->OnGetLines = [&] {
+        if (slowReads)
+            clock.tick += 5;
+    };
+    PtyPortRig rig(lines);
+    rig.port.SetClock(clock);
+    rig.port.SetEvents({evCTS, evDSR});
+    std::vector<std::uint32_t> ticks;
+    rig.port.OnCTS = [&](TComPort* p) { ticks.push_back(p->ServedEvent().stamp.tick); };
+    rig.port.Open();
+    ASSERT_EVENTUALLY(lines->LineWaitsStarted() == 1);
+    slowReads = true;
+    const std::uint32_t edge = clock.tick;
+    lines->Toggle(TIOCM_CTS);
+    ASSERT_EVENTUALLY(!ticks.empty());
+    EXPECT_EQ(ticks.front(), edge);
 }
 
 TEST(PosixSerialDevice, OpeningAndClosingAtOnceNeverLeavesAWaitBehind)

@@ -99,6 +99,8 @@ int ScriptedModemLines::LineReads() const
 
 int ScriptedModemLines::GetLines(int, int& lines)
 {
+    if (OnGetLines)
+        OnGetLines();
     std::lock_guard lock(mutex_);
     if (vanished_)
         return EIO;

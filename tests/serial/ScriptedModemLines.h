@@ -2,6 +2,7 @@
 
 #include "ModemLineIo.h"
 
+#include <functional>
 #include <mutex>
 
 // Modem lines played by the test, for exercising the POSIX device's waiting
@@ -27,6 +28,10 @@ public:
     int Lines() const;
     int LineWaitsStarted() const;
     int LineReads() const;
+
+    // Runs in every read of the lines, outside the lock: a read that takes
+    // its time (a USB round trip) is played by moving a clock here.
+    std::function<void()> OnGetLines;
 
     int GetLines(int fd, int& lines) override;
     int SetLines(int fd, int lines, bool on) override;
