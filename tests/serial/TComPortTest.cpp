@@ -272,8 +272,9 @@ TEST(TComPort, RxCharGetsTheNumberOfQueuedBytes)
 
 TEST(TComPort, TheWorkerKeepsWaitingWhileTheUiIsBusyAndEachWaitKeepsItsStampAndLines)
 {
-    FakePortRig rig;
+    // The clock outlives the port: its worker may stamp once more before Close.
     FakeClock clock;
+    FakePortRig rig;
     rig.port.SetClock(clock);
     struct Seen
     {

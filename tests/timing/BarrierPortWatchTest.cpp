@@ -43,6 +43,8 @@ struct WatchRig
         port.OnGone = [this](TComPort*) { watch.PortGone(); };
         port.OnCTS = [this](TComPort*) { ++ctsEvents; };
     }
+    // Closed while the watch still lives: closing tells the watch.
+    ~WatchRig() { port.Close(); }
 
     bool Pull()
     {
