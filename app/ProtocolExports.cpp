@@ -119,9 +119,10 @@ void ProtocolExports::ExportToWord(WordMode mode, const QString& path)
         else
             word.AppClose();
     }
-    // Nobody may believe a protocol saved that is not.
-    Record((saved ? QStringLiteral("Word-Dokument gespeichert: ") : QStringLiteral("Word-Dokument fehlgeschlagen: ")) +
-           QDir::toNativeSeparators(path));
+    // Nobody may believe a protocol saved that is not; a saved one is named
+    // where it really is (a bare name goes to the documents folder).
+    Record(saved ? QStringLiteral("Word-Dokument gespeichert: ") + QDir::toNativeSeparators(parts_.word->SavedPath())
+                 : QStringLiteral("Word-Dokument fehlgeschlagen: ") + QDir::toNativeSeparators(path));
     if (!saved)
         ShowWriteError(path);
 }

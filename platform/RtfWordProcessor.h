@@ -26,7 +26,7 @@ public:
     void AppClose() override;
 
     // The saved document's full path.
-    const QString& SavedPath() const { return savedPath_; }
+    QString SavedPath() const override { return savedPath_; }
 
 private:
     DesktopShell& shell_;

@@ -21,6 +21,8 @@ public:
     // Saves the document; a path without a folder goes to the word
     // processor's own documents folder.
     virtual bool FileSaveAs(const QString& path) = 0;
+    // Where the last successful FileSaveAs put the document.
+    virtual QString SavedPath() const = 0;
     // Shows the saved document to the operator.
     virtual void ShowDocument() = 0;
     // Closes the document without showing it.

@@ -116,7 +116,7 @@ TEST(ProtocolExports, WordExportRunsUnderTheWaitCursorAndEndsAtTheFailingStep)
         // A template that cannot be filled ends silently: no export to journal.
         const QStringList journalled = c.calls.size() < 4 ? QStringList()
                                        : c.message       ? QStringList{"Word-Dokument fehlgeschlagen: p.doc"}
-                                                         : QStringList{"Word-Dokument gespeichert: p.doc"};
+                                                         : QStringList{"Word-Dokument gespeichert: " + QDir::toNativeSeparators("/Dokumente/p.doc")};
         EXPECT_EQ(rig.journal.lines, journalled) << c.failAt;
         if (c.calls.size() > 1) {
             EXPECT_TRUE(rig.word.arguments[1].endsWith("8\t\" \"\t\"\"\"x\"\"\"\t\t\t\r\n")) << "a loaded blank is quoted";

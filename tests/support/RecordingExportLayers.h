@@ -34,12 +34,20 @@ public:
     {
         return Record(QStringLiteral("TextToTable"), QString::number(numColumns));
     }
-    bool FileSaveAs(const QString& path) override { return Record(QStringLiteral("FileSaveAs"), path); }
+    bool FileSaveAs(const QString& path) override
+    {
+        if (!Record(QStringLiteral("FileSaveAs"), path))
+            return false;
+        savedPath = QStringLiteral("/Dokumente/") + path;
+        return true;
+    }
+    QString SavedPath() const override { return savedPath; }
     void ShowDocument() override { Record(QStringLiteral("ShowDocument"), {}); }
     void AppClose() override { Record(QStringLiteral("AppClose"), {}); }
 
     QStringList calls;
     QStringList arguments;
+    QString savedPath;
     QString failAt;
     bool cursorAlwaysWaiting = true;
 
