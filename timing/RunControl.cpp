@@ -309,10 +309,13 @@ void RunControl::Erase1Click()
 
 void RunControl::Leerenzeilenentfernen1Click()
 {
-    Snapshot(QStringLiteral("Leere Zeilen entfernen"));
+    // The snapshot is kept only when rows really go.
+    const ProtocolRows rows = p_.protocol->Rows();
     const int before = p_.grid->RowCount();
     p_.protocol->RemoveEmptyRows();
     const int removed = before - p_.grid->RowCount();
+    if (removed > 0 && journal_)
+        journal_->Snapshot(QStringLiteral("Leere Zeilen entfernen"), rows);
     Record(removed == 1 ? QStringLiteral("Leere Zeilen entfernt: 1 Zeile")
                         : QStringLiteral("Leere Zeilen entfernt: %1 Zeilen").arg(removed));
     RankProtocol();

@@ -81,6 +81,19 @@ TEST(JournalWiring, DestructiveCommandsLeaveASnapshotThatLoadsBackIntoTheRowsBef
     }
 }
 
+TEST(JournalWiring, RemovingEmptyRowsWhereThereAreNoneLeavesNoSnapshot)
+{
+    MainWindowRig rig;
+    rig.Start();
+    rig.clock.Advance(5120);
+    rig.Stop();
+    const ProtocolRows before = rig.form->Protocol()->Rows();
+    rig.form->Leerenzeilenentfernen1->trigger();
+    EXPECT_EQ(rig.form->Protocol()->Rows(), before);
+    EXPECT_TRUE(QDir(rig.form->EventJournal()->Folder()).entryList({QStringLiteral("Vor-*")}).isEmpty());
+    EXPECT_TRUE(JournalText(rig).contains(QStringLiteral("Leere Zeilen entfernt: 0 Zeilen")));
+}
+
 TEST(JournalWiring, TheJournalBesideTheSnapshotsIsNotLoadedAsAProtocol)
 {
     MainWindowRig rig;
