@@ -79,11 +79,7 @@ WaitResult FakeSerialDevice::WaitEvent()
 
 void FakeSerialDevice::CancelWait()
 {
-    {
-        std::lock_guard lock(mutex_);
-        cancelled_ = true;
-    }
-    raised_.notify_all();
+    Script([this] { cancelled_ = true; });
 }
 
 std::uint32_t FakeSerialDevice::ModemStatus()
@@ -107,22 +103,16 @@ void FakeSerialDevice::Purge()
 
 void FakeSerialDevice::SetModemStatus(std::uint32_t status)
 {
-    {
-        std::lock_guard lock(mutex_);
-        ChangeLines(status);
-    }
-    raised_.notify_all();
+    Script([this, status] { ChangeLines(status); });
 }
 
 void FakeSerialDevice::PulseLines(std::uint32_t lines)
 {
-    {
-        std::lock_guard lock(mutex_);
+    Script([this, lines] {
         const std::uint32_t before = status_;
         ChangeLines(before ^ lines);
         ChangeLines(before);
-    }
-    raised_.notify_all();
+    });
 }
 
 void FakeSerialDevice::ChangeLines(std::uint32_t status)
@@ -145,19 +135,23 @@ void FakeSerialDevice::ChangeLines(std::uint32_t status)
 
 void FakeSerialDevice::RaiseEvents(std::uint32_t events)
 {
-    {
-        std::lock_guard lock(mutex_);
-        Raise(events);
-    }
-    raised_.notify_all();
+    Script([this, events] { Raise(events); });
 }
 
 void FakeSerialDevice::Receive(std::int32_t bytes)
 {
-    {
-        std::lock_guard lock(mutex_);
+    Script([this, bytes] {
         inQueue_ += bytes;
         Raise(EV_RXCHAR);
+    });
+}
+
+template <typename Change>
+void FakeSerialDevice::Script(Change change)
+{
+    {
+        std::lock_guard lock(mutex_);
+        change();
     }
     raised_.notify_all();
 }
@@ -182,20 +176,12 @@ void FakeSerialDevice::FailConfigure(int error)
 
 void FakeSerialDevice::FailNextWait()
 {
-    {
-        std::lock_guard lock(mutex_);
-        failNextWait_ = true;
-    }
-    raised_.notify_all();
+    Script([this] { failNextWait_ = true; });
 }
 
 void FakeSerialDevice::Unplug()
 {
-    {
-        std::lock_guard lock(mutex_);
-        plugged_ = false;
-    }
-    raised_.notify_all();
+    Script([this] { plugged_ = false; });
 }
 
 void FakeSerialDevice::Plug()

@@ -60,6 +60,9 @@ public:
     bool WaitUntilWaiting(std::chrono::milliseconds timeout);
 
 private:
+    // Makes a change under the mutex, then wakes the wait (see raised_).
+    template <typename Change>
+    void Script(Change change);
     void ChangeLines(std::uint32_t status);
     // Marks events pending; the caller wakes the wait once it has unlocked.
     void Raise(std::uint32_t events);

@@ -318,7 +318,7 @@ WaitResult PosixSerialDevice::WaitEvent()
             return {WaitResult::Kind::Gone, 0};
         // The moment the sleep below (or the previous report) ended, before
         // the lines are read.
-        const TimeStamp woke = clock_ ? clock_->Stamp() : TimeStamp{};
+        const std::optional<TimeStamp> woke = clock_ ? std::optional(clock_->Stamp()) : std::nullopt;
         const Sample sample = Collect();
         if (sample.gone) {
             gone_ = true;
@@ -330,7 +330,6 @@ WaitResult PosixSerialDevice::WaitEvent()
             result.returned = sample.returned;
             result.late = std::exchange(lateWake_, false);
             result.woke = woke;
-            result.stamped = clock_ != nullptr;
             return result;
         }
         lateWake_ = false;

@@ -4,6 +4,7 @@
 #include "LineSettings.h"
 
 #include <cstdint>
+#include <optional>
 
 // How one wait for line events ended.
 struct WaitResult
@@ -27,8 +28,7 @@ struct WaitResult
     // With Events, from a device that was given a clock: the moment its
     // blocking call returned, taken before it read the lines (on a USB
     // adapter a read of the lines can be a round trip to the adapter).
-    TimeStamp woke{};
-    bool stamped = false;
+    std::optional<TimeStamp> woke{};
 };
 
 // One serial device as TComPort uses it. Open, Configure, Close and

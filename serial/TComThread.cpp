@@ -84,9 +84,7 @@ void TComThread::run()
         const WaitResult result = device_.WaitEvent();
         // The stamp comes first, before any locking or queueing; a device
         // that stamped the end of its sleep itself knows it better.
-        TimeStamp stamp = clock_.Stamp();
-        if (result.stamped)
-            stamp = result.woke;
+        const TimeStamp stamp = result.woke ? *result.woke : clock_.Stamp();
         if (result.kind == WaitResult::Kind::Stopped)
             break;
         if (result.kind == WaitResult::Kind::Gone) {

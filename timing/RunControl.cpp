@@ -314,8 +314,8 @@ void RunControl::Leerenzeilenentfernen1Click()
     const int before = p_.grid->RowCount();
     p_.protocol->RemoveEmptyRows();
     const int removed = before - p_.grid->RowCount();
-    if (removed > 0 && journal_)
-        journal_->Snapshot(QStringLiteral("Leere Zeilen entfernen"), rows);
+    if (removed > 0)
+        Snapshot(QStringLiteral("Leere Zeilen entfernen"), rows);
     Record(removed == 1 ? QStringLiteral("Leere Zeilen entfernt: 1 Zeile")
                         : QStringLiteral("Leere Zeilen entfernt: %1 Zeilen").arg(removed));
     RankProtocol();
@@ -370,6 +370,11 @@ void RunControl::Record(const QString& what)
 
 void RunControl::Snapshot(const QString& command)
 {
+    Snapshot(command, p_.protocol->Rows());
+}
+
+void RunControl::Snapshot(const QString& command, const ProtocolRows& rows)
+{
     if (journal_)
-        journal_->Snapshot(command, p_.protocol->Rows());
+        journal_->Snapshot(command, rows);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Clock.h"
+#include "ProtocolRow.h"
 #include "TColor.h"
 
 #include <QObject>
@@ -115,6 +116,7 @@ private:
     QString SelectedRowText(int firstCol = 0, int lastCol = 5) const;
     void Record(const QString& what);
     void Snapshot(const QString& command);
+    void Snapshot(const QString& command, const ProtocolRows& rows);
 
     RunControlParts p_;
     LightBarrierInput* barrier_ = nullptr;
