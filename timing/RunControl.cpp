@@ -353,8 +353,8 @@ int FreeNumber(int from, int parity, const std::function<bool(int)>& taken)
 // A mode switch in mid-event: the numbers go on from the car lined up next
 // (an idle lane of the old mode), or after the highest number in use. In
 // two-lane mode lane 1 takes the odd and lane 2 the even numbers; in Runden
-// mode lane 1 takes them all. A running lane keeps its number, a lane that
-// shows a result keeps it until its reset, which brings the new next number.
+// mode lane 1 takes them all. A running lane keeps its number and gets the
+// new next one.
 void RunControl::RenumberLanes(bool wasRunden)
 {
     TFrame1* lanes[] = {p_.frameT1, p_.frameT2};
@@ -379,6 +379,14 @@ void RunControl::RenumberLanes(bool wasRunden)
     }
     if (first == 0)
         first = std::min(highest + 1, 9999);
+    // A lane showing a result is reset as the reset command would: the
+    // next START must not re-run its number and replace that result.
+    for (TFrame1* lane : lanes) {
+        if (lane->ShowsResult())
+            lane->ClearResult();
+    }
+    SetButtonState(p_.bRESET, false);
+    p_.mReset->setEnabled(false);
 
     int nextStartLane = 1;
     int lowest = 0;
@@ -387,7 +395,7 @@ void RunControl::RenumberLanes(bool wasRunden)
         const int parity = rundenMode_ ? 0 : i + 1;
         const int step = rundenMode_ ? 1 : 2;
         const int own = FreeNumber(first, parity, taken);
-        if (lane->Running() || lane->ShowsResult()) {
+        if (lane->Running()) {
             lane->editStartN2->setValue(own);
         } else {
             lane->editStartN1->setValue(own);

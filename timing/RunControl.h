@@ -75,10 +75,11 @@ public:
 
     void SetButtonState(TLbSpeedButton* button, bool enabled);
     void PlayEventSound(const QString& path);
-    // A real switch renumbers the idle lanes: lane 1 odd and lane 2 even
-    // in two-lane mode, never a number that runs or has a result, and a
-    // running lane keeps its number. The next START goes to the lane with
-    // the lower number; the captions follow the counters.
+    // A real switch resets the lanes that show a result and renumbers the
+    // idle lanes: lane 1 odd and lane 2 even in two-lane mode, never a
+    // number that runs or has a result; a running lane keeps its number.
+    // The next START goes to the idle lane with the lower number; the
+    // captions follow the counters. Confirming the same mode changes nothing.
     void SetRundenMode(bool on);
     // After a restart no lane runs; the next START goes to the lane after
     // lastStartLane, as before the restart.
