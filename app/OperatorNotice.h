@@ -14,7 +14,7 @@ class OperatorNotice
 {
 public:
     // Most important first.
-    enum Source { Backup, Journal, BarrierPort, SourceCount };
+    enum Source { Backup, Journal, BarrierPort, ReplacedResult, SourceCount };
 
     explicit OperatorNotice(QLabel* label);
 

@@ -10,6 +10,7 @@
 #include "Journal.h"
 #include "LightBarrierInput.h"
 #include "SettingsJournal.h"
+#include "StartNumberBackup.h"
 #include "ProbeSerialPorts.h"
 #include "OperatorNotice.h"
 #include "ProtocolBackup.h"
@@ -288,6 +289,8 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
     // the barrier indicator in its first state; everything else the settings
     // say comes now, Runden mode last.
     ApplySettings(settings_);
+    // The lanes go on where they stood at the last exit or crash.
+    StartNumbers->Restore();
 }
 
 TFormMain::~TFormMain()
@@ -297,10 +300,13 @@ TFormMain::~TFormMain()
 
 void TFormMain::FormDestroy()
 {
-    Backup->WriteNow();
-    StoreSettings();
-    // The worker must end before the handlers it calls are gone.
+    // Closing serves the edges already queued, which may start or stop a
+    // lane: the backup follows them. The worker ends here, while every
+    // handler it calls still lives.
     ComPort->Close();
+    Backup->WriteNow();
+    StartNumbers->WriteNow();
+    StoreSettings();
     // The day's account of this session ends here, after the port's closing.
     journal_->Record(QStringLiteral("Programmende"));
 }
@@ -383,6 +389,13 @@ void TFormMain::CreateBackup()
         notice_->Set(OperatorNotice::Backup, notice);
     };
     connect(protocol_, &ProtocolTable::Changed, Backup, &ProtocolBackup::Schedule);
+
+    StartNumbers = new StartNumberBackup(*FrameT1, *FrameT2, *runControl_, [this] { return Backup->Path(); }, this);
+    StartNumbers->SetJournal(journal_.get());
+    // Starts and stops change the protocol, a reset the numbers; a reset
+    // that leaves the numbers as they were still ends a shown result.
+    connect(protocol_, &ProtocolTable::Changed, StartNumbers, &StartNumberBackup::Schedule);
+    connect(mReset, &QAction::triggered, StartNumbers, &StartNumberBackup::Schedule);
 }
 
 void TFormMain::CreateYesNoDialog()
@@ -642,6 +655,10 @@ void TFormMain::CreateJournal(const MainWindowSeams& seams)
     journal_->Record(QStringLiteral("Programmstart ") + QCoreApplication::applicationName() + QLatin1Char(' ') +
                      QStringLiteral(RAVOLT_VERSION));
     runControl_->SetJournal(journal_.get());
+    runControl_->OnNotice = [this](const QString& notice) { notice_->Set(OperatorNotice::ReplacedResult, notice); };
+    runControl_->ShowMessage = [this](const QString& message) {
+        QMessageBox::warning(this, QCoreApplication::applicationName(), message);
+    };
     portWatch_->SetJournal(journal_.get());
     // Every edge the port reported, suppressed ones too, at the edge's tick;
     // a second report of the same lines is no edge.

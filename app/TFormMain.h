@@ -26,6 +26,7 @@ class QToolButton;
 class QtSoundPlayer;
 class RunControl;
 class SettingsStore;
+class StartNumberBackup;
 class BarrierPortWatch;
 class Journal;
 class OperatorNotice;
@@ -75,7 +76,7 @@ public:
     // settings are the values that stand where the store holds none.
     explicit TFormMain(const TAppSettings& settings, const MainWindowSeams& seams = MainWindowSeams(),
                        QWidget* parent = nullptr);
-    // FormDestroy: backup, settings, port.
+    // FormDestroy: port, backup, settings.
     ~TFormMain() override;
 
     TAppSettings& Settings() { return settings_; }
@@ -108,6 +109,8 @@ public:
     QAction* New1 = nullptr;
     // Written after every change of the protocol and at exit.
     ProtocolBackup* Backup = nullptr;
+    // The lanes' start numbers beside the backup, written with it.
+    StartNumberBackup* StartNumbers = nullptr;
     // The operator's notice: a failed backup, journal or snapshot write, a
     // lost barrier adapter or one that cannot serve the barriers as wired.
     QLabel* LabNotice = nullptr;

@@ -142,10 +142,10 @@ bool Journal::OpenDay(const QDate& day)
     return true;
 }
 
-void Journal::Snapshot(const QString& command, const ProtocolRows& rows)
+bool Journal::Snapshot(const QString& command, const ProtocolRows& rows, QString* kept)
 {
     if (!HasRuns(rows))
-        return;
+        return true;
     const QString name = SnapshotName(command, clock_.LocalNow());
     QString path = folder_ + QLatin1Char('/') + name;
     for (int n = 2; QFileInfo::exists(path); ++n)
@@ -154,15 +154,18 @@ void Journal::Snapshot(const QString& command, const ProtocolRows& rows)
     QString error;
     if (!QDir().mkpath(folder_)) {
         Failed(SnapshotPart, QStringLiteral("Ordner lässt sich nicht anlegen"));
-        return;
+        return false;
     }
     if (!SaveProtocolText(path, rows, &error)) {
         Failed(SnapshotPart, error.isEmpty() ? QStringLiteral("Schreibfehler") : error);
-        return;
+        return false;
     }
     Succeeded(SnapshotPart);
     Record(QStringLiteral("Schnappschuss vor \"%1\": %2").arg(command, QFileInfo(path).fileName()));
     PruneSnapshots();
+    if (kept)
+        *kept = path;
+    return true;
 }
 
 void Journal::Prune()

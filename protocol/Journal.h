@@ -42,7 +42,7 @@ public:
     void Record(const QString& what) override;
     // Skipped when the rows hold no run. An existing snapshot of the same
     // second is never overwritten: the name gets "-2", "-3", ...
-    void Snapshot(const QString& command, const ProtocolRows& rows) override;
+    bool Snapshot(const QString& command, const ProtocolRows& rows, QString* kept = nullptr) override;
 
     // Keeps the newest KeptSnapshots snapshots and the journal files of the
     // last KeptJournalDays days; older ones are removed, the oldest first.

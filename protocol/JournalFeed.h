@@ -21,5 +21,6 @@ public:
     virtual void Record(const QString& what) = 0;
     // Keeps rows (the header row first, as ProtocolTable::Rows gives them)
     // as a protocol text file before `command` removes or replaces results.
-    virtual void Snapshot(const QString& command, const ProtocolRows& rows) = 0;
+    // False when it could not be written; kept, if given, gets the file's path.
+    virtual bool Snapshot(const QString& command, const ProtocolRows& rows, QString* kept = nullptr) = 0;
 };

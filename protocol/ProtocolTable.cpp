@@ -229,6 +229,47 @@ bool ProtocolTable::HasRuns() const
     return grid_.RowCount() >= 2 && !IsBlankText(grid_.Cells(ColNr, 1));
 }
 
+bool ProtocolTable::RowHoldsResult(int row) const
+{
+    if (grid_.Cells(ColStart, row) == kVoided)
+        return true;
+    for (int col = ColStopp; col < ColumnCount; ++col) {
+        if (!IsBlankText(grid_.Cells(col, row)))
+            return true;
+    }
+    return false;
+}
+
+int ProtocolTable::RowReplacedByStart(const QString& startNumber) const
+{
+    if (manyStart_)
+        return -1;
+    const int row = grid_.FindRow(ColNr, startNumber, false);
+    return row > 0 && RowHoldsResult(row) ? row : -1;
+}
+
+bool ProtocolTable::HasResult(int startNumber) const
+{
+    const QString text = QString::number(startNumber);
+    for (int row = 1; row < grid_.RowCount(); ++row) {
+        if (grid_.Cells(ColNr, row).trimmed() == text && RowHoldsResult(row))
+            return true;
+    }
+    return false;
+}
+
+int ProtocolTable::HighestStartNumber() const
+{
+    int highest = 0;
+    for (int row = 1; row < grid_.RowCount(); ++row) {
+        bool ok = false;
+        const int number = grid_.Cells(ColNr, row).trimmed().toInt(&ok);
+        if (ok)
+            highest = std::max(highest, number);
+    }
+    return highest;
+}
+
 void ProtocolTable::UpdateProtocolCommands()
 {
     if (OnProtocolCommands)

@@ -46,6 +46,14 @@ public:
     std::int32_t BestTime() const { return bestTime_; }
 
     bool HasRuns() const;
+    // The row a START of startNumber would clear although it holds a result
+    // (stopped or voided); -1 when the start clears none: ManyStart on, no
+    // row yet, or a run that never finished.
+    int RowReplacedByStart(const QString& startNumber) const;
+    // Whether any row of the start number holds a result.
+    bool HasResult(int startNumber) const;
+    // The highest start number in the protocol; 0 for none.
+    int HighestStartNumber() const;
     void UpdateProtocolCommands();
     std::function<void(bool hasRuns)> OnProtocolCommands;
 
@@ -93,6 +101,7 @@ private:
     QString SpeedText(std::int32_t elapsedMs) const;
     void WritePlaces();
     bool IsDataRow(int row) const;
+    bool RowHoldsResult(int row) const;
 
     TSortGrid& grid_;
     bool manyStart_ = false;

@@ -11,6 +11,7 @@
 #include "TimeText.h"
 
 #include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QSpinBox>
 
@@ -58,9 +59,31 @@ int RunControl::NextLane(int lane, int lanes)
 
 void RunControl::mStartClick()
 {
-    startLane_ = NextLane(startLane_, rundenMode_ ? 1 : 2);
-    TFrame1* lane = Lane(startLane_);
-    lane->StartRun(std::exchange(pendingStamp_, std::nullopt));
+    const int next = NextLane(startLane_, rundenMode_ ? 1 : 2);
+    TFrame1* lane = Lane(next);
+    std::optional<TimeStamp> stamp = std::exchange(pendingStamp_, std::nullopt);
+    // Without ManyStart a start number has one row: a re-run after a false
+    // start replaces its result, but never without a copy and a word.
+    const int replacedRow = p_.protocol->RowReplacedByStart(lane->StartNumberText());
+    QString notice;
+    if (replacedRow > 0) {
+        // Taken before the snapshot is written, so the disk cannot delay it.
+        if (!stamp)
+            stamp = lane->TakeStamp();
+        // A barrier START cannot be taken back: it runs and the replaced
+        // result stays in the journal and the notice.
+        if (!KeepReplacedResult(replacedRow, lane->StartNumberText(), notice) &&
+            source_ != CommandSource::Barrier) {
+            if (ShowMessage)
+                ShowMessage(QStringLiteral("START nicht ausgeführt: Nr. %1 hat schon ein Ergebnis, und die Kopie des "
+                                           "Protokolls davor ließ sich nicht speichern (siehe Hinweis im Hauptfenster). "
+                                           "Das Ergebnis bleibt erhalten.")
+                                .arg(lane->StartNumberText()));
+            return;
+        }
+    }
+    startLane_ = next;
+    lane->StartRun(stamp);
 
     const int row = p_.grid->FindRow(0, lane->StartNumberText(), false);
     if (row > 0)
@@ -87,11 +110,29 @@ void RunControl::mStartClick()
                                               .arg(lane->StartNumberText(), SourceText(),
                                                    FormatClockTime(lane->ClockTime.time())));
     }
+    if (!notice.isEmpty() && OnNotice)
+        OnNotice(notice);
+}
+
+bool RunControl::KeepReplacedResult(int row, const QString& startNumber, QString& notice)
+{
+    if (!journal_)
+        return true;
+    const QString result = RowText(row, ProtocolTable::ColStart, ProtocolTable::ColPlatz);
+    QString kept;
+    const bool written = journal_->Snapshot(QStringLiteral("Neustart"), p_.protocol->Rows(), &kept);
+    const QString where = written ? QStringLiteral("gesichert in ") + QDir::toNativeSeparators(kept)
+                                  : QStringLiteral("Kopie nicht gespeichert, nur im Journal");
+    Record(QStringLiteral("Neustart Nr. %1 (%2) ersetzt das Ergebnis: %3; %4")
+               .arg(startNumber, SourceText(), result, where));
+    notice = QStringLiteral("Nr. %1 neu gestartet, altes Ergebnis ersetzt (%2) – %3")
+                 .arg(startNumber, RowText(row, ProtocolTable::ColZeit, ProtocolTable::ColPlatz), where);
+    return written;
 }
 
 void RunControl::mStopClick()
 {
-    stopLane_ = NextLane(stopLane_, rundenMode_ ? 1 : 2);
+    stopLane_ = rundenMode_ ? StopLaneInRunden() : NextLane(stopLane_, 2);
     TFrame1* lane = Lane(stopLane_);
     lane->StopRun(std::exchange(pendingStamp_, std::nullopt));
     // The lane has just completed and selected its row; the ranking below
@@ -100,8 +141,9 @@ void RunControl::mStopClick()
     PlayEventSound(stopSoundPath_);
     RankProtocol();
 
-    const bool stopAvailable =
-        !rundenMode_ && ((stopLane_ == 1 && startLane_ == 2) || (stopLane_ == 2 && startLane_ != 2));
+    // In Runden mode only a lane 2 still running from two-lane mode keeps STOPP.
+    const bool stopAvailable = rundenMode_ ? p_.frameT1->Running() || p_.frameT2->Running()
+                                           : (stopLane_ == 1 && startLane_ == 2) || (stopLane_ == 2 && startLane_ != 2);
     p_.mStop->setEnabled(stopAvailable);
     SetButtonState(p_.bSTOP, stopAvailable);
     if (!rundenMode_)
@@ -117,6 +159,19 @@ void RunControl::mStopClick()
                                              .arg(stopLane_)
                                              .arg(lane->StartNumberText(), SourceText(), result));
     }
+    if (OnNotice)
+        OnNotice(QString());
+}
+
+// A lane 2 still running when Runden mode came on stops in turn: the lane
+// that started first stops first.
+int RunControl::StopLaneInRunden() const
+{
+    const TFrame1* lane1 = p_.frameT1;
+    const TFrame1* lane2 = p_.frameT2;
+    if (lane2->Running() && (!lane1->Running() || TickDiff(lane2->StartTick, lane1->StartTick) < 0))
+        return 2;
+    return 1;
 }
 
 void RunControl::TriggerAt(QAction* command, const TimeStamp& edge)
@@ -251,6 +306,7 @@ void RunControl::UpdateCaptions()
 
 void RunControl::SetRundenMode(bool on)
 {
+    const bool wasRunden = rundenMode_;
     rundenMode_ = on;
     p_.frameT1->SetRunden(on);
     p_.frameT2->SetRunden(on);
@@ -261,15 +317,15 @@ void RunControl::SetRundenMode(bool on)
     lane2->Label2->setVisible(!on);
     if (on) {
         lane2->Label1->setText(QStringLiteral("Best:"));
-    } else {
-        lane2->Label1->setText(QStringLiteral("Start-Nr.:") + QString::number(lane2->editStartN1->value()));
-        // Lane 2 may have shown the best time: clear it, but move its start
-        // numbers on only as the reset command would, and never while it runs.
-        if (lane2->ShowsResult())
-            lane2->ResetLane();
-        else if (!lane2->Running())
-            lane2->ClearDisplay();
+    } else if (!lane2->Running()) {
+        // Lane 2 showed the best time (or a result of its own from before):
+        // its display is cleared, its numbers follow below.
+        lane2->ClearResult();
     }
+    if (on != wasRunden)
+        RenumberLanes(wasRunden);
+    if (!on)
+        lane2->Label1->setText(QStringLiteral("Start-Nr.:") + QString::number(lane2->editStartN1->value()));
     UpdateCaptions();
     if (barrier_)
         barrier_->SetRunden(on);
@@ -277,8 +333,115 @@ void RunControl::SetRundenMode(bool on)
         monitor_->SetRunden(on);
         monitor_->ApplyMode();
     }
-    TFrame1* lane1 = p_.frameT1;
-    lane1->editStartN2->setValue(lane1->editStartN1->value() + (on ? 1 : 2));
+}
+
+namespace {
+
+// The lowest number from `from` on (and at most 9999) that the step's
+// parity allows and that neither runs nor has a result; 9999 when none is left.
+int FreeNumber(int from, int parity, const std::function<bool(int)>& taken)
+{
+    for (int n = std::max(from, 1); n <= 9999; ++n) {
+        if ((parity == 0 || n % 2 == parity % 2) && !taken(n))
+            return n;
+    }
+    return 9999;
+}
+
+} // namespace
+
+// A mode switch in mid-event: the numbers go on from the car lined up next
+// (an idle lane of the old mode), or after the highest number in use. In
+// two-lane mode lane 1 takes the odd and lane 2 the even numbers; in Runden
+// mode lane 1 takes them all. A running lane keeps its number and gets the
+// new next one.
+void RunControl::RenumberLanes(bool wasRunden)
+{
+    TFrame1* lanes[] = {p_.frameT1, p_.frameT2};
+    int highest = p_.protocol->HighestStartNumber();
+    for (TFrame1* lane : lanes) {
+        if (lane->Running() || lane->ShowsResult())
+            highest = std::max(highest, lane->editStartN1->value());
+    }
+    const auto taken = [this, &lanes](int n) {
+        for (TFrame1* lane : lanes) {
+            if (lane->Running() && lane->editStartN1->value() == n)
+                return true;
+        }
+        return p_.protocol->HasResult(n);
+    };
+    int first = 0;
+    for (int i = 0; i < (wasRunden ? 1 : 2); ++i) {
+        const TFrame1* lane = lanes[i];
+        const int n = lane->editStartN1->value();
+        if (!lane->Running() && !lane->ShowsResult() && !taken(n) && (first == 0 || n < first))
+            first = n;
+    }
+    if (first == 0)
+        first = std::min(highest + 1, 9999);
+    // A lane showing a result is reset as the reset command would: the
+    // next START must not re-run its number and replace that result.
+    for (TFrame1* lane : lanes) {
+        if (lane->ShowsResult())
+            lane->ClearResult();
+    }
+    SetButtonState(p_.bRESET, false);
+    p_.mReset->setEnabled(false);
+
+    int nextStartLane = 1;
+    int lowest = 0;
+    for (int i = 0; i < (rundenMode_ ? 1 : 2); ++i) {
+        TFrame1* lane = lanes[i];
+        const int parity = rundenMode_ ? 0 : i + 1;
+        const int step = rundenMode_ ? 1 : 2;
+        const int own = FreeNumber(first, parity, taken);
+        if (lane->Running()) {
+            lane->editStartN2->setValue(own);
+        } else {
+            lane->editStartN1->setValue(own);
+            lane->editStartN2->setValue(FreeNumber(own + step, parity, taken));
+        }
+        if (!lane->Running() && (lowest == 0 || own < lowest)) {
+            lowest = own;
+            nextStartLane = i + 1;
+        }
+    }
+    SyncRotation(nextStartLane);
+}
+
+// The counters and the commands' flags from the lanes as they run: the
+// next START goes to nextStartLane when no lane runs, the next STOPP to the
+// lane that started first.
+void RunControl::SyncRotation(int nextStartLane)
+{
+    const bool run1 = p_.frameT1->Running();
+    const bool run2 = p_.frameT2->Running();
+    bool startAvailable = true;
+    if (rundenMode_) {
+        startLane_ = stopLane_ = 1;
+        startAvailable = !run1;
+    } else if (run1 && run2) {
+        const int firstStarted = TickDiff(p_.frameT2->StartTick, p_.frameT1->StartTick) < 0 ? 2 : 1;
+        startLane_ = stopLane_ = NextLane(firstStarted, 2);
+        startAvailable = false;
+    } else if (run1 || run2) {
+        startLane_ = run1 ? 1 : 2;
+        stopLane_ = NextLane(startLane_, 2);
+    } else {
+        startLane_ = stopLane_ = NextLane(nextStartLane, 2);
+    }
+    p_.mStart->setEnabled(startAvailable);
+    SetButtonState(p_.bSTART, startAvailable);
+    p_.mStop->setEnabled(run1 || run2);
+    SetButtonState(p_.bSTOP, run1 || run2);
+}
+
+void RunControl::RestoreRotation(int lastStartLane)
+{
+    if (p_.frameT1->Running() || p_.frameT2->Running() || lastStartLane < 0 || lastStartLane > 2)
+        return;
+    startLane_ = stopLane_ = lastStartLane;
+    UpdateCaptions();
 }
 
 void RunControl::RankProtocol()
@@ -353,6 +516,11 @@ QString RunControl::SelectedRowText(int firstCol, int lastCol) const
     const int row = p_.grid->Row();
     if (row < 1 || row >= p_.grid->RowCount())
         return QStringLiteral("keine Zeile gewählt");
+    return RowText(row, firstCol, lastCol);
+}
+
+QString RunControl::RowText(int row, int firstCol, int lastCol) const
+{
     static const char* const names[] = {"Nr.", "Start", "Stopp", "Zeit", "km/h", "Platz"};
     QStringList cells;
     for (int col = firstCol; col <= lastCol; ++col) {

@@ -75,7 +75,22 @@ public:
 
     void SetButtonState(TLbSpeedButton* button, bool enabled);
     void PlayEventSound(const QString& path);
+    // A real switch resets the lanes that show a result and renumbers the
+    // idle lanes: lane 1 odd and lane 2 even in two-lane mode, never a
+    // number that runs or has a result; a running lane keeps its number.
+    // The next START goes to the idle lane with the lower number; the
+    // captions follow the counters. Confirming the same mode changes nothing.
     void SetRundenMode(bool on);
+    // After a restart no lane runs; the next START goes to the lane after
+    // lastStartLane, as before the restart.
+    void RestoreRotation(int lastStartLane);
+
+    // The main window's notice line: which result a START replaced and
+    // where it is kept; empty again at the next STOPP.
+    std::function<void(const QString& notice)> OnNotice;
+    // A German message box; a START over a result whose snapshot cannot be
+    // written is refused from a key or button with it.
+    std::function<void(const QString& message)> ShowMessage;
 
     // Ranks the protocol, selects the row of the lane that stopped last and,
     // in Runden mode, shows the best time on lane 2.
@@ -114,6 +129,13 @@ private:
     QString SourceText() const;
     // The selected row's cells firstCol..lastCol as "Nr. 7, Start 9:05.03,27, ...".
     QString SelectedRowText(int firstCol = 0, int lastCol = 5) const;
+    QString RowText(int row, int firstCol, int lastCol) const;
+    // Keeps the protocol before a START clears the result in row; false
+    // when that could not be written. The result goes to the journal.
+    bool KeepReplacedResult(int row, const QString& startNumber, QString& notice);
+    void RenumberLanes(bool wasRunden);
+    void SyncRotation(int nextStartLane);
+    int StopLaneInRunden() const;
     void Record(const QString& what);
     void Snapshot(const QString& command);
     void Snapshot(const QString& command, const ProtocolRows& rows);

@@ -200,6 +200,14 @@ void TFrame1::ClearDisplay()
     ShowTime(0);
 }
 
+void TFrame1::ClearResult()
+{
+    ClearDisplay();
+    editStartN1->setEnabled(true);
+    StopTick = StartTick;
+    StopStamp = StartStamp;
+}
+
 void TFrame1::ResetLane()
 {
     ClearDisplay();

@@ -48,6 +48,10 @@ public:
     void ResetLane();
     // Steps 1 and 2 of the reset: normal colours and 00.00,00, numbers kept.
     void ClearDisplay();
+    // The reset with the numbers kept: the lane no longer shows a result.
+    void ClearResult();
+    // The stamp a START takes when something must happen before StartRun.
+    TimeStamp TakeStamp() const { return clock_.Stamp(); }
 
     bool Running() const;
     // Whether the lane shows the result of a run (stopped, not yet reset).

@@ -17,7 +17,7 @@ namespace {
 
 struct Program
 {
-    explicit Program(const QTemporaryDir& dir)
+    explicit Program(const QTemporaryDir& dir, bool manyStart = true)
         : folder(dir.filePath(QStringLiteral("bin")))
         , fifo(dir.filePath(QStringLiteral("barriers")))
     {
@@ -26,13 +26,14 @@ struct Program
         QFile::copy(QStringLiteral(RAVOLT_BINARY), folder + QStringLiteral("/ravolt"));
         QFile::setPermissions(folder + QStringLiteral("/ravolt"), QFile::ReadOwner | QFile::ExeOwner);
         ::mkfifo(fifo.toLocal8Bit().constData(), 0600);
-        // Set as an operator would, in the settings file: repeated starts, so
-        // a start after the restart adds a row instead of reusing car 1's.
+        // Set as an operator would, in the settings file; with repeated
+        // starts a start after the restart adds a row of its own.
         QDir().mkpath(dir.filePath(QStringLiteral("config/Quintaro")));
         QFile settings(dir.filePath(QStringLiteral("config/Quintaro/ravolt.conf")));
         if (settings.open(QIODevice::WriteOnly))
             settings.write("[General]\nLeft=0\nTop=0\nWidth=754\nHeight=488\nSound=0\nPort=0\nAlg=0\n"
-                           "WaitStart=0\nFilterInd=1\nLength=1000\nMonitor=0\nTitle=Lauf\nRunden=0\nManyStart=1\n");
+                           "WaitStart=0\nFilterInd=1\nLength=1000\nMonitor=0\nTitle=Lauf\nRunden=0\nManyStart=" +
+                           QByteArray(manyStart ? "1" : "0") + "\n");
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
@@ -131,5 +132,45 @@ TEST(RealProgram, ATimedRunSurvivesAKillAndIsThereAtTheNextStart)
                                       QRegularExpression::DotMatchesEverythingOption);
     const QString afterRestart = program.WaitForBackup(restored);
     EXPECT_TRUE(afterRestart.contains(restored)) << afterRestart.toStdString();
+    program.KillHard();
+}
+
+// Without repeated starts a START on a number reuses its row: after the
+// restart the lanes must go on where they stood, not at car 1.
+TEST(RealProgram, AfterAKillAndRestartAStartDoesNotClearCarOnesResult)
+{
+    QTemporaryDir dir;
+    Program program(dir, false);
+    program.process.start();
+    ASSERT_TRUE(program.process.waitForStarted(20000));
+    ASSERT_TRUE(program.Send("START\n"));
+    const QRegularExpression second(QStringLiteral("\r\n2\t[0-9:.,]+\t"));
+    ASSERT_TRUE(program.WaitForBackup(second, "START\n").contains(second));
+    const QRegularExpression finished(QStringLiteral("\r\n(1\t[0-9:.,]+\t[0-9:.,]+\t[0-9.,]+\t[^\t]+\t1\t)\r\n"));
+    const QString beforeKill = program.WaitForBackup(finished, "STOPP\n");
+    const QString row = finished.match(beforeKill).captured(1);
+    ASSERT_FALSE(row.isEmpty()) << beforeKill.toStdString();
+    // The start numbers are written right after the backup: wait for them.
+    const QString numbers = program.folder + QStringLiteral("/Ravolt-Sicherungsdatei.startnummern");
+    const QDeadlineTimer deadline(30000);
+    QByteArray kept;
+    while (!kept.contains("Bahn1=1 3 1") && !deadline.hasExpired()) {
+        QThread::msleep(10);
+        QFile file(numbers);
+        if (file.open(QIODevice::ReadOnly))
+            kept = file.readAll();
+    }
+    ASSERT_TRUE(kept.contains("Bahn1=1 3 1")) << kept.toStdString();
+    program.KillHard();
+
+    program.process.start();
+    ASSERT_TRUE(program.process.waitForStarted(20000));
+    ASSERT_TRUE(program.Send("START\n"));
+    // Lane 1 showed car 1's result: it goes on with car 3.
+    const QRegularExpression third(QStringLiteral("\r\n3\t[0-9:.,]+\t \t"));
+    const QString afterRestart = program.WaitForBackup(third);
+    EXPECT_TRUE(afterRestart.contains(third)) << afterRestart.toStdString();
+    EXPECT_TRUE(afterRestart.contains(QStringLiteral("\r\n") + row + QStringLiteral("\r\n")))
+        << "car 1's result survives: " << afterRestart.toStdString();
     program.KillHard();
 }

@@ -21,7 +21,13 @@ public:
         lines.append(what);
     }
     void Record(const QString& what) override { Record(0, what); }
-    void Snapshot(const QString& command, const ProtocolRows& rows) override { shots.push_back({command, rows}); }
+    bool Snapshot(const QString& command, const ProtocolRows& rows, QString* kept = nullptr) override
+    {
+        shots.push_back({command, rows});
+        if (kept)
+            *kept = QStringLiteral("/Journal/Vor-") + command + QStringLiteral(".txt");
+        return true;
+    }
 
     QStringList lines;
     std::vector<std::uint32_t> ticks;
