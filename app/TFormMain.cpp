@@ -5,6 +5,7 @@
 #include "DesktopShell.h"
 #include "HiddenMenu.h"
 #include "IniSettingsStore.h"
+#include "BackupExitQuestion.h"
 #include "BarrierEdgeJournal.h"
 #include "BarrierPortWatch.h"
 #include "Journal.h"
@@ -191,6 +192,9 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     runControl_ = new RunControl(parts, this);
     barrier_ = new LightBarrierInput(mStart, mStop, bSTART, ImageLSstop, clock_, this);
     runControl_->SetLightBarrier(barrier_);
+    runControl_->ShowMessage = [this](const QString& message) {
+        QMessageBox::warning(this, QCoreApplication::applicationName(), message);
+    };
     CreateComPort(seams.serialDevice);
     CreateJournal(seams);
     CreateFileCommands();
@@ -281,9 +285,11 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
     OpenComPort();
     // The header row was written when the protocol table was set up.
     protocol_->UpdateProtocolCommands();
-    // Silently; from now on every change of the protocol is backed up.
-    FileCommands->RestoreBackup(paths_.BackupFileName);
+    // Silently unless the backup cannot be read back as it is; from now on
+    // every change of the protocol is backed up.
     CreateBackup();
+    FileCommands->RestoreBackup(paths_.BackupToRead(), *Backup);
+    connect(protocol_, &ProtocolTable::Changed, Backup, &ProtocolBackup::Schedule);
     // The run control started with STOPP, reset and accident disabled and
     // the barrier indicator in its first state; everything else the settings
     // say comes now, Runden mode last.
@@ -339,9 +345,9 @@ bool TFormMain::StoreSettings()
 
 bool TFormMain::FormCloseQuery()
 {
-    if (!FrameT1->Running() && !FrameT2->Running())
-        return true;
-    return FDlgYesNo && FDlgYesNo->Ask(QStringLiteral("Beenden?"));
+    if ((FrameT1->Running() || FrameT2->Running()) && !(FDlgYesNo && FDlgYesNo->Ask(QStringLiteral("Beenden?"))))
+        return false;
+    return exitQuestion_->MayClose(*Backup, protocol_->HasRuns());
 }
 
 void TFormMain::closeEvent(QCloseEvent* event)
@@ -378,11 +384,13 @@ QLabel* TFormMain::BuildNotice()
 void TFormMain::CreateBackup()
 {
     Backup = new ProtocolBackup(paths_.BackupFileName, [this] { return protocol_->Rows(); }, this);
+    Backup->SetFallback(paths_.BackupFallbackName);
     // The notice stays until a later write succeeds; timing goes on meanwhile.
     Backup->OnStatus = [this](const QString& notice) {
         notice_->Set(OperatorNotice::Backup, notice);
     };
-    connect(protocol_, &ProtocolTable::Changed, Backup, &ProtocolBackup::Schedule);
+    exitQuestion_ = std::make_unique<BackupExitQuestion>(this);
+    exitQuestion_->SaveElsewhere = [this] { FileCommands->sbSaveClick(); };
 }
 
 void TFormMain::CreateYesNoDialog()

@@ -26,6 +26,7 @@ class QToolButton;
 class QtSoundPlayer;
 class RunControl;
 class SettingsStore;
+class BackupExitQuestion;
 class BarrierPortWatch;
 class Journal;
 class OperatorNotice;
@@ -219,4 +220,5 @@ private:
     std::unique_ptr<Journal> journal_;
     BarrierPortWatch* portWatch_ = nullptr;
     std::unique_ptr<OperatorNotice> notice_;
+    std::unique_ptr<BackupExitQuestion> exitQuestion_;
 };

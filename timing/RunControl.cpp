@@ -1,6 +1,6 @@
 #include "RunControl.h"
 
-#include "JournalFeed.h"
+#include "Journal.h"
 #include "LightBarrierInput.h"
 #include "ProtocolTable.h"
 #include "SoundPlayer.h"
@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QSpinBox>
 
+#include <algorithm>
 #include <utility>
 
 RunControl::RunControl(const RunControlParts& parts, QObject* parent)
@@ -148,7 +149,8 @@ void RunControl::mResetClick()
 
 void RunControl::bAVARIAClick()
 {
-    Snapshot(QStringLiteral("Unfall"));
+    if (!Snapshot(QStringLiteral("Unfall")))
+        return;
     Record(QStringLiteral("UNFALL: Zeile ungültig gemacht, vorher: ") + SelectedRowText());
     p_.protocol->VoidSelectedRow();
     SetButtonState(p_.bAVARIA, false);
@@ -300,7 +302,8 @@ void RunControl::SortGrid1RowSelected()
 
 void RunControl::Erase1Click()
 {
-    Snapshot(QStringLiteral("Zeile entfernen"));
+    if (!Snapshot(QStringLiteral("Zeile entfernen")))
+        return;
     Record(QStringLiteral("Zeile entfernt: ") + SelectedRowText());
     p_.protocol->DeleteSelectedRow();
     RankProtocol();
@@ -311,11 +314,13 @@ void RunControl::Leerenzeilenentfernen1Click()
 {
     // The snapshot is kept only when rows really go.
     const ProtocolRows rows = p_.protocol->Rows();
+    const bool rowsGo = std::any_of(rows.begin() + std::min<std::size_t>(1, rows.size()), rows.end(),
+                                    [](const ProtocolRow& row) { return IsBlankText(row[3]); });
+    if (rowsGo && !Snapshot(QStringLiteral("Leere Zeilen entfernen"), rows))
+        return;
     const int before = p_.grid->RowCount();
     p_.protocol->RemoveEmptyRows();
     const int removed = before - p_.grid->RowCount();
-    if (removed > 0)
-        Snapshot(QStringLiteral("Leere Zeilen entfernen"), rows);
     Record(removed == 1 ? QStringLiteral("Leere Zeilen entfernt: 1 Zeile")
                         : QStringLiteral("Leere Zeilen entfernt: %1 Zeilen").arg(removed));
     RankProtocol();
@@ -368,13 +373,18 @@ void RunControl::Record(const QString& what)
         journal_->Record(what);
 }
 
-void RunControl::Snapshot(const QString& command)
+bool RunControl::Snapshot(const QString& command)
 {
-    Snapshot(command, p_.protocol->Rows());
+    return Snapshot(command, p_.protocol->Rows());
 }
 
-void RunControl::Snapshot(const QString& command, const ProtocolRows& rows)
+bool RunControl::Snapshot(const QString& command, const ProtocolRows& rows)
 {
-    if (journal_)
-        journal_->Snapshot(command, rows);
+    QString why;
+    if (!journal_ || journal_->Snapshot(command, rows, &why))
+        return true;
+    Record(QStringLiteral("\"%1\" nicht ausgeführt: Schnappschuss nicht gespeichert (%2)").arg(command, why));
+    if (ShowMessage)
+        ShowMessage(Journal::RefusalText(command, why));
+    return false;
 }

@@ -57,6 +57,9 @@ public:
     // Every command, its result and the protocol before a command that
     // removes results go to the journal; null for none.
     void SetJournal(JournalFeed* journal) { journal_ = journal; }
+    // A German message to the operator: a command that removes results did
+    // not run because its snapshot could not be kept.
+    std::function<void(const QString& message)> ShowMessage;
     // Runs command (which may trigger START or STOPP) as coming from source;
     // triggers from elsewhere count as keys.
     void From(CommandSource source, const std::function<void()>& command);
@@ -115,8 +118,10 @@ private:
     // The selected row's cells firstCol..lastCol as "Nr. 7, Start 9:05.03,27, ...".
     QString SelectedRowText(int firstCol = 0, int lastCol = 5) const;
     void Record(const QString& what);
-    void Snapshot(const QString& command);
-    void Snapshot(const QString& command, const ProtocolRows& rows);
+    // False (the operator told, the journal too) when the snapshot could
+    // not be kept: the command must not run then.
+    bool Snapshot(const QString& command);
+    bool Snapshot(const QString& command, const ProtocolRows& rows);
 
     RunControlParts p_;
     LightBarrierInput* barrier_ = nullptr;

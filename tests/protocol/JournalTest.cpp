@@ -109,14 +109,19 @@ TEST(Journal, AnUnwritableFolderIsNoticedOnceAndClearedWhenWritingWorksAgain)
 
     journal.Record(1, QStringLiteral("START"));
     journal.Record(2, QStringLiteral("STOPP"));
-    journal.Snapshot(QStringLiteral("Unfall"), rows);
     ASSERT_EQ(notices.size(), 1) << "once, not at every entry";
     EXPECT_TRUE(notices[0].startsWith(QStringLiteral("Journal wird nicht geschrieben: "))) << notices[0].toStdString();
     EXPECT_TRUE(notices[0].contains(QDir::toNativeSeparators(blocker)));
+    QString why;
+    EXPECT_FALSE(journal.Snapshot(QStringLiteral("Unfall"), rows, &why)) << "the command must not run";
+    EXPECT_EQ(why, QStringLiteral("Ordner lässt sich nicht anlegen"));
+    ASSERT_EQ(notices.size(), 2) << "the journal's notice on screen does not hide the snapshot's";
+    EXPECT_TRUE(notices[1].startsWith(notices[0] + QStringLiteral("\nSchnappschuss nicht gespeichert: ")))
+        << notices[1].toStdString();
 
     ASSERT_TRUE(QFile::remove(blocker));
     journal.Record(3, QStringLiteral("START"));
-    EXPECT_EQ(notices.size(), 2);
+    EXPECT_EQ(notices.size(), 3);
     EXPECT_TRUE(journal.Notice().startsWith(QStringLiteral("Schnappschuss nicht gespeichert")))
         << "the failed snapshot is still told";
     journal.Snapshot(QStringLiteral("Unfall"), rows);

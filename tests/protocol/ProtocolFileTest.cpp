@@ -135,7 +135,7 @@ TEST(ProtocolFile, readerRules)
         {"header only", kHeaderLine, {}},
         {"nothing", "", {}},
         {"Windows-1252", "\x80\tGr\xfc\xdf\n", {Row({"€", "Grüß"})}},
-        {"long line", QByteArray(200000, 'x') + "\t1", {Row({QString(200000, u'x'), "1"})}},
+        {"long line, its field cut", QByteArray(200000, 'x') + "\t1", {Row({QString(1000, u'x'), "1"})}},
     };
     for (const Case& c : cases) {
         const LoadedProtocol loaded = ParseProtocolText(c.bytes);
