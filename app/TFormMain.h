@@ -169,6 +169,7 @@ public:
     RunControl* Runs() const { return runControl_; }
     LightBarrierInput* Barrier() const { return barrier_; }
     Journal* EventJournal() const { return journal_.get(); }
+    BackupExitQuestion* ExitQuestion() const { return exitQuestion_.get(); }
     BarrierPortWatch* PortWatch() const { return portWatch_; }
 
     void TimerDateTimer();

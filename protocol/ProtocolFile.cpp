@@ -102,11 +102,13 @@ int OpenRegularFile(const QString& path, LoadedProtocol& loaded)
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        Refused(loaded, error == ENOENT   ? QStringLiteral("Datei nicht vorhanden")
-                        : error == EACCES ? QStringLiteral("keine Leseberechtigung")
-                        : error == EISDIR ? QStringLiteral("ein Ordner, keine Datei")
-                                          : QStringLiteral("Datei lässt sich nicht lesen"));
-        loaded.missing = error == ENOENT;
+        Refused(loaded, error == ENOENT    ? QStringLiteral("Datei nicht vorhanden")
+                        : error == ENOTDIR ? QStringLiteral("Ordner nicht vorhanden")
+                        : error == EACCES  ? QStringLiteral("keine Leseberechtigung")
+                        : error == EISDIR  ? QStringLiteral("ein Ordner, keine Datei")
+                                           : QStringLiteral("Datei lässt sich nicht lesen"));
+        // Nothing is there to lose.
+        loaded.missing = error == ENOENT || error == ENOTDIR;
         return -1;
     }
     struct stat st {};

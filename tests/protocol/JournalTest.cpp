@@ -189,3 +189,32 @@ TEST(Journal, PruningKeepsTheNewestSnapshotsAndSixtyDaysOfJournal)
         EXPECT_EQ(rig.Files(QStringLiteral("Journal-*")).contains(name), d.kept) << d.ago;
     }
 }
+
+TEST(Journal, AFullDiskIsToldAsSuch)
+{
+    JournalRig rig;
+    QDir().mkpath(rig.journal.Folder());
+    // Every write to this device fails as on a full disk, also for root.
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), rig.journal.DayFileName(rig.clock.now.date())));
+    rig.journal.Record(1, QStringLiteral("START"));
+    ASSERT_EQ(rig.notices.size(), 1);
+    EXPECT_TRUE(rig.notices[0].startsWith(QStringLiteral("Journal wird nicht geschrieben: Datenträger voll (")))
+        << rig.notices[0].toStdString();
+}
+
+TEST(Journal, AJournalDeletedWhileRunningIsBegunAnewAndThatIsTold)
+{
+    JournalRig rig;
+    rig.journal.Record(1, QStringLiteral("START"));
+    ASSERT_TRUE(QDir(rig.journal.Folder()).removeRecursively());
+    rig.journal.Record(2, QStringLiteral("STOPP"));
+    const QString text = QString::fromUtf8(rig.DayFile());
+    EXPECT_TRUE(text.contains(QStringLiteral("Tick 2  Journal war gelöscht, hier neu begonnen\n")))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Tick 2  STOPP\n"))) << text.toStdString();
+    ASSERT_EQ(rig.notices.size(), 1);
+    EXPECT_TRUE(rig.notices[0].startsWith(QStringLiteral("Journal war gelöscht und ist neu angelegt")));
+    rig.journal.Record(3, QStringLiteral("START"));
+    EXPECT_EQ(rig.notices.size(), 1) << "told once";
+    EXPECT_EQ(rig.journal.Notice(), rig.notices[0]) << "the earlier entries stay lost";
+}
