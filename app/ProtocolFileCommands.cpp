@@ -22,12 +22,15 @@ QString CutFieldsText(int count)
                       : QStringLiteral("%1 Felder über %2 Zeichen gekürzt").arg(count).arg(MaxProtocolFieldLength);
 }
 
-// A file the reader just accepted, as it is on the disk (within the
-// reader's bound).
-QByteArray FileStart(const QString& path)
+// A file as it is on the disk, within the reader's bound; false when it
+// cannot be read.
+bool FileStart(const QString& path, QByteArray& bytes)
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.read(MaxProtocolFileBytes) : QByteArray();
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    bytes = file.read(MaxProtocolFileBytes);
+    return file.error() == QFileDevice::NoError;
 }
 
 QString Filter(const QString& name, const char* extension)
@@ -211,35 +214,61 @@ bool ProtocolFileCommands::RestoreBackup(const QString& path, ProtocolBackup& ba
     const LoadedProtocol loaded = LoadProtocolText(path);
     if (loaded.opened)
         Apply(loaded);
-    if (loaded.missing || loaded.Clean())
-        return loaded.opened;
-    const QString shown = QDir::toNativeSeparators(path);
-    QString remark;
-    if (!loaded.opened) {
-        remark = QStringLiteral("Sicherungsdatei nicht lesbar (%1): %2").arg(loaded.error, shown);
-        if (path == backup.Path())
-            backup.KeepOffPath();
-        remark += QStringLiteral(" – sie wird nicht überschrieben, gesichert wird in ") +
-                  QDir::toNativeSeparators(backup.Fallback());
-    } else {
-        const QString why = !loaded.complete ? QStringLiteral("nur teilweise gelesen")
-                            : loaded.foreign ? QStringLiteral("nicht von diesem Programm geschrieben")
-                                             : CutFieldsText(loaded.cutFields);
+    QStringList remarks;
+    if (!loaded.missing && !loaded.Clean())
+        remarks << BackupProblem(path, loaded, backup);
+    // Read from the fallback: the older file at the usual place would be
+    // replaced by the next write.
+    if (loaded.opened && path != backup.Path() && QFileInfo(backup.Path()).isFile()) {
         QString kept;
-        if (journal_ && journal_->KeepBytes(QStringLiteral("Sicherung"), FileStart(path), &kept)) {
-            remark = QStringLiteral("Sicherungsdatei %1; unverändert aufbewahrt als %2")
-                         .arg(why, QDir::toNativeSeparators(kept));
+        if (KeepCopy(backup.Path(), kept)) {
+            remarks << QStringLiteral("Sicherung aus dem Ersatzordner gelesen: %1; die ältere ist aufbewahrt als %2")
+                           .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(kept));
         } else {
-            // Without a copy the next backup would replace the only one.
-            if (path == backup.Path())
-                backup.KeepOffPath();
-            remark = QStringLiteral("Sicherungsdatei %1: %2 – keine Kopie möglich, sie wird nicht überschrieben")
-                         .arg(why, shown);
+            backup.KeepOffPath();
+            remarks << QStringLiteral("Sicherung aus dem Ersatzordner gelesen: %1; die ältere (%2) wird nicht "
+                                      "überschrieben")
+                           .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(backup.Path()));
         }
     }
+    if (remarks.isEmpty())
+        return loaded.opened;
+    const QString remark = remarks.join(QLatin1Char('\n'));
     Record(remark);
     backup.SetRemark(remark);
     return loaded.opened;
+}
+
+QString ProtocolFileCommands::BackupProblem(const QString& path, const LoadedProtocol& loaded,
+                                            ProtocolBackup& backup)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!loaded.opened) {
+        if (path != backup.Path())
+            return QStringLiteral("Sicherungsdatei nicht lesbar (%1): %2").arg(loaded.error, shown);
+        backup.KeepOffPath();
+        return QStringLiteral("Sicherungsdatei nicht lesbar (%1): %2 – sie wird nicht überschrieben, gesichert "
+                              "wird in %3")
+            .arg(loaded.error, shown, QDir::toNativeSeparators(backup.Fallback()));
+    }
+    const QString why = !loaded.complete ? QStringLiteral("nur teilweise gelesen")
+                        : loaded.foreign ? QStringLiteral("nicht von diesem Programm geschrieben")
+                                         : CutFieldsText(loaded.cutFields);
+    QString kept;
+    if (KeepCopy(path, kept))
+        return QStringLiteral("Sicherungsdatei %1; unverändert aufbewahrt als %2")
+            .arg(why, QDir::toNativeSeparators(kept));
+    // Without a copy the next backup would replace the only one.
+    if (path == backup.Path())
+        backup.KeepOffPath();
+    return QStringLiteral("Sicherungsdatei %1: %2 – keine Kopie möglich, sie wird nicht überschrieben")
+        .arg(why, shown);
+}
+
+bool ProtocolFileCommands::KeepCopy(const QString& path, QString& kept)
+{
+    QByteArray bytes;
+    return journal_ && FileStart(path, bytes) && journal_->KeepBytes(QStringLiteral("Sicherung"), bytes, &kept);
 }
 
 void ProtocolFileCommands::Apply(const LoadedProtocol& loaded)

@@ -60,7 +60,8 @@ public:
     // fallback. A file that does not read back as it is (foreign bytes or
     // header, a cut field, broken off) is first kept as a snapshot, so the
     // next backup never replaces the only copy; it is told once, and when
-    // no copy can be kept it is not written over either.
+    // no copy can be kept it is not written over either. Restored from the
+    // fallback, the older file at the usual place is kept the same way.
     bool RestoreBackup(const QString& path, ProtocolBackup& backup);
     // The operator's file with the given type; a type is completed with its
     // extension when none was typed.
@@ -82,6 +83,11 @@ private:
     void SaveAs(const QString& path, int type);
     void SaveText(const QString& path);
     void Apply(const LoadedProtocol& loaded);
+    // What the operator must know about a backup that did not read back
+    // clean; keeps it from being written over where no copy could be made.
+    QString BackupProblem(const QString& path, const LoadedProtocol& loaded, ProtocolBackup& backup);
+    // The file's bytes as a snapshot; the snapshot's path in kept.
+    bool KeepCopy(const QString& path, QString& kept);
     void Record(const QString& what);
     // False (and the operator told why) when the snapshot could not be
     // kept: the command must not run then.

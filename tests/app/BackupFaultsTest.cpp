@@ -80,15 +80,22 @@ TEST(BackupFaults, AVanishedFolderSendsTheBackupToTheFallbackAndTheRestartReadsT
     const ProtocolRows atExit = rig.form->Protocol()->Rows();
     rig.form.reset();
 
-    // The folder is back, with an older backup in it: the newer one wins.
+    // The folder is back, with an older backup in it: the newer one wins,
+    // and the older one is kept before the next write replaces it.
     ASSERT_TRUE(QDir().mkpath(stick));
-    WriteFile(seams.paths->BackupFileName, kHeaderLine + "1\t9:05.03,07\t9:05.08,19\t5,12\t703,1\t1\t\r\n");
+    const QByteArray older = kHeaderLine + "1\t9:05.03,07\t9:05.08,19\t5,12\t703,1\t1\t\r\n";
+    WriteFile(seams.paths->BackupFileName, older);
     QFile old(seams.paths->BackupFileName);
     ASSERT_TRUE(old.open(QIODevice::ReadWrite));
     ASSERT_TRUE(old.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
     old.close();
     rig.form = CreateProgramWindows(rig.settings, seams);
     EXPECT_EQ(rig.form->Protocol()->Rows(), atExit);
+    const QStringList kept = QDir(seams.journalFolder).entryList({QStringLiteral("Vor-Sicherung-*.txt")}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(FileBytes(seams.journalFolder + QLatin1Char('/') + kept[0]), older);
+    EXPECT_TRUE(rig.form->LabNotice->text().startsWith(QStringLiteral("Sicherung aus dem Ersatzordner gelesen: ")))
+        << rig.form->LabNotice->text().toStdString();
 }
 
 TEST(BackupFaults, ClosingWhenNoBackupCanBeWrittenAsksAndOffersToSaveElsewhere)
