@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "Journal.h"
+#include "ProtocolBackup.h"
 #include "ProtocolFile.h"
 #include "ProtocolTable.h"
 #include "RunControl.h"
@@ -14,6 +15,23 @@
 #include <QMessageBox>
 
 namespace {
+
+QString CutFieldsText(int count)
+{
+    return count == 1 ? QStringLiteral("1 Feld über %1 Zeichen gekürzt").arg(MaxProtocolFieldLength)
+                      : QStringLiteral("%1 Felder über %2 Zeichen gekürzt").arg(count).arg(MaxProtocolFieldLength);
+}
+
+// A file as it is on the disk, within the reader's bound; false when it
+// cannot be read.
+bool FileStart(const QString& path, QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    bytes = file.read(MaxProtocolFileBytes);
+    return file.error() == QFileDevice::NoError;
+}
 
 QString Filter(const QString& name, const char* extension)
 {
@@ -174,32 +192,83 @@ bool ProtocolFileCommands::LoadText(const QString& path)
     const LoadedProtocol loaded = LoadProtocolText(path);
     // A file that cannot be read must not cost the protocol on screen.
     if (!loaded.opened) {
-        ShowMessage(QStringLiteral("Datei kann nicht geöffnet werden: ") + QDir::toNativeSeparators(path));
+        ShowMessage(QStringLiteral("Datei kann nicht geöffnet werden: %1 (%2)")
+                        .arg(QDir::toNativeSeparators(path), loaded.error));
         return false;
     }
-    Snapshot(QStringLiteral("Laden"));
+    if (!Snapshot(QStringLiteral("Laden")))
+        return false;
     Apply(loaded);
     Record((loaded.complete ? QStringLiteral("Protokoll geöffnet: ")
                             : QStringLiteral("Protokoll nur teilweise geöffnet: ")) +
            QDir::toNativeSeparators(path));
     if (!loaded.complete)
         ShowMessage(QStringLiteral("Datei nur teilweise gelesen: ") + QDir::toNativeSeparators(path));
+    else if (loaded.cutFields > 0)
+        ShowMessage(CutFieldsText(loaded.cutFields) + QStringLiteral(": ") + QDir::toNativeSeparators(path));
     return true;
 }
 
-bool ProtocolFileCommands::RestoreBackup(const QString& path)
+bool ProtocolFileCommands::RestoreBackup(const QString& path, ProtocolBackup& backup)
 {
     const LoadedProtocol loaded = LoadProtocolText(path);
     if (loaded.opened)
         Apply(loaded);
-    // The next backup would replace a file that could not be read whole:
-    // a copy keeps the event's results.
-    if ((!loaded.opened || !loaded.complete) && QFileInfo::exists(path)) {
-        const QFileInfo file(path);
-        QFile::copy(path, file.absolutePath() + QLatin1Char('/') + file.completeBaseName() + QLatin1Char('-') +
-                              TimeStampName(clock_.LocalNow()) + QStringLiteral(".txt"));
+    QStringList remarks;
+    if (!loaded.missing && !loaded.Clean())
+        remarks << BackupProblem(path, loaded, backup);
+    // Read from the fallback: the older file at the usual place would be
+    // replaced by the next write.
+    if (loaded.opened && path != backup.Path() && QFileInfo(backup.Path()).isFile()) {
+        QString kept;
+        if (KeepCopy(backup.Path(), kept)) {
+            remarks << QStringLiteral("Sicherung aus dem Ersatzordner gelesen: %1; die ältere ist aufbewahrt als %2")
+                           .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(kept));
+        } else {
+            backup.KeepOffPath();
+            remarks << QStringLiteral("Sicherung aus dem Ersatzordner gelesen: %1; die ältere (%2) wird nicht "
+                                      "überschrieben")
+                           .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(backup.Path()));
+        }
     }
+    if (remarks.isEmpty())
+        return loaded.opened;
+    const QString remark = remarks.join(QLatin1Char('\n'));
+    Record(remark);
+    backup.SetRemark(remark);
     return loaded.opened;
+}
+
+QString ProtocolFileCommands::BackupProblem(const QString& path, const LoadedProtocol& loaded,
+                                            ProtocolBackup& backup)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!loaded.opened) {
+        if (path != backup.Path())
+            return QStringLiteral("Sicherungsdatei nicht lesbar (%1): %2").arg(loaded.error, shown);
+        backup.KeepOffPath();
+        return QStringLiteral("Sicherungsdatei nicht lesbar (%1): %2 – sie wird nicht überschrieben, gesichert "
+                              "wird in %3")
+            .arg(loaded.error, shown, QDir::toNativeSeparators(backup.Fallback()));
+    }
+    const QString why = !loaded.complete ? QStringLiteral("nur teilweise gelesen")
+                        : loaded.foreign ? QStringLiteral("nicht von diesem Programm geschrieben")
+                                         : CutFieldsText(loaded.cutFields);
+    QString kept;
+    if (KeepCopy(path, kept))
+        return QStringLiteral("Sicherungsdatei %1; unverändert aufbewahrt als %2")
+            .arg(why, QDir::toNativeSeparators(kept));
+    // Without a copy the next backup would replace the only one.
+    if (path == backup.Path())
+        backup.KeepOffPath();
+    return QStringLiteral("Sicherungsdatei %1: %2 – keine Kopie möglich, sie wird nicht überschrieben")
+        .arg(why, shown);
+}
+
+bool ProtocolFileCommands::KeepCopy(const QString& path, QString& kept)
+{
+    QByteArray bytes;
+    return journal_ && FileStart(path, bytes) && journal_->KeepBytes(QStringLiteral("Sicherung"), bytes, &kept);
 }
 
 void ProtocolFileCommands::Apply(const LoadedProtocol& loaded)
@@ -216,7 +285,8 @@ void ProtocolFileCommands::sbCLSClick()
 {
     if (!Ask || !Ask(QStringLiteral("Zeitenprotokoll  löschen?")))
         return;
-    Snapshot(QStringLiteral("Löschen"));
+    if (!Snapshot(QStringLiteral("Löschen")))
+        return;
     protocol_.Clear();
     Record(QStringLiteral("Protokoll gelöscht"));
     protocol_.UpdateProtocolCommands();
@@ -230,8 +300,12 @@ void ProtocolFileCommands::Record(const QString& what)
         journal_->Record(what);
 }
 
-void ProtocolFileCommands::Snapshot(const QString& command)
+bool ProtocolFileCommands::Snapshot(const QString& command)
 {
-    if (journal_)
-        journal_->Snapshot(command, protocol_.Rows());
+    QString why;
+    if (!journal_ || journal_->Snapshot(command, protocol_.Rows(), &why))
+        return true;
+    Record(QStringLiteral("\"%1\" nicht ausgeführt: Schnappschuss nicht gespeichert (%2)").arg(command, why));
+    ShowMessage(Journal::RefusalText(command, why));
+    return false;
 }

@@ -8,6 +8,7 @@
 class Clock;
 class JournalFeed;
 struct LoadedProtocol;
+class ProtocolBackup;
 class ProtocolTable;
 class QFileDialog;
 class QWidget;
@@ -53,10 +54,15 @@ public:
     // Loads a text file into the protocol; false (and the protocol as it
     // was) when the file cannot be opened.
     bool LoadText(const QString& path);
-    // The automatic backup at start-up: silent. A backup that cannot be read
-    // whole is first copied aside under a time-stamped name, so the next
-    // backup never replaces the only copy of the results.
-    bool RestoreBackup(const QString& path);
+    // The automatic backup at start-up from path: silent when all is well.
+    // A file that cannot be read (no permission, a folder, not a regular
+    // file, too big) is told and never written over: backup writes to the
+    // fallback. A file that does not read back as it is (foreign bytes or
+    // header, a cut field, broken off) is first kept as a snapshot, so the
+    // next backup never replaces the only copy; it is told once, and when
+    // no copy can be kept it is not written over either. Restored from the
+    // fallback, the older file at the usual place is kept the same way.
+    bool RestoreBackup(const QString& path, ProtocolBackup& backup);
     // The operator's file with the given type; a type is completed with its
     // extension when none was typed.
     static QString WithTypeExtension(const QString& path, int type);
@@ -77,8 +83,15 @@ private:
     void SaveAs(const QString& path, int type);
     void SaveText(const QString& path);
     void Apply(const LoadedProtocol& loaded);
+    // What the operator must know about a backup that did not read back
+    // clean; keeps it from being written over where no copy could be made.
+    QString BackupProblem(const QString& path, const LoadedProtocol& loaded, ProtocolBackup& backup);
+    // The file's bytes as a snapshot; the snapshot's path in kept.
+    bool KeepCopy(const QString& path, QString& kept);
     void Record(const QString& what);
-    void Snapshot(const QString& command);
+    // False (and the operator told why) when the snapshot could not be
+    // kept: the command must not run then.
+    bool Snapshot(const QString& command);
 
     ProtocolTable& protocol_;
     RunControl& runs_;

@@ -119,9 +119,9 @@ bool StartNumberBackup::WriteNow()
     return WriteFileAtomically(PathBeside(backupPath_()), Current().Text());
 }
 
-bool StartNumberBackup::Restore()
+bool StartNumberBackup::Restore(const QString& backupRead)
 {
-    QFile file(PathBeside(backupPath_()));
+    QFile file(PathBeside(backupRead));
     // Only a small regular file is read: never a pipe or a device.
     if (!QFileInfo(file).isFile() || file.size() > kMaxFileSize || !file.open(QIODevice::ReadOnly))
         return false;

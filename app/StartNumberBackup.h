@@ -44,9 +44,10 @@ public:
 
     void Schedule();
     bool WriteNow();
-    // Puts the kept numbers back; a missing or damaged file leaves the
+    // Puts back the numbers kept beside the backup that was read at start
+    // (it may be the per-user copy); a missing or damaged file leaves the
     // lanes as they are. True when numbers were restored.
-    bool Restore();
+    bool Restore(const QString& backupRead);
 
 private:
     LaneNumbers Current() const;

@@ -41,13 +41,26 @@ StartupPaths StartupPaths::ForProgram(const QString& programFile, const QString&
 
     const QString backupName = title + QStringLiteral("-Sicherungsdatei.txt");
     const QFileInfo folder(program.absolutePath());
+    p.BackupFallbackName = QDir(userDataDir).filePath(backupName);
     if (folder.isDir() && folder.isWritable()) {
         p.BackupFileName = p.ProgramDir + backupName;
     } else {
         QDir().mkpath(userDataDir);
-        p.BackupFileName = QDir(userDataDir).filePath(backupName);
+        p.BackupFileName = p.BackupFallbackName;
     }
     return p;
+}
+
+QString StartupPaths::BackupToRead() const
+{
+    const QFileInfo usual(BackupFileName);
+    const QFileInfo fallback(BackupFallbackName);
+    if (BackupFallbackName.isEmpty() || !fallback.isFile())
+        return BackupFileName;
+    // A backup written to the fallback after the usual one failed is newer.
+    if (!usual.isFile() || fallback.lastModified() > usual.lastModified())
+        return BackupFallbackName;
+    return BackupFileName;
 }
 
 StartupPaths StartupPaths::ForThisProgram(const QString& title)

@@ -14,6 +14,8 @@ struct StartupPaths
     QString HelpFilePath;
     QString WordTemplatePath;
     QString BackupFileName;
+    // Where the backup goes when BackupFileName cannot be written.
+    QString BackupFallbackName;
     QString TextTypeName = QStringLiteral("Textdatei");
     QString WordTypeName = QStringLiteral("MS Word");
     QString WebTypeName = QStringLiteral("Webseite");
@@ -26,6 +28,11 @@ struct StartupPaths
     // The running program's paths; the per-user folder is the application's
     // data location.
     static StartupPaths ForThisProgram(const QString& title);
+
+    // The backup the start restores: of BackupFileName and its fallback,
+    // the one written last among those that are regular files; the usual
+    // place when neither is.
+    QString BackupToRead() const;
 
     // The German names of the text, word-processor and web-page types from
     // the MIME database; the fallbacks stay where it has none.

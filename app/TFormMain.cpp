@@ -5,6 +5,7 @@
 #include "DesktopShell.h"
 #include "HiddenMenu.h"
 #include "IniSettingsStore.h"
+#include "BackupExitQuestion.h"
 #include "BarrierEdgeJournal.h"
 #include "BarrierPortWatch.h"
 #include "Journal.h"
@@ -192,6 +193,9 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     runControl_ = new RunControl(parts, this);
     barrier_ = new LightBarrierInput(mStart, mStop, bSTART, ImageLSstop, clock_, this);
     runControl_->SetLightBarrier(barrier_);
+    runControl_->ShowMessage = [this](const QString& message) {
+        QMessageBox::warning(this, QCoreApplication::applicationName(), message);
+    };
     CreateComPort(seams.serialDevice);
     CreateJournal(seams);
     CreateFileCommands();
@@ -282,15 +286,17 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
     OpenComPort();
     // The header row was written when the protocol table was set up.
     protocol_->UpdateProtocolCommands();
-    // Silently; from now on every change of the protocol is backed up.
-    FileCommands->RestoreBackup(paths_.BackupFileName);
+    // Silently unless the backup cannot be read back as it is; from now on
+    // every change of the protocol is backed up.
     CreateBackup();
+    FileCommands->RestoreBackup(paths_.BackupToRead(), *Backup);
+    connect(protocol_, &ProtocolTable::Changed, Backup, &ProtocolBackup::Schedule);
     // The run control started with STOPP, reset and accident disabled and
     // the barrier indicator in its first state; everything else the settings
     // say comes now, Runden mode last.
     ApplySettings(settings_);
     // The lanes go on where they stood at the last exit or crash.
-    StartNumbers->Restore();
+    StartNumbers->Restore(paths_.BackupToRead());
 }
 
 TFormMain::~TFormMain()
@@ -345,9 +351,9 @@ bool TFormMain::StoreSettings()
 
 bool TFormMain::FormCloseQuery()
 {
-    if (!FrameT1->Running() && !FrameT2->Running())
-        return true;
-    return FDlgYesNo && FDlgYesNo->Ask(QStringLiteral("Beenden?"));
+    if ((FrameT1->Running() || FrameT2->Running()) && !(FDlgYesNo && FDlgYesNo->Ask(QStringLiteral("Beenden?"))))
+        return false;
+    return exitQuestion_->MayClose(*Backup, protocol_->HasRuns());
 }
 
 void TFormMain::closeEvent(QCloseEvent* event)
@@ -384,18 +390,19 @@ QLabel* TFormMain::BuildNotice()
 void TFormMain::CreateBackup()
 {
     Backup = new ProtocolBackup(paths_.BackupFileName, [this] { return protocol_->Rows(); }, this);
+    Backup->SetFallback(paths_.BackupFallbackName);
     // The notice stays until a later write succeeds; timing goes on meanwhile.
     Backup->OnStatus = [this](const QString& notice) {
         notice_->Set(OperatorNotice::Backup, notice);
     };
-    connect(protocol_, &ProtocolTable::Changed, Backup, &ProtocolBackup::Schedule);
-
     StartNumbers = new StartNumberBackup(*FrameT1, *FrameT2, *runControl_, [this] { return Backup->Path(); }, this);
     StartNumbers->SetJournal(journal_.get());
     // Starts and stops change the protocol, a reset the numbers; a reset
     // that leaves the numbers as they were still ends a shown result.
     connect(protocol_, &ProtocolTable::Changed, StartNumbers, &StartNumberBackup::Schedule);
     connect(mReset, &QAction::triggered, StartNumbers, &StartNumberBackup::Schedule);
+    exitQuestion_ = std::make_unique<BackupExitQuestion>(this);
+    exitQuestion_->SaveElsewhere = [this] { FileCommands->sbSaveClick(); };
 }
 
 void TFormMain::CreateYesNoDialog()
@@ -656,9 +663,6 @@ void TFormMain::CreateJournal(const MainWindowSeams& seams)
                      QStringLiteral(RAVOLT_VERSION));
     runControl_->SetJournal(journal_.get());
     runControl_->OnNotice = [this](const QString& notice) { notice_->Set(OperatorNotice::ReplacedResult, notice); };
-    runControl_->ShowMessage = [this](const QString& message) {
-        QMessageBox::warning(this, QCoreApplication::applicationName(), message);
-    };
     portWatch_->SetJournal(journal_.get());
     // Every edge the port reported, suppressed ones too, at the edge's tick;
     // a second report of the same lines is no edge.

@@ -27,6 +27,7 @@ class QtSoundPlayer;
 class RunControl;
 class SettingsStore;
 class StartNumberBackup;
+class BackupExitQuestion;
 class BarrierPortWatch;
 class Journal;
 class OperatorNotice;
@@ -171,6 +172,7 @@ public:
     RunControl* Runs() const { return runControl_; }
     LightBarrierInput* Barrier() const { return barrier_; }
     Journal* EventJournal() const { return journal_.get(); }
+    BackupExitQuestion* ExitQuestion() const { return exitQuestion_.get(); }
     BarrierPortWatch* PortWatch() const { return portWatch_; }
 
     void TimerDateTimer();
@@ -222,4 +224,5 @@ private:
     std::unique_ptr<Journal> journal_;
     BarrierPortWatch* portWatch_ = nullptr;
     std::unique_ptr<OperatorNotice> notice_;
+    std::unique_ptr<BackupExitQuestion> exitQuestion_;
 };

@@ -2,14 +2,18 @@
 
 #include "Clock.h"
 #include "ProtocolFile.h"
+#include "TextCodec.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringList>
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cerrno>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -18,8 +22,12 @@ namespace {
 const QString kDayFilePattern = QStringLiteral("Journal-*.txt");
 const QString kSnapshotPattern = QStringLiteral("Vor-*.txt");
 
-QString FileErrorText(QFileDevice::FileError error)
+// The errno of the failed call tells most (a full disk above all); Qt's
+// error class is the fallback.
+QString FileErrorText(QFileDevice::FileError error, int errnoValue)
 {
+    if (errnoValue != 0)
+        return WriteErrorText(errnoValue);
     switch (error) {
     case QFileDevice::PermissionsError:
         return QStringLiteral("keine Schreibrechte");
@@ -85,6 +93,14 @@ QString Journal::SnapshotName(const QString& command, const QDateTime& when)
            when.toString(QStringLiteral("yyyy-MM-dd-hh-mm-ss")) + QStringLiteral(".txt");
 }
 
+QString Journal::RefusalText(const QString& command, const QString& why)
+{
+    return QStringLiteral("„%1“ nicht ausgeführt: der Schnappschuss des Protokolls lässt sich nicht speichern (%2).\n"
+                          "Das Protokoll bleibt, wie es ist. Bitte Platz schaffen oder den Journalordner prüfen "
+                          "und den Befehl dann wiederholen.")
+        .arg(command, why);
+}
+
 void Journal::Record(const QString& what)
 {
     Record(clock_.TickCount(), what);
@@ -93,18 +109,28 @@ void Journal::Record(const QString& what)
 void Journal::Record(std::uint32_t tick, const QString& what)
 {
     const QDateTime now = clock_.LocalNow();
+    // Lines written into a deleted file would be lost at exit.
+    const bool vanished = file_.isOpen() && !StillLinked();
+    if (vanished)
+        file_.close();
     if ((!file_.isOpen() || now.date() != day_) && !OpenDay(now.date()))
         return;
+    const QString stamp = now.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")) + QStringLiteral("  Tick ") +
+                          QString::number(tick) + QStringLiteral("  ");
     QByteArray line;
     if (needsNewLine_)
         line += '\n';
-    line += (now.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")) + QStringLiteral("  Tick ") +
-             QString::number(tick) + QStringLiteral("  ") + what)
-                .toUtf8();
+    if (vanished) {
+        line += (stamp + QStringLiteral("Journal war gelöscht, hier neu begonnen")).toUtf8() + '\n';
+        SetFailure(VanishedPart, QStringLiteral("Journal war gelöscht und ist neu angelegt; die Einträge davor "
+                                                "fehlen (") + QDir::toNativeSeparators(folder_) + QLatin1Char(')'));
+    }
+    line += (stamp + what).toUtf8();
     line += '\n';
     // Flushed at once: a crash may cut this line, never an earlier one.
+    errno = 0;
     if (file_.write(line) != line.size() || !file_.flush()) {
-        const QString reason = FileErrorText(file_.error());
+        const QString reason = FileErrorText(file_.error(), errno);
         file_.close();
         Failed(JournalPart, reason);
         return;
@@ -132,8 +158,9 @@ bool Journal::OpenDay(const QDate& day)
         }
         file_.close();
     }
+    errno = 0;
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        Failed(JournalPart, FileErrorText(file_.error()));
+        Failed(JournalPart, FileErrorText(file_.error(), errno));
         return false;
     }
     day_ = day;
@@ -142,22 +169,40 @@ bool Journal::OpenDay(const QDate& day)
     return true;
 }
 
-bool Journal::Snapshot(const QString& command, const ProtocolRows& rows, QString* kept)
+bool Journal::StillLinked() const
+{
+    struct stat st {};
+    return ::fstat(file_.handle(), &st) != 0 || st.st_nlink > 0;
+}
+
+bool Journal::Snapshot(const QString& command, const ProtocolRows& rows, QString* error, QString* kept)
 {
     if (!HasRuns(rows))
         return true;
+    return WriteSnapshot(command, ProtocolTextBytes(rows), error, kept);
+}
+
+bool Journal::KeepBytes(const QString& command, const QByteArray& bytes, QString* kept)
+{
+    return WriteSnapshot(command, bytes, nullptr, kept);
+}
+
+bool Journal::WriteSnapshot(const QString& command, const QByteArray& bytes, QString* error, QString* kept)
+{
     const QString name = SnapshotName(command, clock_.LocalNow());
     QString path = folder_ + QLatin1Char('/') + name;
     for (int n = 2; QFileInfo::exists(path); ++n)
         path = folder_ + QLatin1Char('/') + name.chopped(4) + QStringLiteral("-%1.txt").arg(n);
 
-    QString error;
-    if (!QDir().mkpath(folder_)) {
-        Failed(SnapshotPart, QStringLiteral("Ordner lässt sich nicht anlegen"));
-        return false;
-    }
-    if (!SaveProtocolText(path, rows, &error)) {
-        Failed(SnapshotPart, error.isEmpty() ? QStringLiteral("Schreibfehler") : error);
+    QString reason;
+    if (!QDir().mkpath(folder_))
+        reason = QStringLiteral("Ordner lässt sich nicht anlegen");
+    else if (!WriteFileAtomically(path, bytes, &reason) && reason.isEmpty())
+        reason = QStringLiteral("Schreibfehler");
+    if (!reason.isEmpty()) {
+        Failed(SnapshotPart, reason);
+        if (error)
+            *error = reason;
         return false;
     }
     Succeeded(SnapshotPart);
@@ -203,29 +248,34 @@ void Journal::PruneJournalDays(const QDate& today)
 
 QString Journal::Notice() const
 {
+    QStringList shown;
     for (const QString& failure : failure_) {
         if (!failure.isEmpty())
-            return failure;
+            shown << failure;
     }
-    return {};
+    return shown.join(QLatin1Char('\n'));
+}
+
+void Journal::SetFailure(Part part, const QString& text)
+{
+    if (failure_[part] == text)
+        return;
+    const QString before = Notice();
+    failure_[part] = text;
+    // Each failure is told once, when it begins, changes or ends; a
+    // failure already shown never hides a later one.
+    if (Notice() != before && OnNotice)
+        OnNotice(Notice());
 }
 
 void Journal::Failed(Part part, const QString& reason)
 {
-    const QString before = Notice();
-    failure_[part] = (part == JournalPart ? QStringLiteral("Journal wird nicht geschrieben: ")
+    SetFailure(part, (part == JournalPart ? QStringLiteral("Journal wird nicht geschrieben: ")
                                           : QStringLiteral("Schnappschuss nicht gespeichert: ")) +
-                     reason + QStringLiteral(" (") + QDir::toNativeSeparators(folder_) + QLatin1Char(')');
-    // Once: a notice already shown stays until a write succeeds.
-    if (before.isEmpty() && OnNotice)
-        OnNotice(Notice());
+                         reason + QStringLiteral(" (") + QDir::toNativeSeparators(folder_) + QLatin1Char(')'));
 }
 
 void Journal::Succeeded(Part part)
 {
-    if (failure_[part].isEmpty())
-        return;
-    failure_[part].clear();
-    if (OnNotice)
-        OnNotice(Notice());
+    SetFailure(part, QString());
 }

@@ -35,29 +35,39 @@ public:
     QString DayFileName(const QDate& day) const;
     // "Vor-<command>-yyyy-MM-dd-hh-mm-ss.txt", blanks in the command as "-".
     static QString SnapshotName(const QString& command, const QDateTime& when);
+    // The operator's message when the snapshot before command could not be
+    // kept (why) and the command therefore did not run.
+    static QString RefusalText(const QString& command, const QString& why);
     // Whether a file name is a day's journal ("Journal-2026-12-08.txt").
     static bool IsDayFileName(const QString& fileName);
 
     void Record(std::uint32_t tick, const QString& what) override;
     void Record(const QString& what) override;
-    // Skipped when the rows hold no run. An existing snapshot of the same
-    // second is never overwritten: the name gets "-2", "-3", ...
-    bool Snapshot(const QString& command, const ProtocolRows& rows, QString* kept = nullptr) override;
+    // Skipped (and true) when the rows hold no run. An existing snapshot of
+    // the same second is never overwritten: the name gets "-2", "-3", ...
+    bool Snapshot(const QString& command, const ProtocolRows& rows, QString* error = nullptr,
+                  QString* kept = nullptr) override;
+    bool KeepBytes(const QString& command, const QByteArray& bytes, QString* kept = nullptr) override;
 
     // Keeps the newest KeptSnapshots snapshots and the journal files of the
     // last KeptJournalDays days; older ones are removed, the oldest first.
     // Files of other names are left alone.
     void Prune();
 
-    // Called with a German notice when a write fails while none failed
-    // before, and with the empty text once writing works again.
+    // Called with the German notice whenever it changes: every current
+    // failure, one a line; the empty text once all writes work again. A
+    // journal file deleted while the program runs (its folder removed) is
+    // begun anew, and that stays told, since its earlier entries are gone.
     std::function<void(const QString& notice)> OnNotice;
     QString Notice() const;
 
 private:
-    enum Part { JournalPart, SnapshotPart, PartCount };
+    enum Part { JournalPart, SnapshotPart, VanishedPart, PartCount };
 
     bool OpenDay(const QDate& day);
+    bool StillLinked() const;
+    bool WriteSnapshot(const QString& command, const QByteArray& bytes, QString* error, QString* kept);
+    void SetFailure(Part part, const QString& text);
     void Failed(Part part, const QString& reason);
     void Succeeded(Part part);
     void PruneSnapshots();

@@ -21,6 +21,12 @@ public:
     virtual void Record(const QString& what) = 0;
     // Keeps rows (the header row first, as ProtocolTable::Rows gives them)
     // as a protocol text file before `command` removes or replaces results.
-    // False when it could not be written; kept, if given, gets the file's path.
-    virtual bool Snapshot(const QString& command, const ProtocolRows& rows, QString* kept = nullptr) = 0;
+    // False, with the German reason in *error, when it could not be kept:
+    // the command must not run then. kept, if given, gets the file's path.
+    virtual bool Snapshot(const QString& command, const ProtocolRows& rows, QString* error = nullptr,
+                          QString* kept = nullptr) = 0;
+    // Keeps a file's bytes as they are (a backup this program did not
+    // write) under a snapshot name; the name kept in *kept, false when
+    // that failed.
+    virtual bool KeepBytes(const QString& command, const QByteArray& bytes, QString* kept = nullptr) = 0;
 };

@@ -50,7 +50,9 @@ private:
     iconv_t cd_;
 };
 
-QString ErrnoReason(int error)
+} // namespace
+
+QString WriteErrorText(int error)
 {
     switch (error) {
     case ENOSPC:
@@ -74,10 +76,12 @@ QString ErrnoReason(int error)
     }
 }
 
+namespace {
+
 bool Fail(QString* error, int errnoValue)
 {
     if (error)
-        *error = ErrnoReason(errnoValue);
+        *error = WriteErrorText(errnoValue);
     return false;
 }
 

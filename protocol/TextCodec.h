@@ -12,3 +12,7 @@ QString DecodeWindows1252(const QByteArray& bytes);
 // new one is complete and flushed to the disk. False and a German reason in
 // *error (for example "Datenträger voll") on failure.
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+// The German reason for a failed write with this errno ("Datenträger voll"
+// for ENOSPC).
+QString WriteErrorText(int errnoValue);

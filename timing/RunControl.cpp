@@ -1,6 +1,6 @@
 #include "RunControl.h"
 
-#include "JournalFeed.h"
+#include "Journal.h"
 #include "LightBarrierInput.h"
 #include "ProtocolTable.h"
 #include "SoundPlayer.h"
@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QSpinBox>
 
+#include <algorithm>
 #include <utility>
 
 RunControl::RunControl(const RunControlParts& parts, QObject* parent)
@@ -119,10 +120,11 @@ bool RunControl::KeepReplacedResult(int row, const QString& startNumber, QString
     if (!journal_)
         return true;
     const QString result = RowText(row, ProtocolTable::ColStart, ProtocolTable::ColPlatz);
+    QString why;
     QString kept;
-    const bool written = journal_->Snapshot(QStringLiteral("Neustart"), p_.protocol->Rows(), &kept);
+    const bool written = journal_->Snapshot(QStringLiteral("Neustart"), p_.protocol->Rows(), &why, &kept);
     const QString where = written ? QStringLiteral("gesichert in ") + QDir::toNativeSeparators(kept)
-                                  : QStringLiteral("Kopie nicht gespeichert, nur im Journal");
+                                  : QStringLiteral("Kopie nicht gespeichert (%1), nur im Journal").arg(why);
     Record(QStringLiteral("Neustart Nr. %1 (%2) ersetzt das Ergebnis: %3; %4")
                .arg(startNumber, SourceText(), result, where));
     notice = QStringLiteral("Nr. %1 neu gestartet, altes Ergebnis ersetzt (%2) – %3")
@@ -203,7 +205,8 @@ void RunControl::mResetClick()
 
 void RunControl::bAVARIAClick()
 {
-    Snapshot(QStringLiteral("Unfall"));
+    if (!Snapshot(QStringLiteral("Unfall")))
+        return;
     Record(QStringLiteral("UNFALL: Zeile ungültig gemacht, vorher: ") + SelectedRowText());
     p_.protocol->VoidSelectedRow();
     SetButtonState(p_.bAVARIA, false);
@@ -463,7 +466,8 @@ void RunControl::SortGrid1RowSelected()
 
 void RunControl::Erase1Click()
 {
-    Snapshot(QStringLiteral("Zeile entfernen"));
+    if (!Snapshot(QStringLiteral("Zeile entfernen")))
+        return;
     Record(QStringLiteral("Zeile entfernt: ") + SelectedRowText());
     p_.protocol->DeleteSelectedRow();
     RankProtocol();
@@ -474,11 +478,13 @@ void RunControl::Leerenzeilenentfernen1Click()
 {
     // The snapshot is kept only when rows really go.
     const ProtocolRows rows = p_.protocol->Rows();
+    const bool rowsGo = std::any_of(rows.begin() + std::min<std::size_t>(1, rows.size()), rows.end(),
+                                    [](const ProtocolRow& row) { return IsBlankText(row[3]); });
+    if (rowsGo && !Snapshot(QStringLiteral("Leere Zeilen entfernen"), rows))
+        return;
     const int before = p_.grid->RowCount();
     p_.protocol->RemoveEmptyRows();
     const int removed = before - p_.grid->RowCount();
-    if (removed > 0)
-        Snapshot(QStringLiteral("Leere Zeilen entfernen"), rows);
     Record(removed == 1 ? QStringLiteral("Leere Zeilen entfernt: 1 Zeile")
                         : QStringLiteral("Leere Zeilen entfernt: %1 Zeilen").arg(removed));
     RankProtocol();
@@ -536,13 +542,18 @@ void RunControl::Record(const QString& what)
         journal_->Record(what);
 }
 
-void RunControl::Snapshot(const QString& command)
+bool RunControl::Snapshot(const QString& command)
 {
-    Snapshot(command, p_.protocol->Rows());
+    return Snapshot(command, p_.protocol->Rows());
 }
 
-void RunControl::Snapshot(const QString& command, const ProtocolRows& rows)
+bool RunControl::Snapshot(const QString& command, const ProtocolRows& rows)
 {
-    if (journal_)
-        journal_->Snapshot(command, rows);
+    QString why;
+    if (!journal_ || journal_->Snapshot(command, rows, &why))
+        return true;
+    Record(QStringLiteral("\"%1\" nicht ausgeführt: Schnappschuss nicht gespeichert (%2)").arg(command, why));
+    if (ShowMessage)
+        ShowMessage(Journal::RefusalText(command, why));
+    return false;
 }

@@ -57,6 +57,10 @@ public:
     // Every command, its result and the protocol before a command that
     // removes results go to the journal; null for none.
     void SetJournal(JournalFeed* journal) { journal_ = journal; }
+    // A German message to the operator: a command that removes results (or
+    // a key START over a result) did not run because its snapshot could not
+    // be kept.
+    std::function<void(const QString& message)> ShowMessage;
     // Runs command (which may trigger START or STOPP) as coming from source;
     // triggers from elsewhere count as keys.
     void From(CommandSource source, const std::function<void()>& command);
@@ -88,9 +92,6 @@ public:
     // The main window's notice line: which result a START replaced and
     // where it is kept; empty again at the next STOPP.
     std::function<void(const QString& notice)> OnNotice;
-    // A German message box; a START over a result whose snapshot cannot be
-    // written is refused from a key or button with it.
-    std::function<void(const QString& message)> ShowMessage;
 
     // Ranks the protocol, selects the row of the lane that stopped last and,
     // in Runden mode, shows the best time on lane 2.
@@ -137,8 +138,10 @@ private:
     void SyncRotation(int nextStartLane);
     int StopLaneInRunden() const;
     void Record(const QString& what);
-    void Snapshot(const QString& command);
-    void Snapshot(const QString& command, const ProtocolRows& rows);
+    // False (the operator told, the journal too) when the snapshot could
+    // not be kept: the command must not run then.
+    bool Snapshot(const QString& command);
+    bool Snapshot(const QString& command, const ProtocolRows& rows);
 
     RunControlParts p_;
     LightBarrierInput* barrier_ = nullptr;

@@ -109,14 +109,19 @@ TEST(Journal, AnUnwritableFolderIsNoticedOnceAndClearedWhenWritingWorksAgain)
 
     journal.Record(1, QStringLiteral("START"));
     journal.Record(2, QStringLiteral("STOPP"));
-    journal.Snapshot(QStringLiteral("Unfall"), rows);
     ASSERT_EQ(notices.size(), 1) << "once, not at every entry";
     EXPECT_TRUE(notices[0].startsWith(QStringLiteral("Journal wird nicht geschrieben: "))) << notices[0].toStdString();
     EXPECT_TRUE(notices[0].contains(QDir::toNativeSeparators(blocker)));
+    QString why;
+    EXPECT_FALSE(journal.Snapshot(QStringLiteral("Unfall"), rows, &why)) << "the command must not run";
+    EXPECT_EQ(why, QStringLiteral("Ordner lässt sich nicht anlegen"));
+    ASSERT_EQ(notices.size(), 2) << "the journal's notice on screen does not hide the snapshot's";
+    EXPECT_TRUE(notices[1].startsWith(notices[0] + QStringLiteral("\nSchnappschuss nicht gespeichert: ")))
+        << notices[1].toStdString();
 
     ASSERT_TRUE(QFile::remove(blocker));
     journal.Record(3, QStringLiteral("START"));
-    EXPECT_EQ(notices.size(), 2);
+    EXPECT_EQ(notices.size(), 3);
     EXPECT_TRUE(journal.Notice().startsWith(QStringLiteral("Schnappschuss nicht gespeichert")))
         << "the failed snapshot is still told";
     journal.Snapshot(QStringLiteral("Unfall"), rows);
@@ -183,4 +188,33 @@ TEST(Journal, PruningKeepsTheNewestSnapshotsAndSixtyDaysOfJournal)
         const QString name = QFileInfo(rig.journal.DayFileName(rig.clock.now.date().addDays(-d.ago))).fileName();
         EXPECT_EQ(rig.Files(QStringLiteral("Journal-*")).contains(name), d.kept) << d.ago;
     }
+}
+
+TEST(Journal, AFullDiskIsToldAsSuch)
+{
+    JournalRig rig;
+    QDir().mkpath(rig.journal.Folder());
+    // Every write to this device fails as on a full disk, also for root.
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), rig.journal.DayFileName(rig.clock.now.date())));
+    rig.journal.Record(1, QStringLiteral("START"));
+    ASSERT_EQ(rig.notices.size(), 1);
+    EXPECT_TRUE(rig.notices[0].startsWith(QStringLiteral("Journal wird nicht geschrieben: Datenträger voll (")))
+        << rig.notices[0].toStdString();
+}
+
+TEST(Journal, AJournalDeletedWhileRunningIsBegunAnewAndThatIsTold)
+{
+    JournalRig rig;
+    rig.journal.Record(1, QStringLiteral("START"));
+    ASSERT_TRUE(QDir(rig.journal.Folder()).removeRecursively());
+    rig.journal.Record(2, QStringLiteral("STOPP"));
+    const QString text = QString::fromUtf8(rig.DayFile());
+    EXPECT_TRUE(text.contains(QStringLiteral("Tick 2  Journal war gelöscht, hier neu begonnen\n")))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Tick 2  STOPP\n"))) << text.toStdString();
+    ASSERT_EQ(rig.notices.size(), 1);
+    EXPECT_TRUE(rig.notices[0].startsWith(QStringLiteral("Journal war gelöscht und ist neu angelegt")));
+    rig.journal.Record(3, QStringLiteral("START"));
+    EXPECT_EQ(rig.notices.size(), 1) << "told once";
+    EXPECT_EQ(rig.journal.Notice(), rig.notices[0]) << "the earlier entries stay lost";
 }

@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -135,7 +136,7 @@ TEST(ProtocolFile, readerRules)
         {"header only", kHeaderLine, {}},
         {"nothing", "", {}},
         {"Windows-1252", "\x80\tGr\xfc\xdf\n", {Row({"€", "Grüß"})}},
-        {"long line", QByteArray(200000, 'x') + "\t1", {Row({QString(200000, u'x'), "1"})}},
+        {"long line, its field cut", QByteArray(200000, 'x') + "\t1", {Row({QString(1000, u'x'), "1"})}},
     };
     for (const Case& c : cases) {
         const LoadedProtocol loaded = ParseProtocolText(c.bytes);
@@ -278,4 +279,75 @@ TEST(ProtocolFile, seedCorpusReadsBackTheSame)
     ASSERT_FALSE(files.isEmpty());
     for (const QString& name : files)
         EXPECT_TRUE(ReadsBackTheSame(ReadAll(corpus.filePath(name)))) << name;
+}
+
+// Whatever lies under the name, the reader returns at once: a FIFO is not
+// waited for, a device is not read forever, and nothing beyond the bounds
+// is taken in.
+TEST(ProtocolFile, onlyRegularFilesWithinTheBoundsAreRead)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo.txt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = dir.filePath("zero.txt");
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    const QString big = dir.filePath("big.txt");
+    {
+        QFile file(big);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(MaxProtocolFileBytes + 1));
+    }
+    const QString lines = dir.filePath("lines.txt");
+    WriteAll(lines, QByteArray(MaxProtocolLines + 1, '\n'));
+    const QString linked = dir.filePath("linked.txt");
+    WriteAll(dir.filePath("own.txt"), kHeaderLine + "7\t1.05,12\t\r\n");
+    ASSERT_TRUE(QFile::link(dir.filePath("own.txt"), linked));
+
+    const struct
+    {
+        QString path;
+        const char* error;
+    } cases[] = {
+        {fifo, "keine gewöhnliche Datei"},
+        {zero, "keine gewöhnliche Datei"},
+        {dir.path(), "ein Ordner, keine Datei"},
+        {big, "Datei zu groß (9 MB, höchstens 8 MB)"},
+        {lines, "mehr als 100000 Zeilen"},
+        {dir.filePath("missing.txt"), "Datei nicht vorhanden"},
+        {linked, ""},
+    };
+    for (const auto& c : cases) {
+        const LoadedProtocol loaded = LoadProtocolText(c.path);
+        EXPECT_EQ(loaded.error, QString::fromUtf8(c.error)) << c.path.toStdString();
+        EXPECT_EQ(loaded.opened, loaded.error.isEmpty()) << c.path.toStdString();
+    }
+    EXPECT_TRUE(LoadProtocolText(dir.filePath("missing.txt")).missing);
+}
+
+// A backup that would not be written back as it is must be kept before it
+// is replaced: whatever else wrote it, or a field the reader had to cut.
+TEST(ProtocolFile, aFileNotWrittenByThisProgramIsToldApart)
+{
+    const QString utf16 = QStringLiteral("Nr.\tStart\r\n7\t1.05,12\r\n");
+    const struct
+    {
+        const char* name;
+        QByteArray bytes;
+        bool foreign;
+        int cut;
+    } cases[] = {
+        {"own file", kHeaderLine + "7\t9:05.03,27\t9:06.08,39\t1.05,12\t55,3\t1\t\r\n", false, 0},
+        {"own empty protocol", kHeaderLine, false, 0},
+        {"nothing at all", "", false, 0},
+        {"NUL bytes", kHeaderLine + QByteArray("7\t1.05,12\0\t\r\n", 12), true, 0},
+        {"UTF-16", QByteArray(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2), true, 0},
+        {"another header", "Name;Zeit\r\nMaier;1.05,12\r\n", true, 0},
+        {"end-of-file mark", kHeaderLine + "7\t1.05,12\t\r\n\x1a", true, 0},
+        {"a field too long", kHeaderLine + QByteArray(MaxProtocolFieldLength + 1, 'x') + "\t\r\n", false, 1},
+    };
+    for (const auto& c : cases) {
+        const LoadedProtocol loaded = ParseProtocolText(c.bytes);
+        EXPECT_EQ(loaded.foreign, c.foreign) << c.name;
+        EXPECT_EQ(loaded.cutFields, c.cut) << c.name;
+        EXPECT_EQ(loaded.Clean(), !c.foreign && c.cut == 0) << c.name;
+    }
 }
