@@ -5,6 +5,7 @@
 #include "HtmlPage.h"
 #include "JournalFeed.h"
 #include "ProtocolFile.h"
+#include "ProtocolTable.h"
 #include "QtDesktopShell.h"
 #include "RtfWordProcessor.h"
 #include "TExcel.h"
@@ -139,10 +140,12 @@ void ProtocolExports::sbExcelClick()
     if (!excel.Connect())
         return;
     excel.NewWorkbook();
+    // Every run time of the column is a number, shown as the protocol writes it.
+    excel.RunTimeEntry = ProtocolTable::ColZeit;
     for (const ProtocolRow& row : parts_.rows()) {
         excel.Values.clear();
-        for (const QString& cell : row)
-            excel.Values.append(SpreadsheetCellText(cell));
+        for (int c = 0; c < int(row.size()); ++c)
+            excel.Values.append(c == ProtocolTable::ColZeit ? row[c] : SpreadsheetCellText(row[c]));
         excel.WriteLine();
     }
     excel.AutoFitColumns();

@@ -19,6 +19,9 @@ public:
     bool Horizontal = true;
     std::int32_t line = 1;
     QStringList Values;
+    // The entry of Values that holds a run time ("Zeit"): written as a
+    // number that sorts and sums when it is one; -1 for none.
+    int RunTimeEntry = -1;
     // Named in the new workbook's properties.
     QString Title;
 

@@ -21,6 +21,7 @@ public:
     bool Connect() override;
     void NewWorkbook(const QString& title) override;
     void SetCell(int row, int column, const QString& text) override;
+    void SetRunTime(int row, int column, std::int32_t ms, const QString& text) override;
     void AutoFitColumns() override;
     bool ShowWorkbook() override;
 
@@ -43,7 +44,12 @@ private:
     DesktopShell& shell_;
     QString folder_;
     QString title_;
-    QMap<QPair<int, int>, QString> cells_;
+    struct Cell
+    {
+        QString text;
+        std::optional<std::int32_t> runTimeMs;
+    };
+    QMap<QPair<int, int>, Cell> cells_;
     std::vector<double> widths_;
     QString workbookFile_;
 };

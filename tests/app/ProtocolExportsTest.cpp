@@ -128,15 +128,21 @@ TEST(ProtocolExports, WordExportRunsUnderTheWaitCursorAndEndsAtTheFailingStep)
     EXPECT_EQ(rig.word.arguments.value(3), "2026-12-06-21-03.doc");
 }
 
-TEST(ProtocolExports, SpreadsheetGetsHeaderInRowOneAndShortCommasAsPoints)
+TEST(ProtocolExports, SpreadsheetGetsHeaderInRowOneShortCommasAsPointsAndRunTimesAsTimes)
 {
     ExportsRig rig;
     rig.rows.push_back({"12", "9:10.00,00", "9:10.59,99", "59,99", "105,3", "2"});
     rig.exports->sbExcelClick();
     EXPECT_EQ(rig.sheet.calls, QStringList({"Connect", "NewWorkbook Zeitenprotokoll Ravolt", "AutoFitColumns", "ShowWorkbook"}));
     EXPECT_EQ(rig.sheet.cells.mid(0, 6), QStringList({"1,1=Nr.", "1,2=Start", "1,3=Stopp", "1,4=Zeit", "1,5=km/h", "1,6=Platz"}));
-    EXPECT_EQ(rig.sheet.cells.mid(6, 6), QStringList({"2,1=7", "2,2=9:05.03,27", "2,3=9:06.08,39", "2,4=1.05,12", "2,5=55.3", "2,6=1"}));
-    EXPECT_EQ(rig.sheet.cells.mid(12), QStringList({"3,1=12", "3,2=9:10.00,00", "3,3=9:10.59,99", "3,4=59,99", "3,5=105,3", "3,6=2"}));
+    EXPECT_EQ(rig.sheet.cells.mid(6, 6), QStringList({"2,1=7", "2,2=9:05.03,27", "2,3=9:06.08,39", "2,4=65120 ms (1.05,12)", "2,5=55.3", "2,6=1"}));
+    EXPECT_EQ(rig.sheet.cells.mid(12), QStringList({"3,1=12", "3,2=9:10.00,00", "3,3=9:10.59,99", "3,4=59990 ms (59,99)", "3,5=105,3", "3,6=2"}));
+    rig.sheet.cells.clear();
+    rig.rows = {kHeader, {"3", "9:00.00,00", "-", "-", "-", ""}, {"4", " ", " ", " ", " ", " "}};
+    rig.exports->sbExcelClick();
+    EXPECT_EQ(rig.sheet.cells.mid(6), QStringList({"2,1=3", "2,2=9:00.00,00", "2,3=-", "2,4=-", "2,5=-", "2,6=", "3,1=4",
+                                                    "3,2= ", "3,3= ", "3,4= ", "3,5= ", "3,6= "}))
+        << "what is no run time stays text";
 
     ExportsRig offline;
     offline.sheet.available = false;
@@ -201,7 +207,9 @@ TEST(ProtocolExports, UmlautsReachAllThreeFiles)
     EXPECT_EQ(book.title, QStringLiteral("Zeitenprotokoll Rennen Öhringen"));
     EXPECT_EQ(book.cells.value("A11"), (XlsxCell{false, QStringLiteral("Jürgen")}));
     EXPECT_EQ(book.cells.value("A10"), (XlsxCell{true, "9"}));
-    EXPECT_EQ(book.cells.value("D2"), (XlsxCell{false, "1.05,12"}));
+    EXPECT_TRUE(book.cells.value("D2").number) << "a run time sorts and sums";
+    EXPECT_DOUBLE_EQ(book.cells.value("D2").value.toDouble(), 65120 / 86400000.0);
+    EXPECT_EQ(book.formats.value("D2"), "[m]\".\"ss.00");
     EXPECT_EQ(book.cells.value("E2"), (XlsxCell{true, "55.3"}));
     EXPECT_EQ(shell.calls.size(), 1) << "only the workbook is opened";
 }

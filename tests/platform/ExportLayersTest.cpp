@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <clocale>
+#include <string>
 #include <gtest/gtest.h>
 
 namespace {
@@ -174,6 +176,53 @@ TEST(XlsxSpreadsheet, WritesANewWorkbookInItsFolderWithFittedColumnsAndOpensIt)
     ASSERT_EQ(read.widths.size(), 3);
     EXPECT_GT(read.widths[2], read.widths[1]) << "the clock time needs the wider column";
     EXPECT_GE(read.widths[2], 10);
+}
+
+// The C library prints numbers the German way once the program has taken
+// its locale from LANG=de_DE.UTF-8; the workbook must not follow it.
+TEST(XlsxSpreadsheet, NumbersAndRunTimesStayNumbersUnderAGermanLocale)
+{
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+        GTEST_SKIP() << "locale de_DE.UTF-8 not generated (scripts/setup.sh makes it)";
+    QTemporaryDir dir;
+    RecordingDesktopShell shell;
+    XlsxSpreadsheet sheet(shell, dir.filePath("privat"));
+    ASSERT_TRUE(sheet.Connect());
+    sheet.NewWorkbook("Ravolt");
+    sheet.SetCell(1, 1, "74,1");
+    const struct {
+        const char* ref;
+        std::int32_t ms;
+        const char* text;
+        const char* format;
+    } times[] = {
+        {"B1", 5120, "5,12", "[s].00"},
+        {"B2", 65120, "1.05,12", "[m]\".\"ss.00"},
+        {"B3", 3600000, "1:00.00,00", "[h]:mm\".\"ss.00"},
+    };
+    for (int i = 0; i < 3; ++i)
+        sheet.SetRunTime(i + 1, 2, times[i].ms, times[i].text);
+    sheet.AutoFitColumns();
+    const bool shown = sheet.ShowWorkbook();
+    std::setlocale(LC_NUMERIC, before.c_str());
+    ASSERT_TRUE(shown);
+
+    const XlsxSheet read = ReadXlsx(sheet.WorkbookFile());
+    bool ok = false;
+    EXPECT_TRUE(read.cells.value("A1").number);
+    EXPECT_DOUBLE_EQ(read.cells.value("A1").value.toDouble(&ok), 74.1) << read.cells.value("A1").value;
+    EXPECT_TRUE(ok);
+    for (const auto& t : times) {
+        const XlsxCell cell = read.cells.value(t.ref);
+        EXPECT_TRUE(cell.number) << t.text;
+        EXPECT_DOUBLE_EQ(cell.value.toDouble(&ok), t.ms / 86400000.0) << t.text << " written " << cell.value;
+        EXPECT_TRUE(ok) << t.text;
+        EXPECT_EQ(read.formats.value(t.ref), QString::fromUtf8(t.format)) << t.text;
+    }
+    ASSERT_EQ(read.widths.size(), 2);
+    EXPECT_GT(read.widths[1], 5.0) << "a width the spreadsheet can read";
+    EXPECT_GT(read.widths[2], read.widths[1]);
 }
 
 TEST(XlsxSpreadsheet, AnOverLongTextIsCutSoTheWorkbookStillOpens)

@@ -76,6 +76,10 @@ public:
     {
         cells.append(QStringLiteral("%1,%2=%3").arg(row).arg(column).arg(text));
     }
+    void SetRunTime(int row, int column, std::int32_t ms, const QString& text) override
+    {
+        cells.append(QStringLiteral("%1,%2=%3 ms (%4)").arg(row).arg(column).arg(ms).arg(text));
+    }
     void AutoFitColumns() override { calls.append(QStringLiteral("AutoFitColumns")); }
     bool ShowWorkbook() override
     {
