@@ -40,7 +40,7 @@ void TExcel::AutoFitColumns()
     spreadsheet_.AutoFitColumns();
 }
 
-bool TExcel::ShowWorkbook()
+Spreadsheet::Shown TExcel::ShowWorkbook()
 {
     return spreadsheet_.ShowWorkbook();
 }

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <cstdint>
 
-class Spreadsheet;
+#include "Spreadsheet.h"
 
 // Fills a spreadsheet line by line: WriteLine puts Values into row `line`
 // (or column `line` when not Horizontal), from column (row) 1 on, and moves
@@ -30,7 +30,7 @@ public:
     void WriteLine();
     void AutoFitColumns();
     // Hands the workbook to the operator.
-    bool ShowWorkbook();
+    Spreadsheet::Shown ShowWorkbook();
 
 private:
     Spreadsheet& spreadsheet_;

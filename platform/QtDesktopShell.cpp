@@ -3,6 +3,9 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStringDecoder>
@@ -14,9 +17,30 @@ QtDesktopShell::QtDesktopShell(PrinterSource printers)
 {
 }
 
-void QtDesktopShell::Open(const QString& path)
+namespace {
+
+// The desktop's opener only starts a helper and reports success even when
+// no program takes the file type: ask the same database first.
+bool NoProgramFor(const QString& file)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (query.isEmpty())
+        return false;
+    QProcess process;
+    process.start(query, {QStringLiteral("query"), QStringLiteral("default"), QMimeDatabase().mimeTypeForFile(file).name()});
+    if (!process.waitForFinished(5000))
+        return false;
+    return process.exitStatus() == QProcess::NormalExit && process.readAllStandardOutput().trimmed().isEmpty();
+}
+
+} // namespace
+
+bool QtDesktopShell::Open(const QString& path)
+{
+    const QString file = QFileInfo(path).absoluteFilePath();
+    if (NoProgramFor(file))
+        return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
 
 void QtDesktopShell::OpenAddress(const QString& url)
@@ -24,10 +48,12 @@ void QtDesktopShell::OpenAddress(const QString& url)
     QDesktopServices::openUrl(QUrl(url));
 }
 
-void QtDesktopShell::PrintPage(const QString& htmlPath)
+DesktopShell::Printed QtDesktopShell::PrintPage(const QString& htmlPath)
 {
-    if (std::unique_ptr<QPrinter> printer = printers_ ? printers_() : nullptr)
-        PrintHtmlFile(htmlPath, *printer);
+    const std::unique_ptr<QPrinter> printer = printers_ ? printers_() : nullptr;
+    if (!printer)
+        return Printed::NoPrinter;
+    return PrintHtmlFile(htmlPath, *printer) ? Printed::Yes : Printed::Refused;
 }
 
 std::unique_ptr<QPrinter> QtDesktopShell::DefaultPrinter()

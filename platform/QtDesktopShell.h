@@ -16,8 +16,8 @@ public:
 
     explicit QtDesktopShell(PrinterSource printers = DefaultPrinter);
 
-    void Open(const QString& path) override;
-    void PrintPage(const QString& htmlPath) override;
+    bool Open(const QString& path) override;
+    Printed PrintPage(const QString& htmlPath) override;
     void OpenAddress(const QString& url) override;
 
     // The system's default printer; null when no printer is installed.

@@ -22,6 +22,9 @@ public:
     virtual void SetRunTime(int row, int column, std::int32_t ms, const QString& text) = 0;
     // Widens every column to its longest text.
     virtual void AutoFitColumns() = 0;
+    enum class Shown { Yes, NoProgram, NotWritten };
     // Shows the workbook to the operator. Nothing is saved for keeps.
-    virtual bool ShowWorkbook() = 0;
+    virtual Shown ShowWorkbook() = 0;
+    // Where the last workbook was written.
+    virtual QString WorkbookFile() const = 0;
 };

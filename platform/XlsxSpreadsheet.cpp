@@ -223,12 +223,12 @@ bool XlsxSpreadsheet::WriteWorkbook(const QString& path) const
     return ok && closed;
 }
 
-bool XlsxSpreadsheet::ShowWorkbook()
+XlsxSpreadsheet::Shown XlsxSpreadsheet::ShowWorkbook()
 {
     QTemporaryFile name(QDir(folder_).filePath(QStringLiteral("Zeitenprotokoll-XXXXXX.xlsx")));
     name.setAutoRemove(false);
     if (!name.open())
-        return false;
+        return Shown::NotWritten;
     const QString path = name.fileName();
     name.close();
     // Written beside its name and renamed over it: the application never
@@ -238,9 +238,8 @@ bool XlsxSpreadsheet::ShowWorkbook()
         std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData()) != 0) {
         QFile::remove(part);
         QFile::remove(path);
-        return false;
+        return Shown::NotWritten;
     }
     workbookFile_ = path;
-    shell_.Open(path);
-    return true;
+    return shell_.Open(path) ? Shown::Yes : Shown::NoProgram;
 }

@@ -23,10 +23,8 @@ public:
     void SetCell(int row, int column, const QString& text) override;
     void SetRunTime(int row, int column, std::int32_t ms, const QString& text) override;
     void AutoFitColumns() override;
-    bool ShowWorkbook() override;
-
-    // The last workbook file written.
-    const QString& WorkbookFile() const { return workbookFile_; }
+    Shown ShowWorkbook() override;
+    QString WorkbookFile() const override { return workbookFile_; }
 
     struct Number
     {

@@ -32,6 +32,7 @@ struct ExportsRig
         parts.word = &word;
         parts.spreadsheet = &sheet;
         parts.showError = [this](const QString& m) { messages.append(m); };
+        parts.showNotice = [this](const QString& m) { notices.append(m); };
         exports = new ProtocolExports(parts, &window);
         exports->SetJournal(&journal);
     }
@@ -42,6 +43,7 @@ struct ExportsRig
     RecordingWordProcessor word;
     RecordingSpreadsheet sheet;
     QStringList messages;
+    QStringList notices;
     RecordingJournal journal;
     ProtocolRows rows = {kHeader, {"7", "9:05.03,27", "9:06.08,39", "1.05,12", "55,3", "1"}};
     ProtocolExports* exports;
@@ -88,6 +90,45 @@ TEST(ProtocolExports, PageButtonsWriteThePageThenOpenOrPrintWhatExists)
             journal.append("Webseite an den Drucker gegeben: " + QDir::toNativeSeparators(page));
         EXPECT_EQ(rig.journal.lines, journal);
     }
+}
+
+// The file is written, but no printer or program takes it: the operator is
+// told where it lies, and the journal says it was not printed or shown.
+TEST(ProtocolExports, NothingPrintedOrShownIsToldWithTheFilesPlace)
+{
+    ExportsRig rig;
+    const QString page = QDir::toNativeSeparators(rig.dir.filePath("ravolt.html"));
+    QObject printButton;
+    printButton.setProperty("Tag", 1);
+    for (const auto printed : {DesktopShell::Printed::NoPrinter, DesktopShell::Printed::Refused}) {
+        rig.shell.printed = printed;
+        rig.exports->sbInetClick(&printButton);
+    }
+    rig.shell.opens = false;
+    QObject pageButton;
+    rig.exports->sbInetClick(&pageButton);
+    rig.word.shows = false;
+    rig.exports->ExportToWord(ProtocolExports::WordMode::Show, "p.doc");
+    rig.sheet.shown = Spreadsheet::Shown::NoProgram;
+    rig.exports->sbExcelClick();
+
+    const QString doc = QDir::toNativeSeparators("/Dokumente/p.doc");
+    const QString book = QDir::toNativeSeparators(rig.sheet.WorkbookFile());
+    EXPECT_EQ(rig.notices,
+              QStringList({"Die Seite wurde nicht gedruckt: Es ist kein Drucker eingerichtet.\nDie Webseite liegt unter: " + page,
+                           "Die Seite wurde nicht gedruckt: Der Drucker hat den Auftrag nicht angenommen.\nDie Webseite liegt unter: " + page,
+                           "Die Webseite wurde nicht angezeigt: Es ist kein Programm dafür eingerichtet.\nSie liegt unter: " + page,
+                           "Das Dokument ist gespeichert, aber kein Programm hat es geöffnet.\nEs liegt unter: " + doc,
+                           "Die Tabelle wurde nicht geöffnet: Es ist kein Programm für Tabellen eingerichtet.\n"
+                           "Sie liegt bis zum Abmelden unter: " + book}));
+    EXPECT_TRUE(rig.messages.isEmpty());
+    EXPECT_EQ(rig.journal.lines.filter("nicht"),
+              QStringList({"Webseite nicht gedruckt, kein Drucker eingerichtet: " + page,
+                           "Webseite nicht gedruckt, der Drucker nahm sie nicht an: " + page,
+                           "Webseite nicht angezeigt, kein Programm dafür: " + page,
+                           "Word-Dokument nicht angezeigt, kein Programm dafür: " + doc,
+                           "Tabelle nicht angezeigt, kein Programm dafür: " + book}));
+    EXPECT_TRUE(rig.journal.lines.filter("an den Drucker gegeben").isEmpty()) << "nothing was printed";
 }
 
 TEST(ProtocolExports, WordExportRunsUnderTheWaitCursorAndEndsAtTheFailingStep)
@@ -182,7 +223,7 @@ TEST(ProtocolExports, UmlautsReachAllThreeFiles)
     QStringList messages;
     ProtocolExportParts parts{[&] { return rows; }, nullptr, QStringLiteral("Rennen Öhringen"), dir.filePath("p.html"),
                               RAVOLT_RESOURCES "/Protokollvorlage.doc", &shell, &word, &sheet,
-                              [&](const QString& m) { messages.append(m); }};
+                              [&](const QString& m) { messages.append(m); }, [&](const QString& m) { messages.append(m); }};
     QWidget window;
     ProtocolExports exports(parts, &window);
     ASSERT_TRUE(exports.WriteHtmlPage(dir.filePath("p.html")));

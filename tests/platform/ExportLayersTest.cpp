@@ -78,7 +78,7 @@ TEST(RtfWordProcessor, TurnsTheInsertedLinesIntoATableOfTheTemplateAndShowsTheSa
                             "\" \"\t\"{\\}\"\t\t\t\t\r\n"));
     ASSERT_TRUE(word.TextToTable(6));
     ASSERT_TRUE(word.FileSaveAs("2026-12-06-21-03.doc"));
-    word.ShowDocument();
+    EXPECT_TRUE(word.ShowDocument());
 
     const QString saved = dir.filePath("Dokumente/2026-12-06-21-03.doc");
     EXPECT_EQ(word.SavedPath(), saved);
@@ -160,7 +160,7 @@ TEST(XlsxSpreadsheet, WritesANewWorkbookInItsFolderWithFittedColumnsAndOpensIt)
     sheet.SetCell(2, 3, "105,3");
     sheet.SetCell(3, 2, QStringLiteral("Straße"));
     sheet.AutoFitColumns();
-    ASSERT_TRUE(sheet.ShowWorkbook());
+    ASSERT_EQ(sheet.ShowWorkbook(), Spreadsheet::Shown::Yes);
 
     ASSERT_EQ(shell.calls, QStringList{"open " + sheet.WorkbookFile()});
     EXPECT_EQ(QFileInfo(sheet.WorkbookFile()).absolutePath(), dir.filePath("privat"));
@@ -204,7 +204,7 @@ TEST(XlsxSpreadsheet, NumbersAndRunTimesStayNumbersUnderAGermanLocale)
     for (int i = 0; i < 3; ++i)
         sheet.SetRunTime(i + 1, 2, times[i].ms, times[i].text);
     sheet.AutoFitColumns();
-    const bool shown = sheet.ShowWorkbook();
+    const bool shown = sheet.ShowWorkbook() == Spreadsheet::Shown::Yes;
     std::setlocale(LC_NUMERIC, before.c_str());
     ASSERT_TRUE(shown);
 
@@ -234,11 +234,24 @@ TEST(XlsxSpreadsheet, AnOverLongTextIsCutSoTheWorkbookStillOpens)
     sheet.NewWorkbook("Ravolt");
     sheet.SetCell(1, 1, QString(40000, QChar(0xFC)));
     sheet.AutoFitColumns();
-    ASSERT_TRUE(sheet.ShowWorkbook());
+    ASSERT_EQ(sheet.ShowWorkbook(), Spreadsheet::Shown::Yes);
     const XlsxSheet read = ReadXlsx(sheet.WorkbookFile());
     EXPECT_EQ(read.cells.value("A1").value, QString(16383, QChar(0xFC))) << "32,766 bytes of UTF-8";
     ASSERT_EQ(read.widths.size(), 1);
     EXPECT_LE(read.widths[0], 255);
+}
+
+TEST(XlsxSpreadsheet, AWorkbookNothingOpensIsStillWrittenAndSaysSo)
+{
+    QTemporaryDir dir;
+    RecordingDesktopShell shell;
+    shell.opens = false;
+    XlsxSpreadsheet sheet(shell, dir.filePath("privat"));
+    ASSERT_TRUE(sheet.Connect());
+    sheet.NewWorkbook("Ravolt");
+    sheet.SetCell(1, 1, "Nr.");
+    EXPECT_EQ(sheet.ShowWorkbook(), Spreadsheet::Shown::NoProgram);
+    EXPECT_TRUE(QFileInfo(sheet.WorkbookFile()).isFile());
 }
 
 TEST(XlsxSpreadsheet, NoFolderMeansNoSpreadsheet)
@@ -266,7 +279,7 @@ TEST(QtDesktopShell, PrintsThePageOnTheDefaultPrinterOrNothingWithoutOne)
             printer->setOutputFileName(pdf);
             return printer;
         });
-        shell.PrintPage(page);
+        EXPECT_EQ(shell.PrintPage(page), printerInstalled ? DesktopShell::Printed::Yes : DesktopShell::Printed::NoPrinter);
         EXPECT_EQ(QFile::exists(pdf), printerInstalled);
     }
     const QByteArray printed = ReadAll(pdf);
