@@ -82,7 +82,7 @@ private:
 const char* RunTimeFormat(std::int32_t ms)
 {
     if (ms < 60000)
-        return "[s].00";
+        return "s.00";
     if (ms < 3600000)
         return "[m]\".\"ss.00";
     return "[h]:mm\".\"ss.00";
