@@ -17,28 +17,24 @@ QtDesktopShell::QtDesktopShell(PrinterSource printers)
 {
 }
 
-namespace {
-
 // The desktop's opener only starts a helper and reports success even when
-// no program takes the file type: ask the same database first.
-bool NoProgramFor(const QString& file)
+// no program takes the file type: the same database is asked first.
+bool DesktopHasProgramFor(const QString& file)
 {
     const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
     if (query.isEmpty())
-        return false;
+        return true;
     QProcess process;
     process.start(query, {QStringLiteral("query"), QStringLiteral("default"), QMimeDatabase().mimeTypeForFile(file).name()});
-    if (!process.waitForFinished(5000))
-        return false;
-    return process.exitStatus() == QProcess::NormalExit && process.readAllStandardOutput().trimmed().isEmpty();
+    if (!process.waitForFinished(5000) || process.exitStatus() != QProcess::NormalExit)
+        return true;
+    return !process.readAllStandardOutput().trimmed().isEmpty();
 }
-
-} // namespace
 
 bool QtDesktopShell::Open(const QString& path)
 {
     const QString file = QFileInfo(path).absoluteFilePath();
-    if (NoProgramFor(file))
+    if (!DesktopHasProgramFor(file))
         return false;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }

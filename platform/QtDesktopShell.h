@@ -27,6 +27,10 @@ private:
     PrinterSource printers_;
 };
 
+// Whether the desktop names a default program for the file's type (asked
+// through xdg-mime); true when there is nobody to ask, so the opener tries.
+bool DesktopHasProgramFor(const QString& file);
+
 // Renders the web page file on the printer. False when the file cannot be
 // read or the printer refuses the job.
 bool PrintHtmlFile(const QString& htmlPath, QPrinter& printer);

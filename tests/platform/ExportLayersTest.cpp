@@ -263,6 +263,44 @@ TEST(XlsxSpreadsheet, NoFolderMeansNoSpreadsheet)
     EXPECT_FALSE(sheet.Connect());
 }
 
+TEST(QtDesktopShell, OpenSaysWhenNoProgramTakesTheFile)
+{
+    QTemporaryDir dir;
+    const QString book = dir.filePath("Zeitenprotokoll.xlsx");
+    WriteAll(book, "x");
+    // No opener and no database to ask: nothing can show the file.
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", dir.path().toUtf8());
+    const bool opened = QtDesktopShell(nullptr).Open(book);
+    qputenv("PATH", path);
+    EXPECT_FALSE(opened);
+}
+
+// The desktop's opener would start, fail on its own and nobody would hear
+// of it: the desktop is asked for a program first.
+TEST(QtDesktopShell, AsksTheDesktopWhetherAProgramTakesTheType)
+{
+    QTemporaryDir dir;
+    const QString book = dir.filePath("Zeitenprotokoll.xlsx");
+    WriteAll(book, "x");
+    const QString script = dir.filePath("xdg-mime");
+    const struct {
+        QByteArray answer;
+        bool program;
+    } cases[] = {{"", false}, {"libreoffice-calc.desktop", true}};
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", dir.path().toUtf8() + ":/bin:/usr/bin");
+    for (const auto& c : cases) {
+        WriteAll(script, "#!/bin/sh\necho " + c.answer + "\n");
+        QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        EXPECT_EQ(DesktopHasProgramFor(book), c.program) << c.answer.constData();
+    }
+    QFile::remove(script);
+    qputenv("PATH", dir.path().toUtf8());
+    EXPECT_TRUE(DesktopHasProgramFor(book)) << "nobody to ask: the opener tries";
+    qputenv("PATH", path);
+}
+
 TEST(QtDesktopShell, PrintsThePageOnTheDefaultPrinterOrNothingWithoutOne)
 {
     QTemporaryDir dir;
