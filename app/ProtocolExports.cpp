@@ -5,6 +5,7 @@
 #include "HtmlPage.h"
 #include "JournalFeed.h"
 #include "ProtocolFile.h"
+#include "ProtocolTable.h"
 #include "QtDesktopShell.h"
 #include "RtfWordProcessor.h"
 #include "TExcel.h"
@@ -66,6 +67,11 @@ ProtocolExports::ProtocolExports(ProtocolExportParts parts, QWidget* window)
             QMessageBox::critical(window_, parts_.title, message);
         };
     }
+    if (!parts_.showNotice) {
+        parts_.showNotice = [this](const QString& message) {
+            QMessageBox::warning(window_, parts_.title, message);
+        };
+    }
 }
 
 ProtocolExports::~ProtocolExports() = default;
@@ -95,17 +101,50 @@ void ProtocolExports::sbInetClick(QObject* sender)
     // An older page of that name is still opened or printed.
     if (!QFileInfo(path).isFile())
         return;
-    if (sender && sender->property("Tag").toInt() == 1) {
-        parts_.shell->PrintPage(path);
-        Record(QStringLiteral("Webseite an den Drucker gegeben: ") +
-               QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
-    } else
-        parts_.shell->Open(path);
+    if (sender && sender->property("Tag").toInt() == 1)
+        PrintPage(path);
+    else if (!parts_.shell->Open(path))
+        TellNotShown(QStringLiteral("Webseite nicht angezeigt, kein Programm dafür: "),
+                     QStringLiteral("Die Webseite wurde nicht angezeigt: Es ist kein Programm dafür eingerichtet.\n"
+                                    "Sie liegt unter: "),
+                     path);
+}
+
+void ProtocolExports::PrintPage(const QString& path)
+{
+    const QString where = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    switch (parts_.shell->PrintPage(path)) {
+    case DesktopShell::Printed::Yes:
+        Record(QStringLiteral("Webseite an den Drucker gegeben: ") + where);
+        return;
+    case DesktopShell::Printed::NoPrinter:
+        TellNotShown(QStringLiteral("Webseite nicht gedruckt, kein Drucker eingerichtet: "),
+                     QStringLiteral("Die Seite wurde nicht gedruckt: Es ist kein Drucker eingerichtet.\n"
+                                    "Die Webseite liegt unter: "),
+                     path);
+        return;
+    case DesktopShell::Printed::Refused:
+        TellNotShown(QStringLiteral("Webseite nicht gedruckt, der Drucker nahm sie nicht an: "),
+                     QStringLiteral("Die Seite wurde nicht gedruckt: Der Drucker hat den Auftrag nicht angenommen.\n"
+                                    "Die Webseite liegt unter: "),
+                     path);
+        return;
+    }
+}
+
+// The file is there, only nothing showed or printed it: the operator learns
+// where it lies, the journal what really happened.
+void ProtocolExports::TellNotShown(const QString& journal, const QString& message, const QString& path)
+{
+    const QString where = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    Record(journal + where);
+    parts_.showNotice(message + where);
 }
 
 void ProtocolExports::ExportToWord(WordMode mode, const QString& path)
 {
     bool saved = false;
+    bool shown = true;
     {
         const WaitCursor wait;
         WordProcessor& word = *parts_.word;
@@ -115,7 +154,7 @@ void ProtocolExports::ExportToWord(WordMode mode, const QString& path)
             return;
         saved = word.FileSaveAs(path);
         if (saved && mode == WordMode::Show)
-            word.ShowDocument();
+            shown = word.ShowDocument();
         else
             word.AppClose();
     }
@@ -125,6 +164,11 @@ void ProtocolExports::ExportToWord(WordMode mode, const QString& path)
                  : QStringLiteral("Word-Dokument fehlgeschlagen: ") + QDir::toNativeSeparators(path));
     if (!saved)
         ShowWriteError(path);
+    else if (!shown)
+        TellNotShown(QStringLiteral("Word-Dokument nicht angezeigt, kein Programm dafür: "),
+                     QStringLiteral("Das Dokument ist gespeichert, aber kein Programm hat es geöffnet.\n"
+                                    "Es liegt unter: "),
+                     parts_.word->SavedPath());
 }
 
 void ProtocolExports::sbWordClick()
@@ -139,16 +183,31 @@ void ProtocolExports::sbExcelClick()
     if (!excel.Connect())
         return;
     excel.NewWorkbook();
+    // Every run time of the column is a number, shown as the protocol writes it.
+    excel.RunTimeEntry = ProtocolTable::ColZeit;
     for (const ProtocolRow& row : parts_.rows()) {
         excel.Values.clear();
-        for (const QString& cell : row)
-            excel.Values.append(SpreadsheetCellText(cell));
+        for (int c = 0; c < int(row.size()); ++c)
+            excel.Values.append(c == ProtocolTable::ColZeit ? row[c] : SpreadsheetCellText(row[c]));
         excel.WriteLine();
     }
     excel.AutoFitColumns();
-    // The workbook is shown, not kept: the journal names no file.
-    Record(excel.ShowWorkbook() ? QStringLiteral("Tabelle an die Tabellenkalkulation übergeben")
-                                : QStringLiteral("Tabelle konnte nicht gezeigt werden"));
+    // The workbook is shown, not kept: the journal names no file, unless
+    // nothing showed it.
+    switch (excel.ShowWorkbook()) {
+    case Spreadsheet::Shown::Yes:
+        Record(QStringLiteral("Tabelle an die Tabellenkalkulation übergeben"));
+        break;
+    case Spreadsheet::Shown::NoProgram:
+        TellNotShown(QStringLiteral("Tabelle nicht angezeigt, kein Programm dafür: "),
+                     QStringLiteral("Die Tabelle wurde nicht geöffnet: Es ist kein Programm für Tabellen "
+                                    "eingerichtet.\nSie liegt bis zum Abmelden unter: "),
+                     parts_.spreadsheet->WorkbookFile());
+        break;
+    case Spreadsheet::Shown::NotWritten:
+        Record(QStringLiteral("Tabelle konnte nicht gezeigt werden"));
+        break;
+    }
 }
 
 void ProtocolExports::Record(const QString& what)

@@ -29,6 +29,9 @@ struct ProtocolExportParts
     Spreadsheet* spreadsheet = nullptr;
     // Shows a message box with the error symbol and an OK button.
     std::function<void(const QString& message)> showError;
+    // Shows a message box with the warning symbol and an OK button: a file
+    // was written but nothing showed or printed it.
+    std::function<void(const QString& message)> showNotice;
 };
 
 // The protocol leaves the program: as a web page (to open or print), as a
@@ -59,6 +62,8 @@ public:
 
 private:
     void ShowWriteError(const QString& path);
+    void PrintPage(const QString& path);
+    void TellNotShown(const QString& journal, const QString& message, const QString& path);
     void Record(const QString& what);
 
     ProtocolExportParts parts_;

@@ -1,6 +1,7 @@
 #include "TExcel.h"
 
 #include "Spreadsheet.h"
+#include "TimeText.h"
 
 TExcel::TExcel(Spreadsheet& spreadsheet, QObject* owner)
     : QObject(owner)
@@ -22,10 +23,14 @@ void TExcel::NewWorkbook()
 void TExcel::WriteLine()
 {
     for (int a = 1; a <= Values.size(); ++a) {
-        if (Horizontal)
-            spreadsheet_.SetCell(line, a, Values[a - 1]);
+        const int row = Horizontal ? line : a;
+        const int column = Horizontal ? a : line;
+        const QString& text = Values[a - 1];
+        const std::optional<std::int32_t> ms = a - 1 == RunTimeEntry ? ReadRunTime(text) : std::nullopt;
+        if (ms)
+            spreadsheet_.SetRunTime(row, column, *ms, text);
         else
-            spreadsheet_.SetCell(a, line, Values[a - 1]);
+            spreadsheet_.SetCell(row, column, text);
     }
     ++line;
 }
@@ -35,7 +40,7 @@ void TExcel::AutoFitColumns()
     spreadsheet_.AutoFitColumns();
 }
 
-bool TExcel::ShowWorkbook()
+Spreadsheet::Shown TExcel::ShowWorkbook()
 {
     return spreadsheet_.ShowWorkbook();
 }

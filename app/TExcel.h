@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <cstdint>
 
-class Spreadsheet;
+#include "Spreadsheet.h"
 
 // Fills a spreadsheet line by line: WriteLine puts Values into row `line`
 // (or column `line` when not Horizontal), from column (row) 1 on, and moves
@@ -19,6 +19,9 @@ public:
     bool Horizontal = true;
     std::int32_t line = 1;
     QStringList Values;
+    // The entry of Values that holds a run time ("Zeit"): written as a
+    // number that sorts and sums when it is one; -1 for none.
+    int RunTimeEntry = -1;
     // Named in the new workbook's properties.
     QString Title;
 
@@ -27,7 +30,7 @@ public:
     void WriteLine();
     void AutoFitColumns();
     // Hands the workbook to the operator.
-    bool ShowWorkbook();
+    Spreadsheet::Shown ShowWorkbook();
 
 private:
     Spreadsheet& spreadsheet_;

@@ -1,4 +1,5 @@
 #include "BarrierSimulator.h"
+#include "DeskLanguage.h"
 #include "FakeSerialDevice.h"
 #include "ProgramWindows.h"
 #include "StartupPaths.h"
@@ -14,6 +15,8 @@ int main(int argc, char** argv)
     // The title comes first: captions, the backup file and the settings use it.
     QApplication::setApplicationName(QStringLiteral("Ravolt"));
     QApplication::setOrganizationName(QStringLiteral("Quintaro"));
+    // Before any widget: fields read the decimal separator when they are made.
+    UseDeskLanguage(app, QLocale::system());
 
     // Developer switch: print where the program finds its files, then end.
     if (qEnvironmentVariableIsSet("RAVOLT_SHOW_PATHS")) {

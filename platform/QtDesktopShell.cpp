@@ -3,6 +3,9 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStringDecoder>
@@ -14,9 +17,26 @@ QtDesktopShell::QtDesktopShell(PrinterSource printers)
 {
 }
 
-void QtDesktopShell::Open(const QString& path)
+// The desktop's opener only starts a helper and reports success even when
+// no program takes the file type: the same database is asked first.
+bool DesktopHasProgramFor(const QString& file)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (query.isEmpty())
+        return true;
+    QProcess process;
+    process.start(query, {QStringLiteral("query"), QStringLiteral("default"), QMimeDatabase().mimeTypeForFile(file).name()});
+    if (!process.waitForFinished(5000) || process.exitStatus() != QProcess::NormalExit)
+        return true;
+    return !process.readAllStandardOutput().trimmed().isEmpty();
+}
+
+bool QtDesktopShell::Open(const QString& path)
+{
+    const QString file = QFileInfo(path).absoluteFilePath();
+    if (!DesktopHasProgramFor(file))
+        return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
 
 void QtDesktopShell::OpenAddress(const QString& url)
@@ -24,10 +44,12 @@ void QtDesktopShell::OpenAddress(const QString& url)
     QDesktopServices::openUrl(QUrl(url));
 }
 
-void QtDesktopShell::PrintPage(const QString& htmlPath)
+DesktopShell::Printed QtDesktopShell::PrintPage(const QString& htmlPath)
 {
-    if (std::unique_ptr<QPrinter> printer = printers_ ? printers_() : nullptr)
-        PrintHtmlFile(htmlPath, *printer);
+    const std::unique_ptr<QPrinter> printer = printers_ ? printers_() : nullptr;
+    if (!printer)
+        return Printed::NoPrinter;
+    return PrintHtmlFile(htmlPath, *printer) ? Printed::Yes : Printed::Refused;
 }
 
 std::unique_ptr<QPrinter> QtDesktopShell::DefaultPrinter()

@@ -16,8 +16,8 @@ public:
 
     explicit QtDesktopShell(PrinterSource printers = DefaultPrinter);
 
-    void Open(const QString& path) override;
-    void PrintPage(const QString& htmlPath) override;
+    bool Open(const QString& path) override;
+    Printed PrintPage(const QString& htmlPath) override;
     void OpenAddress(const QString& url) override;
 
     // The system's default printer; null when no printer is installed.
@@ -26,6 +26,10 @@ public:
 private:
     PrinterSource printers_;
 };
+
+// Whether the desktop names a default program for the file's type (asked
+// through xdg-mime); true when there is nobody to ask, so the opener tries.
+bool DesktopHasProgramFor(const QString& file);
 
 // Renders the web page file on the printer. False when the file cannot be
 // read or the printer refuses the job.

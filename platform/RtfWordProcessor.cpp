@@ -214,10 +214,9 @@ bool RtfWordProcessor::FileSaveAs(const QString& path)
     return true;
 }
 
-void RtfWordProcessor::ShowDocument()
+bool RtfWordProcessor::ShowDocument()
 {
-    if (!savedPath_.isEmpty())
-        shell_.Open(savedPath_);
+    return !savedPath_.isEmpty() && shell_.Open(savedPath_);
 }
 
 void RtfWordProcessor::AppClose()

@@ -22,7 +22,7 @@ public:
     bool Insert(const QString& text) override;
     bool TextToTable(int numColumns) override;
     bool FileSaveAs(const QString& path) override;
-    void ShowDocument() override;
+    bool ShowDocument() override;
     void AppClose() override;
 
     // The saved document's full path.

@@ -23,8 +23,9 @@ public:
     virtual bool FileSaveAs(const QString& path) = 0;
     // Where the last successful FileSaveAs put the document.
     virtual QString SavedPath() const = 0;
-    // Shows the saved document to the operator.
-    virtual void ShowDocument() = 0;
+    // Shows the saved document to the operator. False when no program
+    // showed it.
+    virtual bool ShowDocument() = 0;
     // Closes the document without showing it.
     virtual void AppClose() = 0;
 };

@@ -7,8 +7,11 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryFile>
+#include <clocale>
 #include <cstdio>
+#include <locale.h>
 #include <map>
+#include <string>
 #include <xlsxwriter.h>
 
 namespace {
@@ -46,6 +49,47 @@ double TextWidth(const QString& text)
     return std::min(255.0, text.size() * 1.1 + 1.0);
 }
 
+// The library prints numbers (values, column widths) with the C library's
+// locale, which the application takes from LANG: under a German locale
+// 2.21 would go into the file as "2,21", which the spreadsheet reads as 2.
+// Switches this thread to "C" numbers for as long as it lives.
+class CNumbersOnThisThread
+{
+public:
+    CNumbersOnThisThread()
+        : numbers_(newlocale(LC_NUMERIC_MASK, "C", duplocale(uselocale(nullptr))))
+        , before_(numbers_ ? uselocale(numbers_) : nullptr)
+    {
+    }
+    ~CNumbersOnThisThread()
+    {
+        if (numbers_) {
+            uselocale(before_);
+            freelocale(numbers_);
+        }
+    }
+    explicit operator bool() const { return numbers_ != nullptr; }
+    CNumbersOnThisThread(const CNumbersOnThisThread&) = delete;
+    CNumbersOnThisThread& operator=(const CNumbersOnThisThread&) = delete;
+
+private:
+    locale_t numbers_;
+    locale_t before_;
+};
+
+// How a run time shows: the protocol's "." between minutes and seconds and
+// the spreadsheet's decimal separator before the hundredths.
+const char* RunTimeFormat(std::int32_t ms)
+{
+    if (ms < 60000)
+        return "s.00";
+    if (ms < 3600000)
+        return "[m]\".\"ss.00";
+    return "[h]:mm\".\"ss.00";
+}
+
+constexpr double kMsPerDay = 86400000.0;
+
 } // namespace
 
 XlsxSpreadsheet::XlsxSpreadsheet(DesktopShell& shell, QString folder)
@@ -77,7 +121,17 @@ void XlsxSpreadsheet::SetCell(int row, int column, const QString& text)
     if (text.isEmpty())
         cells_.remove({row, column});
     else
-        cells_.insert({row, column}, text);
+        cells_.insert({row, column}, Cell{text, std::nullopt});
+}
+
+void XlsxSpreadsheet::SetRunTime(int row, int column, std::int32_t ms, const QString& text)
+{
+    if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns)
+        return;
+    if (ms < 0)
+        SetCell(row, column, text);
+    else
+        cells_.insert({row, column}, Cell{text, ms});
 }
 
 void XlsxSpreadsheet::AutoFitColumns()
@@ -87,7 +141,7 @@ void XlsxSpreadsheet::AutoFitColumns()
         const std::size_t column = it.key().second - 1;
         if (widths_.size() <= column)
             widths_.resize(column + 1, 0.0);
-        widths_[column] = std::max(widths_[column], TextWidth(it.value()));
+        widths_[column] = std::max(widths_[column], TextWidth(it.value().text));
     }
 }
 
@@ -111,6 +165,9 @@ std::optional<XlsxSpreadsheet::Number> XlsxSpreadsheet::PlainNumber(const QStrin
 
 bool XlsxSpreadsheet::WriteWorkbook(const QString& path) const
 {
+    const CNumbersOnThisThread cNumbers;
+    if (!cNumbers)
+        return false;
     QByteArray tmpdir = QFile::encodeName(folder_);
     lxw_workbook_options options{};
     options.tmpdir = tmpdir.data();
@@ -135,14 +192,27 @@ bool XlsxSpreadsheet::WriteWorkbook(const QString& path) const
         }
         return format;
     };
+    std::map<std::string, lxw_format*> timeFormats;
+    auto timeFormatFor = [&](std::int32_t ms) -> lxw_format* {
+        lxw_format*& format = timeFormats[RunTimeFormat(ms)];
+        if (!format) {
+            format = workbook_add_format(workbook);
+            format_set_num_format(format, RunTimeFormat(ms));
+        }
+        return format;
+    };
     bool ok = sheet != nullptr;
     for (auto it = cells_.cbegin(); ok && it != cells_.cend(); ++it) {
         const lxw_row_t row = it.key().first - 1;
         const lxw_col_t column = it.key().second - 1;
-        if (const std::optional<Number> number = PlainNumber(it.value()))
+        const Cell& cell = it.value();
+        if (cell.runTimeMs)
+            ok = worksheet_write_number(sheet, row, column, *cell.runTimeMs / kMsPerDay,
+                                        timeFormatFor(*cell.runTimeMs)) == LXW_NO_ERROR;
+        else if (const std::optional<Number> number = PlainNumber(cell.text))
             ok = worksheet_write_number(sheet, row, column, number->value, formatFor(number->decimals)) == LXW_NO_ERROR;
         else
-            ok = worksheet_write_string(sheet, row, column, CellText(it.value()).constData(), nullptr) == LXW_NO_ERROR;
+            ok = worksheet_write_string(sheet, row, column, CellText(cell.text).constData(), nullptr) == LXW_NO_ERROR;
     }
     for (std::size_t c = 0; ok && c < widths_.size(); ++c) {
         if (widths_[c] > 0)
@@ -153,12 +223,12 @@ bool XlsxSpreadsheet::WriteWorkbook(const QString& path) const
     return ok && closed;
 }
 
-bool XlsxSpreadsheet::ShowWorkbook()
+XlsxSpreadsheet::Shown XlsxSpreadsheet::ShowWorkbook()
 {
     QTemporaryFile name(QDir(folder_).filePath(QStringLiteral("Zeitenprotokoll-XXXXXX.xlsx")));
     name.setAutoRemove(false);
     if (!name.open())
-        return false;
+        return Shown::NotWritten;
     const QString path = name.fileName();
     name.close();
     // Written beside its name and renamed over it: the application never
@@ -168,9 +238,8 @@ bool XlsxSpreadsheet::ShowWorkbook()
         std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData()) != 0) {
         QFile::remove(part);
         QFile::remove(path);
-        return false;
+        return Shown::NotWritten;
     }
     workbookFile_ = path;
-    shell_.Open(path);
-    return true;
+    return shell_.Open(path) ? Shown::Yes : Shown::NoProgram;
 }

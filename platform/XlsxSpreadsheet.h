@@ -21,11 +21,10 @@ public:
     bool Connect() override;
     void NewWorkbook(const QString& title) override;
     void SetCell(int row, int column, const QString& text) override;
+    void SetRunTime(int row, int column, std::int32_t ms, const QString& text) override;
     void AutoFitColumns() override;
-    bool ShowWorkbook() override;
-
-    // The last workbook file written.
-    const QString& WorkbookFile() const { return workbookFile_; }
+    Shown ShowWorkbook() override;
+    QString WorkbookFile() const override { return workbookFile_; }
 
     struct Number
     {
@@ -43,7 +42,12 @@ private:
     DesktopShell& shell_;
     QString folder_;
     QString title_;
-    QMap<QPair<int, int>, QString> cells_;
+    struct Cell
+    {
+        QString text;
+        std::optional<std::int32_t> runTimeMs;
+    };
+    QMap<QPair<int, int>, Cell> cells_;
     std::vector<double> widths_;
     QString workbookFile_;
 };

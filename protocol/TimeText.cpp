@@ -103,6 +103,14 @@ std::int32_t ParseRunTime(const QString& text)
     return ParseHoursText(text);
 }
 
+std::optional<std::int32_t> ReadRunTime(const QString& text)
+{
+    const std::int32_t ms = ParseRunTime(text);
+    if (FormatRunTime(ms) != text)
+        return std::nullopt;
+    return ms;
+}
+
 int CompareTimeText(const QString& a, const QString& b)
 {
     const qsizetype keyA = LengthKey(a);

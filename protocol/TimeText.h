@@ -3,6 +3,7 @@
 #include <QString>
 #include <QTime>
 #include <cstdint>
+#include <optional>
 
 // The texts of the protocol's time columns. Times always use "." between
 // minutes and seconds and "," before the hundredths, whatever the locale.
@@ -20,6 +21,10 @@ QString FormatRunTime(std::int32_t ms);
 // Inverse of FormatRunTime ("5,12" -> 5120, "1:00.00,00" -> 3600000).
 // A text that is not a run time ("-", "", "5,1x") gives 0.
 std::int32_t ParseRunTime(const QString& text);
+
+// The run time of a text exactly as FormatRunTime writes it; nothing for any
+// other text ("-", blanks, "05,12"), so a number is only made of a real time.
+std::optional<std::int32_t> ReadRunTime(const QString& text);
 
 // Ordering of the time columns: by length (shorter run time first), equal
 // lengths by character codes, then every "-", then every empty or blank-only

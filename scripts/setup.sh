@@ -7,20 +7,29 @@ cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
           libbenchmark-dev qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
-          libgl-dev libxlsxwriter-dev unzip fonts-liberation desktop-file-utils)
+          libgl-dev libxlsxwriter-dev unzip fonts-liberation desktop-file-utils
+          locales qt6-translations-l10n)
 # Xvfb, ImageMagick and xdotool are only for looking at the program:
 # scripts/screenshot.sh installs them.
 
+sudo_cmd=""
+[ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
-    sudo_cmd=""
-    [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
     echo "Installing: ${missing[*]}"
     $sudo_cmd env DEBIAN_FRONTEND=noninteractive apt-get update -q
     $sudo_cmd env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The tests run once more under the German locale the program is used with.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+    echo "Generating the locale de_DE.UTF-8"
+    $sudo_cmd sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^de_DE\.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $sudo_cmd tee -a /etc/locale.gen >/dev/null
+    $sudo_cmd locale-gen
 fi
 
 if [ "${1:-}" = "--sanitize" ]; then

@@ -12,4 +12,10 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 scripts/setup.sh "$@"
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$build" --output-on-failure --timeout 300
+# Once under the plain C locale and once under the German one the program is
+# used with (the C library then prints numbers with a decimal comma).
+unset LC_ALL LC_NUMERIC LC_TIME LANGUAGE
+for lang in C.UTF-8 de_DE.UTF-8; do
+    echo "Tests under LANG=$lang"
+    LANG=$lang ctest --test-dir "$build" --output-on-failure --timeout 300
+done

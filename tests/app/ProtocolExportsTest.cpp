@@ -32,6 +32,7 @@ struct ExportsRig
         parts.word = &word;
         parts.spreadsheet = &sheet;
         parts.showError = [this](const QString& m) { messages.append(m); };
+        parts.showNotice = [this](const QString& m) { notices.append(m); };
         exports = new ProtocolExports(parts, &window);
         exports->SetJournal(&journal);
     }
@@ -42,6 +43,7 @@ struct ExportsRig
     RecordingWordProcessor word;
     RecordingSpreadsheet sheet;
     QStringList messages;
+    QStringList notices;
     RecordingJournal journal;
     ProtocolRows rows = {kHeader, {"7", "9:05.03,27", "9:06.08,39", "1.05,12", "55,3", "1"}};
     ProtocolExports* exports;
@@ -90,6 +92,45 @@ TEST(ProtocolExports, PageButtonsWriteThePageThenOpenOrPrintWhatExists)
     }
 }
 
+// The file is written, but no printer or program takes it: the operator is
+// told where it lies, and the journal says it was not printed or shown.
+TEST(ProtocolExports, NothingPrintedOrShownIsToldWithTheFilesPlace)
+{
+    ExportsRig rig;
+    const QString page = QDir::toNativeSeparators(rig.dir.filePath("ravolt.html"));
+    QObject printButton;
+    printButton.setProperty("Tag", 1);
+    for (const auto printed : {DesktopShell::Printed::NoPrinter, DesktopShell::Printed::Refused}) {
+        rig.shell.printed = printed;
+        rig.exports->sbInetClick(&printButton);
+    }
+    rig.shell.opens = false;
+    QObject pageButton;
+    rig.exports->sbInetClick(&pageButton);
+    rig.word.shows = false;
+    rig.exports->ExportToWord(ProtocolExports::WordMode::Show, "p.doc");
+    rig.sheet.shown = Spreadsheet::Shown::NoProgram;
+    rig.exports->sbExcelClick();
+
+    const QString doc = QDir::toNativeSeparators("/Dokumente/p.doc");
+    const QString book = QDir::toNativeSeparators(rig.sheet.WorkbookFile());
+    EXPECT_EQ(rig.notices,
+              QStringList({"Die Seite wurde nicht gedruckt: Es ist kein Drucker eingerichtet.\nDie Webseite liegt unter: " + page,
+                           "Die Seite wurde nicht gedruckt: Der Drucker hat den Auftrag nicht angenommen.\nDie Webseite liegt unter: " + page,
+                           "Die Webseite wurde nicht angezeigt: Es ist kein Programm dafür eingerichtet.\nSie liegt unter: " + page,
+                           "Das Dokument ist gespeichert, aber kein Programm hat es geöffnet.\nEs liegt unter: " + doc,
+                           "Die Tabelle wurde nicht geöffnet: Es ist kein Programm für Tabellen eingerichtet.\n"
+                           "Sie liegt bis zum Abmelden unter: " + book}));
+    EXPECT_TRUE(rig.messages.isEmpty());
+    EXPECT_EQ(rig.journal.lines.filter("nicht"),
+              QStringList({"Webseite nicht gedruckt, kein Drucker eingerichtet: " + page,
+                           "Webseite nicht gedruckt, der Drucker nahm sie nicht an: " + page,
+                           "Webseite nicht angezeigt, kein Programm dafür: " + page,
+                           "Word-Dokument nicht angezeigt, kein Programm dafür: " + doc,
+                           "Tabelle nicht angezeigt, kein Programm dafür: " + book}));
+    EXPECT_TRUE(rig.journal.lines.filter("an den Drucker gegeben").isEmpty()) << "nothing was printed";
+}
+
 TEST(ProtocolExports, WordExportRunsUnderTheWaitCursorAndEndsAtTheFailingStep)
 {
     const struct {
@@ -128,15 +169,21 @@ TEST(ProtocolExports, WordExportRunsUnderTheWaitCursorAndEndsAtTheFailingStep)
     EXPECT_EQ(rig.word.arguments.value(3), "2026-12-06-21-03.doc");
 }
 
-TEST(ProtocolExports, SpreadsheetGetsHeaderInRowOneAndShortCommasAsPoints)
+TEST(ProtocolExports, SpreadsheetGetsHeaderInRowOneShortCommasAsPointsAndRunTimesAsTimes)
 {
     ExportsRig rig;
     rig.rows.push_back({"12", "9:10.00,00", "9:10.59,99", "59,99", "105,3", "2"});
     rig.exports->sbExcelClick();
     EXPECT_EQ(rig.sheet.calls, QStringList({"Connect", "NewWorkbook Zeitenprotokoll Ravolt", "AutoFitColumns", "ShowWorkbook"}));
     EXPECT_EQ(rig.sheet.cells.mid(0, 6), QStringList({"1,1=Nr.", "1,2=Start", "1,3=Stopp", "1,4=Zeit", "1,5=km/h", "1,6=Platz"}));
-    EXPECT_EQ(rig.sheet.cells.mid(6, 6), QStringList({"2,1=7", "2,2=9:05.03,27", "2,3=9:06.08,39", "2,4=1.05,12", "2,5=55.3", "2,6=1"}));
-    EXPECT_EQ(rig.sheet.cells.mid(12), QStringList({"3,1=12", "3,2=9:10.00,00", "3,3=9:10.59,99", "3,4=59,99", "3,5=105,3", "3,6=2"}));
+    EXPECT_EQ(rig.sheet.cells.mid(6, 6), QStringList({"2,1=7", "2,2=9:05.03,27", "2,3=9:06.08,39", "2,4=65120 ms (1.05,12)", "2,5=55.3", "2,6=1"}));
+    EXPECT_EQ(rig.sheet.cells.mid(12), QStringList({"3,1=12", "3,2=9:10.00,00", "3,3=9:10.59,99", "3,4=59990 ms (59,99)", "3,5=105,3", "3,6=2"}));
+    rig.sheet.cells.clear();
+    rig.rows = {kHeader, {"3", "9:00.00,00", "-", "-", "-", ""}, {"4", " ", " ", " ", " ", " "}};
+    rig.exports->sbExcelClick();
+    EXPECT_EQ(rig.sheet.cells.mid(6), QStringList({"2,1=3", "2,2=9:00.00,00", "2,3=-", "2,4=-", "2,5=-", "2,6=", "3,1=4",
+                                                    "3,2= ", "3,3= ", "3,4= ", "3,5= ", "3,6= "}))
+        << "what is no run time stays text";
 
     ExportsRig offline;
     offline.sheet.available = false;
@@ -176,7 +223,7 @@ TEST(ProtocolExports, UmlautsReachAllThreeFiles)
     QStringList messages;
     ProtocolExportParts parts{[&] { return rows; }, nullptr, QStringLiteral("Rennen Öhringen"), dir.filePath("p.html"),
                               RAVOLT_RESOURCES "/Protokollvorlage.doc", &shell, &word, &sheet,
-                              [&](const QString& m) { messages.append(m); }};
+                              [&](const QString& m) { messages.append(m); }, [&](const QString& m) { messages.append(m); }};
     QWidget window;
     ProtocolExports exports(parts, &window);
     ASSERT_TRUE(exports.WriteHtmlPage(dir.filePath("p.html")));
@@ -201,7 +248,9 @@ TEST(ProtocolExports, UmlautsReachAllThreeFiles)
     EXPECT_EQ(book.title, QStringLiteral("Zeitenprotokoll Rennen Öhringen"));
     EXPECT_EQ(book.cells.value("A11"), (XlsxCell{false, QStringLiteral("Jürgen")}));
     EXPECT_EQ(book.cells.value("A10"), (XlsxCell{true, "9"}));
-    EXPECT_EQ(book.cells.value("D2"), (XlsxCell{false, "1.05,12"}));
+    EXPECT_TRUE(book.cells.value("D2").number) << "a run time sorts and sums";
+    EXPECT_DOUBLE_EQ(book.cells.value("D2").value.toDouble(), 65120 / 86400000.0);
+    EXPECT_EQ(book.formats.value("D2"), "[m]\".\"ss.00");
     EXPECT_EQ(book.cells.value("E2"), (XlsxCell{true, "55.3"}));
     EXPECT_EQ(shell.calls.size(), 1) << "only the workbook is opened";
 }

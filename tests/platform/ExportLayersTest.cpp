@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <clocale>
+#include <string>
 #include <gtest/gtest.h>
 
 namespace {
@@ -76,7 +78,7 @@ TEST(RtfWordProcessor, TurnsTheInsertedLinesIntoATableOfTheTemplateAndShowsTheSa
                             "\" \"\t\"{\\}\"\t\t\t\t\r\n"));
     ASSERT_TRUE(word.TextToTable(6));
     ASSERT_TRUE(word.FileSaveAs("2026-12-06-21-03.doc"));
-    word.ShowDocument();
+    EXPECT_TRUE(word.ShowDocument());
 
     const QString saved = dir.filePath("Dokumente/2026-12-06-21-03.doc");
     EXPECT_EQ(word.SavedPath(), saved);
@@ -158,7 +160,7 @@ TEST(XlsxSpreadsheet, WritesANewWorkbookInItsFolderWithFittedColumnsAndOpensIt)
     sheet.SetCell(2, 3, "105,3");
     sheet.SetCell(3, 2, QStringLiteral("Straße"));
     sheet.AutoFitColumns();
-    ASSERT_TRUE(sheet.ShowWorkbook());
+    ASSERT_EQ(sheet.ShowWorkbook(), Spreadsheet::Shown::Yes);
 
     ASSERT_EQ(shell.calls, QStringList{"open " + sheet.WorkbookFile()});
     EXPECT_EQ(QFileInfo(sheet.WorkbookFile()).absolutePath(), dir.filePath("privat"));
@@ -176,6 +178,53 @@ TEST(XlsxSpreadsheet, WritesANewWorkbookInItsFolderWithFittedColumnsAndOpensIt)
     EXPECT_GE(read.widths[2], 10);
 }
 
+// The C library prints numbers the German way once the program has taken
+// its locale from LANG=de_DE.UTF-8; the workbook must not follow it.
+TEST(XlsxSpreadsheet, NumbersAndRunTimesStayNumbersUnderAGermanLocale)
+{
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+        GTEST_SKIP() << "locale de_DE.UTF-8 not generated (scripts/setup.sh makes it)";
+    QTemporaryDir dir;
+    RecordingDesktopShell shell;
+    XlsxSpreadsheet sheet(shell, dir.filePath("privat"));
+    ASSERT_TRUE(sheet.Connect());
+    sheet.NewWorkbook("Ravolt");
+    sheet.SetCell(1, 1, "74,1");
+    const struct {
+        const char* ref;
+        std::int32_t ms;
+        const char* text;
+        const char* format;
+    } times[] = {
+        {"B1", 5120, "5,12", "s.00"},
+        {"B2", 65120, "1.05,12", "[m]\".\"ss.00"},
+        {"B3", 3600000, "1:00.00,00", "[h]:mm\".\"ss.00"},
+    };
+    for (int i = 0; i < 3; ++i)
+        sheet.SetRunTime(i + 1, 2, times[i].ms, times[i].text);
+    sheet.AutoFitColumns();
+    const bool shown = sheet.ShowWorkbook() == Spreadsheet::Shown::Yes;
+    std::setlocale(LC_NUMERIC, before.c_str());
+    ASSERT_TRUE(shown);
+
+    const XlsxSheet read = ReadXlsx(sheet.WorkbookFile());
+    bool ok = false;
+    EXPECT_TRUE(read.cells.value("A1").number);
+    EXPECT_DOUBLE_EQ(read.cells.value("A1").value.toDouble(&ok), 74.1) << read.cells.value("A1").value;
+    EXPECT_TRUE(ok);
+    for (const auto& t : times) {
+        const XlsxCell cell = read.cells.value(t.ref);
+        EXPECT_TRUE(cell.number) << t.text;
+        EXPECT_DOUBLE_EQ(cell.value.toDouble(&ok), t.ms / 86400000.0) << t.text << " written " << cell.value;
+        EXPECT_TRUE(ok) << t.text;
+        EXPECT_EQ(read.formats.value(t.ref), QString::fromUtf8(t.format)) << t.text;
+    }
+    ASSERT_EQ(read.widths.size(), 2);
+    EXPECT_GT(read.widths[1], 5.0) << "a width the spreadsheet can read";
+    EXPECT_GT(read.widths[2], read.widths[1]);
+}
+
 TEST(XlsxSpreadsheet, AnOverLongTextIsCutSoTheWorkbookStillOpens)
 {
     QTemporaryDir dir;
@@ -185,11 +234,24 @@ TEST(XlsxSpreadsheet, AnOverLongTextIsCutSoTheWorkbookStillOpens)
     sheet.NewWorkbook("Ravolt");
     sheet.SetCell(1, 1, QString(40000, QChar(0xFC)));
     sheet.AutoFitColumns();
-    ASSERT_TRUE(sheet.ShowWorkbook());
+    ASSERT_EQ(sheet.ShowWorkbook(), Spreadsheet::Shown::Yes);
     const XlsxSheet read = ReadXlsx(sheet.WorkbookFile());
     EXPECT_EQ(read.cells.value("A1").value, QString(16383, QChar(0xFC))) << "32,766 bytes of UTF-8";
     ASSERT_EQ(read.widths.size(), 1);
     EXPECT_LE(read.widths[0], 255);
+}
+
+TEST(XlsxSpreadsheet, AWorkbookNothingOpensIsStillWrittenAndSaysSo)
+{
+    QTemporaryDir dir;
+    RecordingDesktopShell shell;
+    shell.opens = false;
+    XlsxSpreadsheet sheet(shell, dir.filePath("privat"));
+    ASSERT_TRUE(sheet.Connect());
+    sheet.NewWorkbook("Ravolt");
+    sheet.SetCell(1, 1, "Nr.");
+    EXPECT_EQ(sheet.ShowWorkbook(), Spreadsheet::Shown::NoProgram);
+    EXPECT_TRUE(QFileInfo(sheet.WorkbookFile()).isFile());
 }
 
 TEST(XlsxSpreadsheet, NoFolderMeansNoSpreadsheet)
@@ -199,6 +261,44 @@ TEST(XlsxSpreadsheet, NoFolderMeansNoSpreadsheet)
     RecordingDesktopShell shell;
     XlsxSpreadsheet sheet(shell, dir.filePath("file/sub"));
     EXPECT_FALSE(sheet.Connect());
+}
+
+TEST(QtDesktopShell, OpenSaysWhenNoProgramTakesTheFile)
+{
+    QTemporaryDir dir;
+    const QString book = dir.filePath("Zeitenprotokoll.xlsx");
+    WriteAll(book, "x");
+    // No opener and no database to ask: nothing can show the file.
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", dir.path().toUtf8());
+    const bool opened = QtDesktopShell(nullptr).Open(book);
+    qputenv("PATH", path);
+    EXPECT_FALSE(opened);
+}
+
+// The desktop's opener would start, fail on its own and nobody would hear
+// of it: the desktop is asked for a program first.
+TEST(QtDesktopShell, AsksTheDesktopWhetherAProgramTakesTheType)
+{
+    QTemporaryDir dir;
+    const QString book = dir.filePath("Zeitenprotokoll.xlsx");
+    WriteAll(book, "x");
+    const QString script = dir.filePath("xdg-mime");
+    const struct {
+        QByteArray answer;
+        bool program;
+    } cases[] = {{"", false}, {"libreoffice-calc.desktop", true}};
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", dir.path().toUtf8() + ":/bin:/usr/bin");
+    for (const auto& c : cases) {
+        WriteAll(script, "#!/bin/sh\necho " + c.answer + "\n");
+        QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        EXPECT_EQ(DesktopHasProgramFor(book), c.program) << c.answer.constData();
+    }
+    QFile::remove(script);
+    qputenv("PATH", dir.path().toUtf8());
+    EXPECT_TRUE(DesktopHasProgramFor(book)) << "nobody to ask: the opener tries";
+    qputenv("PATH", path);
 }
 
 TEST(QtDesktopShell, PrintsThePageOnTheDefaultPrinterOrNothingWithoutOne)
@@ -217,7 +317,7 @@ TEST(QtDesktopShell, PrintsThePageOnTheDefaultPrinterOrNothingWithoutOne)
             printer->setOutputFileName(pdf);
             return printer;
         });
-        shell.PrintPage(page);
+        EXPECT_EQ(shell.PrintPage(page), printerInstalled ? DesktopShell::Printed::Yes : DesktopShell::Printed::NoPrinter);
         EXPECT_EQ(QFile::exists(pdf), printerInstalled);
     }
     const QByteArray printed = ReadAll(pdf);

@@ -61,6 +61,20 @@ TEST(ParseRunTime, readsBackEveryFormattedTime)
     EXPECT_EQ(ParseRunTime(QStringLiteral("596:31.23,64")), 2147483640);
 }
 
+TEST(ReadRunTime, onlyTheProtocolsOwnSpellingIsARunTime)
+{
+    const struct {
+        const char* text;
+        std::optional<std::int32_t> ms;
+    } cases[] = {
+        {"0,00", 0},          {"5,12", 5120},         {"59,99", 59990},       {"1.05,12", 65120},
+        {"1:00.00,00", 3600000}, {"-", std::nullopt}, {"", std::nullopt},    {" ", std::nullopt},
+        {"05,12", std::nullopt}, {"5.12", std::nullopt}, {"1.5,12", std::nullopt}, {"61,00", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadRunTime(QString::fromLatin1(c.text)), c.ms) << c.text;
+}
+
 TEST(ParseRunTime, unreadableTextsGiveZero)
 {
     const char* texts[] = {"", "-", " ", "abc", "5,1x", "-5,12", "+5,12", "1:0000000", "1.05;12x",

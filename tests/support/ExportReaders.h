@@ -103,12 +103,38 @@ struct XlsxSheet
 {
     QMap<QString, XlsxCell> cells; // by reference, "A1"
     QMap<int, double> widths;      // by 1-based column
+    QMap<QString, QString> formats; // number format code of a cell that has one
     QString title;                 // the workbook's title property
 };
+
+// The number format code of each cell style, by style index.
+inline QStringList ReadXlsxStyleFormats(const QString& path)
+{
+    QMap<int, QString> codes;
+    QStringList styles;
+    bool inCellXfs = false;
+    QXmlStreamReader xml(UnzipEntry(path, QStringLiteral("xl/styles.xml")));
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement && xml.name() == u"cellXfs")
+            inCellXfs = false;
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes a = xml.attributes();
+        if (xml.name() == u"numFmt")
+            codes[a.value(QStringLiteral("numFmtId")).toInt()] = a.value(QStringLiteral("formatCode")).toString();
+        else if (xml.name() == u"cellXfs")
+            inCellXfs = true;
+        else if (inCellXfs && xml.name() == u"xf")
+            styles.append(codes.value(a.value(QStringLiteral("numFmtId")).toInt()));
+    }
+    return styles;
+}
 
 inline XlsxSheet ReadXlsx(const QString& path)
 {
     XlsxSheet sheet;
+    const QStringList styleFormats = ReadXlsxStyleFormats(path);
     QStringList shared;
     QXmlStreamReader strings(UnzipEntry(path, QStringLiteral("xl/sharedStrings.xml")));
     while (!strings.atEnd()) {
@@ -128,6 +154,9 @@ inline XlsxSheet ReadXlsx(const QString& path)
         } else if (xml.name() == u"c") {
             ref = a.value(QStringLiteral("r")).toString();
             type = a.value(QStringLiteral("t")).toString();
+            const QString format = styleFormats.value(a.value(QStringLiteral("s")).toInt());
+            if (!format.isEmpty())
+                sheet.formats[ref] = format;
         } else if (xml.name() == u"v") {
             const QString v = xml.readElementText();
             sheet.cells[ref] = type == u"s" ? XlsxCell{false, shared.value(v.toInt())} : XlsxCell{true, v};

@@ -13,10 +13,20 @@
 class RecordingDesktopShell final : public DesktopShell
 {
 public:
-    void Open(const QString& path) override { calls.append(QStringLiteral("open ") + path); }
-    void PrintPage(const QString& htmlPath) override { calls.append(QStringLiteral("print ") + htmlPath); }
+    bool Open(const QString& path) override
+    {
+        calls.append(QStringLiteral("open ") + path);
+        return opens;
+    }
+    Printed PrintPage(const QString& htmlPath) override
+    {
+        calls.append(QStringLiteral("print ") + htmlPath);
+        return printed;
+    }
     void OpenAddress(const QString& url) override { calls.append(QStringLiteral("address ") + url); }
     QStringList calls;
+    bool opens = true;                   // a program takes every file
+    Printed printed = Printed::Yes;
 };
 
 // Remembers the word processor's calls in order ("FileOpen", ...) with what
@@ -42,13 +52,14 @@ public:
         return true;
     }
     QString SavedPath() const override { return savedPath; }
-    void ShowDocument() override { Record(QStringLiteral("ShowDocument"), {}); }
+    bool ShowDocument() override { return Record(QStringLiteral("ShowDocument"), {}) && shows; }
     void AppClose() override { Record(QStringLiteral("AppClose"), {}); }
 
     QStringList calls;
     QStringList arguments;
     QString savedPath;
     QString failAt;
+    bool shows = true;
     bool cursorAlwaysWaiting = true;
 
 private:
@@ -76,13 +87,19 @@ public:
     {
         cells.append(QStringLiteral("%1,%2=%3").arg(row).arg(column).arg(text));
     }
+    void SetRunTime(int row, int column, std::int32_t ms, const QString& text) override
+    {
+        cells.append(QStringLiteral("%1,%2=%3 ms (%4)").arg(row).arg(column).arg(ms).arg(text));
+    }
     void AutoFitColumns() override { calls.append(QStringLiteral("AutoFitColumns")); }
-    bool ShowWorkbook() override
+    Shown ShowWorkbook() override
     {
         calls.append(QStringLiteral("ShowWorkbook"));
-        return true;
+        return shown;
     }
+    QString WorkbookFile() const override { return QStringLiteral("/run/ravolt/Zeitenprotokoll-a1b2c3.xlsx"); }
     bool available = true;
+    Shown shown = Shown::Yes;
     QStringList calls;
     QStringList cells;
 };
