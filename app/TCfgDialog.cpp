@@ -185,9 +185,7 @@ void TCfgDialog::Fill(const TAppSettings& settings, std::uint32_t availablePorts
     cbPort->setCurrentIndex(std::max(portItem, 0));
     cbAlg->setEnabled(cbPort->currentIndex() > 0);
     cbAlg->setCurrentIndex(settings.Alg);
-    // A port choice abandoned at an earlier opening does not survive it.
-    seWait->setEnabled(true);
-    cbRunden->setEnabled(true);
+    // The lockout and Runden keep the enabled state the last port choice gave them.
     seWait->SetValue(settings.WaitStart / 1000.0);
     sfeLen->SetValue(settings.Length / 1000.0);
     eTitle->setText(settings.Title);

@@ -283,6 +283,9 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
     protocol_->UpdateProtocolCommands();
     // Silently; from now on every change of the protocol is backed up.
     FileCommands->RestoreBackup(paths_.BackupFileName);
+    // Ranking the restored rows may have moved the selection: no stray F11
+    // may void a restored result.
+    runControl_->DisableAccident();
     CreateBackup();
     // The run control started with STOPP, reset and accident disabled and
     // the barrier indicator in its first state; everything else the settings

@@ -151,8 +151,7 @@ void RunControl::bAVARIAClick()
     Snapshot(QStringLiteral("Unfall"));
     Record(QStringLiteral("UNFALL: Zeile ungültig gemacht, vorher: ") + SelectedRowText());
     p_.protocol->VoidSelectedRow();
-    SetButtonState(p_.bAVARIA, false);
-    p_.mAvaria->setEnabled(false);
+    DisableAccident();
     RankProtocol();
 }
 
@@ -225,6 +224,12 @@ void RunControl::SetButtonState(TLbSpeedButton* button, bool enabled)
     }
 }
 
+void RunControl::DisableAccident()
+{
+    SetButtonState(p_.bAVARIA, false);
+    p_.mAvaria->setEnabled(false);
+}
+
 void RunControl::PlayEventSound(const QString& path)
 {
     if (sound_ && !path.isEmpty() && p_.sound)
@@ -261,6 +266,10 @@ void RunControl::SetRundenMode(bool on)
     lane2->Label2->setVisible(!on);
     if (on) {
         lane2->Label1->setText(QStringLiteral("Best:"));
+        // Also before any ranking in this mode: a protocol restored or
+        // loaded in two-lane mode holds a best time already.
+        if (!lane2->Running())
+            lane2->ShowTime(p_.protocol->BestTime());
     } else {
         lane2->Label1->setText(QStringLiteral("Start-Nr.:") + QString::number(lane2->editStartN1->value()));
         // Lane 2 may have shown the best time: clear it, but move its start

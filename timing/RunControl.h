@@ -74,6 +74,9 @@ public:
     void TriggerAt(QAction* command, const TimeStamp& edge);
 
     void SetButtonState(TLbSpeedButton* button, bool enabled);
+    // The accident command off, as at program start: only a row the
+    // operator selects arms it, not one a restored protocol's ranking moves to.
+    void DisableAccident();
     void PlayEventSound(const QString& path);
     void SetRundenMode(bool on);
 

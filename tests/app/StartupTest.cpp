@@ -1,8 +1,10 @@
 #include "MainWindowRig.h"
 
 #include "IniSettingsStore.h"
+#include "ProtocolFile.h"
 #include "TComPort.h"
 #include "TFDlgYesNo.h"
+#include "TDigit.h"
 #include "TFormMonitor2.h"
 
 #include <QFile>
@@ -169,6 +171,37 @@ TEST(Startup, AMonitorBeyondTheScreensBecomesTheFirstAndIsStoredSo)
     rig.form.reset();
     EXPECT_TRUE(rig.store.writes.contains("Monitor=int:0"));
     EXPECT_TRUE(rig.store.writes.contains("Port=int:3"));
+}
+
+TEST(Startup, ARestoredProtocolStartsWithoutTheAccidentCommandAndShowsTheBestTime)
+{
+    TAppSettings runden;
+    runden.Runden = true;
+    MainWindowRig rig(runden, false);
+    // Left unranked (a run restarted in mid-table, then the program ended):
+    // the ranking at start-up moves the rows.
+    ASSERT_TRUE(SaveProtocolText(rig.Seams().paths->BackupFileName,
+                                 {{"Nr.", "Start", "Stopp", "Zeit", "km/h", "Platz"},
+                                  {"1", "9:05.03,07", "9:05.10,07", "7,00", "514,3", "1"},
+                                  {"2", "9:06.00,00", "9:06.05,12", "5,12", "703,1", "2"}}));
+    rig.Create();
+    TFormMain& f = *rig.form;
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    QCoreApplication::processEvents();
+    const QString restored = rig.RowOf("2");
+    ASSERT_EQ(restored, "2|9:06.00,00|9:06.05,12|5,12|703,1|1");
+
+    EXPECT_FALSE(f.mAvaria->isEnabled());
+    EXPECT_FALSE(f.bAVARIA->isEnabled());
+    EXPECT_NE(f.bAVARIA->Color(), clYellow);
+    QTest::keyClick(&f, Qt::Key_F11);
+    EXPECT_EQ(rig.RowOf("2"), restored) << "a stray F11 voids nothing";
+
+    QString best;
+    for (const TDigit* digit : f.FrameT2->Digits.digits)
+        best += QString::number(digit->Value());
+    EXPECT_EQ(best, "000512") << "lane 2 shows the restored best time";
 }
 
 TEST(Startup, OnlyTheSoundFilesPresentArePlayed)
