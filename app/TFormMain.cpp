@@ -9,6 +9,7 @@
 #include "BarrierPortWatch.h"
 #include "Journal.h"
 #include "LightBarrierInput.h"
+#include "MainWindowGeometry.h"
 #include "SettingsJournal.h"
 #include "ProbeSerialPorts.h"
 #include "OperatorNotice.h"
@@ -143,7 +144,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     , sound_(seams.sound)
 {
     setObjectName(QStringLiteral("FormMain"));
-    setMinimumSize(754, 488);
+    setMinimumSize(SettingRange::MinWidth, SettingRange::MinHeight);
     if (!sound_) {
         ownSound_ = new QtSoundPlayer(this);
         sound_ = ownSound_;
@@ -310,18 +311,19 @@ void TFormMain::FormDestroy()
 
 void TFormMain::RestoreGeometry()
 {
-    resize(qMax(settings_.Width, minimumWidth()), qMax(settings_.Height, minimumHeight()));
-    if (!settings_.Left || !settings_.Top)
-        return;
+    std::optional<QPoint> corner;
+    if (settings_.Left && settings_.Top)
+        corner = QPoint(*settings_.Left, *settings_.Top);
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
     // A position on a screen that is gone would put the window out of reach:
     // the window system places it then.
-    const QPoint corner(*settings_.Left, *settings_.Top);
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen->geometry().contains(corner)) {
-            move(corner);
-            return;
-        }
-    }
+    const MainWindowGeometry fitted =
+        FitMainWindow(corner, QSize(settings_.Width, settings_.Height), minimumSize(), screens);
+    resize(fitted.size);
+    if (fitted.corner)
+        move(*fitted.corner);
 }
 
 TAppSettings TFormMain::CurrentSettings() const
