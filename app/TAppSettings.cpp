@@ -2,14 +2,15 @@
 
 #include "SettingsStore.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 // The values sit at the top level of the program's own store.
 const QString kGroup;
 
-} // namespace
-
-TAppSettings LoadSettings(const SettingsStore& store, TAppSettings s)
+TAppSettings ReadStored(const SettingsStore& store, TAppSettings s)
 {
     std::optional<int> v;
     const auto read = [&store, &v](const char* key) {
@@ -46,6 +47,28 @@ TAppSettings LoadSettings(const SettingsStore& store, TAppSettings s)
     s.Runden = *v != 0;
     if (!read("ManyStart")) return s;
     s.ManyStart = *v != 0;
+    return s;
+}
+
+} // namespace
+
+TAppSettings LoadSettings(const SettingsStore& store, TAppSettings settings)
+{
+    return WithinRanges(ReadStored(store, std::move(settings)));
+}
+
+TAppSettings WithinRanges(TAppSettings s)
+{
+    using namespace SettingRange;
+    s.Width = std::max(s.Width, MinWidth);
+    s.Height = std::max(s.Height, MinHeight);
+    s.Alg = std::clamp(s.Alg, 0, MaxAlg);
+    s.WaitStart = std::clamp(s.WaitStart, 0, MaxWaitStart);
+    if (s.FilterInd < 1 || s.FilterInd > MaxFilterInd)
+        s.FilterInd = 1;
+    // No length at all is the dialog's design value, as for a length of 0.
+    s.Length = s.Length <= 0 ? 1000 : std::clamp(s.Length, MinLength, MaxLength);
+    s.Monitor = std::max(s.Monitor, 0);
     return s;
 }
 

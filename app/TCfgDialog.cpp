@@ -44,8 +44,8 @@ TCfgDialog::TCfgDialog(QWidget* mainWindow)
 
     sfeLen = new TSpinFloatEdit(this);
     sfeLen->setObjectName(QStringLiteral("sfeLen"));
-    sfeLen->SetMax(999);
-    sfeLen->SetMin(0.1);
+    sfeLen->SetMax(SettingRange::MaxLength / 1000.0);
+    sfeLen->SetMin(SettingRange::MinLength / 1000.0);
     sfeLen->SetIncrement(0.1);
     sfeLen->SetDigits(2);
     sfeLen->SetValue(1.0);
@@ -63,7 +63,7 @@ TCfgDialog::TCfgDialog(QWidget* mainWindow)
     cbAlg->addItems({QStringLiteral("Ein"), QStringLiteral("Aus")});
     seWait = new TSpinFloatEdit(gbLS);
     seWait->setObjectName(QStringLiteral("seWait"));
-    seWait->SetMax(600);
+    seWait->SetMax(SettingRange::MaxWaitStart / 1000.0);
     seWait->SetMin(0);
     seWait->SetIncrement(0.1);
     seWait->SetDigits(1);
@@ -185,9 +185,7 @@ void TCfgDialog::Fill(const TAppSettings& settings, std::uint32_t availablePorts
     cbPort->setCurrentIndex(std::max(portItem, 0));
     cbAlg->setEnabled(cbPort->currentIndex() > 0);
     cbAlg->setCurrentIndex(settings.Alg);
-    // A port choice abandoned at an earlier opening does not survive it.
-    seWait->setEnabled(true);
-    cbRunden->setEnabled(true);
+    // The lockout and Runden keep the enabled state the last port choice gave them.
     seWait->SetValue(settings.WaitStart / 1000.0);
     sfeLen->SetValue(settings.Length / 1000.0);
     eTitle->setText(settings.Title);

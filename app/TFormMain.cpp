@@ -10,6 +10,7 @@
 #include "BarrierPortWatch.h"
 #include "Journal.h"
 #include "LightBarrierInput.h"
+#include "MainWindowGeometry.h"
 #include "SettingsJournal.h"
 #include "StartNumberBackup.h"
 #include "ProbeSerialPorts.h"
@@ -145,7 +146,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     , sound_(seams.sound)
 {
     setObjectName(QStringLiteral("FormMain"));
-    setMinimumSize(754, 488);
+    setMinimumSize(SettingRange::MinWidth, SettingRange::MinHeight);
     if (!sound_) {
         ownSound_ = new QtSoundPlayer(this);
         sound_ = ownSound_;
@@ -291,6 +292,9 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
     CreateBackup();
     FileCommands->RestoreBackup(paths_.BackupToRead(), *Backup);
     connect(protocol_, &ProtocolTable::Changed, Backup, &ProtocolBackup::Schedule);
+    // Ranking the restored rows may have moved the selection: no stray F11
+    // may void a restored result.
+    runControl_->DisableAccident();
     // The run control started with STOPP, reset and accident disabled and
     // the barrier indicator in its first state; everything else the settings
     // say comes now, Runden mode last.
@@ -319,18 +323,19 @@ void TFormMain::FormDestroy()
 
 void TFormMain::RestoreGeometry()
 {
-    resize(qMax(settings_.Width, minimumWidth()), qMax(settings_.Height, minimumHeight()));
-    if (!settings_.Left || !settings_.Top)
-        return;
+    std::optional<QPoint> corner;
+    if (settings_.Left && settings_.Top)
+        corner = QPoint(*settings_.Left, *settings_.Top);
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
     // A position on a screen that is gone would put the window out of reach:
     // the window system places it then.
-    const QPoint corner(*settings_.Left, *settings_.Top);
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen->geometry().contains(corner)) {
-            move(corner);
-            return;
-        }
-    }
+    const MainWindowGeometry fitted =
+        FitMainWindow(corner, QSize(settings_.Width, settings_.Height), minimumSize(), screens);
+    resize(fitted.size);
+    if (fitted.corner)
+        move(*fitted.corner);
 }
 
 TAppSettings TFormMain::CurrentSettings() const

@@ -30,8 +30,8 @@ void SortGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     }
     painter->fillRect(option.rect, format.Brush);
     if (!format.HideText) {
-        const QString text = grid_->Cells(col, row);
         const QFontMetrics metrics(format.Font);
+        const QString text = TSortGrid::FittedCellText(grid_->Cells(col, row), option.rect.width(), metrics);
         const QSize textSize(metrics.horizontalAdvance(text), metrics.height());
         const QPoint offset = grid_->TextOffset(format, option.rect.size(), textSize);
         painter->setFont(format.Font);

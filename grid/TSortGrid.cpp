@@ -565,6 +565,21 @@ QPoint TSortGrid::TextOffset(const TFormatOptions& format, const QSize& cell, co
     return {x, y};
 }
 
+QString TSortGrid::FittedCellText(const QString& text, int cellWidth, const QFontMetrics& metrics)
+{
+    const int room = cellWidth - 2 * TextMargin;
+    if (text.isEmpty() || metrics.horizontalAdvance(text) <= room)
+        return text;
+    const QString fitted = metrics.elidedText(text, Qt::ElideRight, room);
+    // A cell too narrow even for the mark shows the mark, not an empty cell.
+    return fitted.isEmpty() ? QString(QChar(0x2026)) : fitted;
+}
+
+int TSortGrid::ColumnWidthFor(const QString& text) const
+{
+    return QFontMetrics(font()).horizontalAdvance(text) + 2 * TextMargin + (showGrid() ? 1 : 0);
+}
+
 const QPixmap& TSortGrid::ArrowGlyph(TSortDirection direction) const
 {
     return direction == sdAscending ? arrowUp_ : arrowDown_;

@@ -85,6 +85,18 @@ public:
     QString ShortenedHeader(const QString& text, int available, const QFontMetrics& metrics) const;
     // Offset of a text of the given size inside a cell.
     QPoint TextOffset(const TFormatOptions& format, const QSize& cell, const QSize& text) const;
+    // Room kept free on each side of a data cell's text, so the texts of
+    // two neighbouring cells never read as one.
+    static constexpr int TextMargin = 2;
+    // A data cell's text as drawn in a cell of the given width: whole when
+    // it fits between the margins; otherwise its end is cut off and marked
+    // with an ellipsis, so a cut number never reads as another number and
+    // what is left is the telling part: the hour of a time, the leading
+    // digits of a number, the first letters of a name.
+    static QString FittedCellText(const QString& text, int cellWidth, const QFontMetrics& metrics);
+    // The column width that shows text whole in the grid's font: the text,
+    // both margins and the grid line.
+    int ColumnWidthFor(const QString& text) const;
     // The direction arrows, 8 x 7 pixels.
     const QPixmap& ArrowGlyph(TSortDirection direction) const;
     // The header click: the direction rule, then the sort.

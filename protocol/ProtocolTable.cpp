@@ -7,6 +7,8 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <iterator>
+#include <vector>
 
 namespace {
 
@@ -15,6 +17,16 @@ const QString kVoided = QStringLiteral("-");
 // Widths of the columns around "Zeit", which takes the rest.
 constexpr int kFixedWidths[ProtocolTable::ColumnCount] = {32, 80, 80, 0, 40, 40};
 constexpr int kFixedWidthSum = 32 + 80 + 80 + 40 + 40;
+// The widest text each of them holds in the course of an event: a start
+// number up to 9999, a clock time after 10 o'clock, a speed up to 999,9
+// km/h, a place; and the run time "Zeit" must show whole first: minutes.
+const char* const kWidestTexts[ProtocolTable::ColumnCount] = {"9999", "00:00.00,00", "00:00.00,00", "0.00,00",
+                                                              "999,9", "9999"};
+// The order in which columns whose texts the font draws wider than designed
+// may grow: the two clock times together, then Nr., km/h and Platz.
+const std::vector<std::vector<int>> kGrowthOrder = {
+    {ProtocolTable::ColStart, ProtocolTable::ColStopp}, {ProtocolTable::ColNr}, {ProtocolTable::ColKmh},
+    {ProtocolTable::ColPlatz}};
 
 } // namespace
 
@@ -278,12 +290,26 @@ void ProtocolTable::UpdateProtocolCommands()
 
 void ProtocolTable::FitProtocolColumns()
 {
-    for (int col = 0; col < ColumnCount; ++col) {
-        if (col != ColZeit)
-            grid_.SetColWidths(col, kFixedWidths[col]);
-    }
+    std::vector<int> widths(std::begin(kFixedWidths), std::end(kFixedWidths));
     // One pixel per column goes to the grid lines.
-    grid_.SetColWidths(ColZeit, std::max(0, grid_.ClientWidth() - kFixedWidthSum - ColumnCount));
+    int rest = grid_.ClientWidth() - kFixedWidthSum - ColumnCount;
+    // A column grows only with room that "Zeit" can spare beyond a run time
+    // of minutes: at the smallest window the result comes first, and a text
+    // that does not fit is shown cut, with a mark.
+    const int zeitNeeds = grid_.ColumnWidthFor(QLatin1String(kWidestTexts[ColZeit]));
+    for (const std::vector<int>& columns : kGrowthOrder) {
+        int extra = 0;
+        for (const int col : columns)
+            extra += std::max(0, grid_.ColumnWidthFor(QLatin1String(kWidestTexts[col])) - widths[col]);
+        if (extra == 0 || rest - extra < zeitNeeds)
+            continue;
+        for (const int col : columns)
+            widths[col] = std::max(widths[col], grid_.ColumnWidthFor(QLatin1String(kWidestTexts[col])));
+        rest -= extra;
+    }
+    widths[ColZeit] = std::max(0, rest);
+    for (int col = 0; col < ColumnCount; ++col)
+        grid_.SetColWidths(col, widths[col]);
 }
 
 bool ProtocolTable::SelectedRowVoidable() const

@@ -209,8 +209,7 @@ void RunControl::bAVARIAClick()
         return;
     Record(QStringLiteral("UNFALL: Zeile ungültig gemacht, vorher: ") + SelectedRowText());
     p_.protocol->VoidSelectedRow();
-    SetButtonState(p_.bAVARIA, false);
-    p_.mAvaria->setEnabled(false);
+    DisableAccident();
     RankProtocol();
 }
 
@@ -283,6 +282,12 @@ void RunControl::SetButtonState(TLbSpeedButton* button, bool enabled)
     }
 }
 
+void RunControl::DisableAccident()
+{
+    SetButtonState(p_.bAVARIA, false);
+    p_.mAvaria->setEnabled(false);
+}
+
 void RunControl::PlayEventSound(const QString& path)
 {
     if (sound_ && !path.isEmpty() && p_.sound)
@@ -327,6 +332,10 @@ void RunControl::SetRundenMode(bool on)
     }
     if (on != wasRunden)
         RenumberLanes(wasRunden);
+    // Also before any ranking in this mode: a protocol restored or loaded in
+    // two-lane mode holds a best time already.
+    if (on && !lane2->Running())
+        lane2->ShowTime(p_.protocol->BestTime());
     if (!on)
         lane2->Label1->setText(QStringLiteral("Start-Nr.:") + QString::number(lane2->editStartN1->value()));
     UpdateCaptions();

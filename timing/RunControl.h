@@ -78,6 +78,9 @@ public:
     void TriggerAt(QAction* command, const TimeStamp& edge);
 
     void SetButtonState(TLbSpeedButton* button, bool enabled);
+    // The accident command off, as at program start: only a row the
+    // operator selects arms it, not one a restored protocol's ranking moves to.
+    void DisableAccident();
     void PlayEventSound(const QString& path);
     // A real switch resets the lanes that show a result and renumbers the
     // idle lanes: lane 1 odd and lane 2 even in two-lane mode, never a

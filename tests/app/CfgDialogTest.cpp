@@ -193,8 +193,16 @@ TEST(CfgDialog, OnlyThePortChoiceGatesLockoutAndRunden)
     EXPECT_FALSE(dialog.seWait->isEnabled());
     EXPECT_FALSE(dialog.cbRunden->isEnabled());
     dialog.Fill(s, Ports({1}));
-    EXPECT_TRUE(dialog.cbAlg->isEnabled());
-    EXPECT_TRUE(dialog.seWait->isEnabled()) << "an abandoned choice does not survive the opening";
+    EXPECT_TRUE(dialog.cbAlg->isEnabled()) << "the algorithm follows the port at every opening";
+    EXPECT_FALSE(dialog.seWait->isEnabled()) << "only a port choice changes the lockout's state";
+    EXPECT_FALSE(dialog.cbRunden->isEnabled());
+    dialog.cbPort->setCurrentIndex(1);
+    Q_EMIT dialog.cbPort->activated(1);
+    EXPECT_TRUE(dialog.seWait->isEnabled());
+    EXPECT_TRUE(dialog.cbRunden->isEnabled());
+    dialog.Fill(WithPort(0), Ports({1}));
+    EXPECT_FALSE(dialog.cbAlg->isEnabled());
+    EXPECT_TRUE(dialog.seWait->isEnabled()) << "opening on \"Kein\" leaves them as the last choice left them";
     EXPECT_TRUE(dialog.cbRunden->isEnabled());
 }
 

@@ -1,8 +1,11 @@
 #include "MainWindowRig.h"
 
 #include "IniSettingsStore.h"
+#include "MainWindowGeometry.h"
+#include "ProtocolFile.h"
 #include "TComPort.h"
 #include "TFDlgYesNo.h"
+#include "TDigit.h"
 #include "TFormMonitor2.h"
 
 #include <QFile>
@@ -93,6 +96,65 @@ TEST(LoadSettings, TheFirstMissingOrMistypedValueEndsTheReading)
         EXPECT_EQ(Fields(LoadSettings(StoreWith(c.stored), TAppSettings())), QLatin1String(c.expected)) << c.name;
 }
 
+TEST(LoadSettings, ValuesOutOfRangeAreKeptWithinWhatTheDialogAllowsAndTheReadingGoesOn)
+{
+    const struct
+    {
+        const char* key;
+        V stored;
+        const char* expected;
+    } cases[] = {
+        {"Width", 100, "10 20 754x600 snd0 port3 alg1 wait2500 f3 len1500 mon1 'Bergpreis' r1 m1"},
+        {"Height", -7, "10 20 900x488 snd0 port3 alg1 wait2500 f3 len1500 mon1 'Bergpreis' r1 m1"},
+        {"Alg", 9, "10 20 900x600 snd0 port3 alg1 wait2500 f3 len1500 mon1 'Bergpreis' r1 m1"},
+        {"Alg", -1, "10 20 900x600 snd0 port3 alg0 wait2500 f3 len1500 mon1 'Bergpreis' r1 m1"},
+        {"WaitStart", 2147483647, "10 20 900x600 snd0 port3 alg1 wait600000 f3 len1500 mon1 'Bergpreis' r1 m1"},
+        {"WaitStart", -100, "10 20 900x600 snd0 port3 alg1 wait0 f3 len1500 mon1 'Bergpreis' r1 m1"},
+        {"FilterInd", 4, "10 20 900x600 snd0 port3 alg1 wait2500 f1 len1500 mon1 'Bergpreis' r1 m1"},
+        {"FilterInd", 0, "10 20 900x600 snd0 port3 alg1 wait2500 f1 len1500 mon1 'Bergpreis' r1 m1"},
+        {"Length", -5, "10 20 900x600 snd0 port3 alg1 wait2500 f3 len1000 mon1 'Bergpreis' r1 m1"},
+        {"Length", 0, "10 20 900x600 snd0 port3 alg1 wait2500 f3 len1000 mon1 'Bergpreis' r1 m1"},
+        {"Length", 5, "10 20 900x600 snd0 port3 alg1 wait2500 f3 len100 mon1 'Bergpreis' r1 m1"},
+        {"Length", 2000000000, "10 20 900x600 snd0 port3 alg1 wait2500 f3 len999000 mon1 'Bergpreis' r1 m1"},
+        {"Monitor", -3, "10 20 900x600 snd0 port3 alg1 wait2500 f3 len1500 mon0 'Bergpreis' r1 m1"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Fields(LoadSettings(StoreWith(AllBut(c.key, c.stored)), TAppSettings())), QLatin1String(c.expected))
+            << c.key << "=" << std::get<int>(c.stored);
+    }
+}
+
+TEST(MainWindowGeometry, TheWindowStaysOnTheScreenItLandsOnAndNeverBelowItsMinimum)
+{
+    const QList<QRect> screens = {{0, 0, 1280, 800}, {1280, 0, 1024, 768}};
+    const QSize minimum(754, 488);
+    const std::optional<QPoint> none;
+    const struct
+    {
+        const char* name;
+        std::optional<QPoint> corner;
+        QSize stored;
+        QSize size;
+        std::optional<QPoint> placed;
+    } cases[] = {
+        {"fits", QPoint(30, 40), {900, 600}, {900, 600}, QPoint(30, 40)},
+        {"huge", QPoint(30, 40), {100000, 100000}, {1280, 800}, QPoint(0, 0)},
+        {"huge, placed by the system", none, {100000, 100000}, {1280, 800}, none},
+        {"on the second screen", QPoint(1300, 10), {100000, 700}, {1024, 700}, QPoint(1280, 10)},
+        {"hanging off the right", QPoint(1200, 500), {900, 600}, {900, 600}, QPoint(380, 200)},
+        {"corner on no screen", QPoint(5000, 10), {900, 600}, {900, 600}, none},
+        {"too small", QPoint(0, 0), {300, -5}, {754, 488}, QPoint(0, 0)},
+    };
+    for (const auto& c : cases) {
+        const MainWindowGeometry g = FitMainWindow(c.corner, c.stored, minimum, screens);
+        EXPECT_EQ(g.size, c.size) << c.name;
+        EXPECT_EQ(g.corner, c.placed) << c.name;
+    }
+    const MainWindowGeometry small = FitMainWindow(QPoint(0, 0), {100000, 100000}, minimum, {{0, 0, 640, 480}});
+    EXPECT_EQ(small.size, minimum) << "a screen below the minimum still gets the minimum";
+    EXPECT_EQ(small.corner, QPoint(0, 0));
+}
+
 TEST(LoadSettings, AMistypedValueInTheSettingsFileEndsTheReading)
 {
     QTemporaryDir dir;
@@ -141,9 +203,10 @@ TEST(Startup, StoredGeometryIsRestoredThePositionOnlyOnAnExistingScreen)
         QPoint pos;
         QSize size;
     } cases[] = {
-        {screen.left() + 30, screen.top() + 40, 900, 600, screen.topLeft() + QPoint(30, 40), {900, 600}},
-        {screen.right() + 500, screen.top(), 900, 600, {-1, -1}, {900, 600}},
+        {screen.left() + 30, screen.top() + 40, 760, 500, screen.topLeft() + QPoint(30, 40), {760, 500}},
+        {screen.right() + 500, screen.top(), 760, 500, {-1, -1}, {760, 500}},
         {screen.left(), screen.top(), 300, 200, screen.topLeft(), {754, 488}},
+        {screen.left() + 30, screen.top() + 40, 100000, 100000, screen.topLeft(), screen.size()},
     };
     for (const auto& c : cases) {
         MainWindowRig rig({}, false);
@@ -154,7 +217,22 @@ TEST(Startup, StoredGeometryIsRestoredThePositionOnlyOnAnExistingScreen)
         else
             EXPECT_FALSE(rig.form->testAttribute(Qt::WA_Moved)) << "the window system places it";
         EXPECT_EQ(rig.form->size(), c.size) << c.left;
+        rig.form.reset();
+        EXPECT_TRUE(rig.store.writes.contains(QStringLiteral("Width=int:%1").arg(c.size.width()))) << c.width;
     }
+}
+
+TEST(Startup, SettingsOutOfRangeReachTheProgramAndTheNextStartWithinRange)
+{
+    MainWindowRig rig({}, false);
+    rig.store = StoreWith(AllBut("Length", V(-5)));
+    rig.store.Set(QStringLiteral("WaitStart"), 2147483647);
+    rig.Create();
+    EXPECT_EQ(rig.form->Barrier()->WaitStart(), 600000);
+    EXPECT_EQ(rig.form->Protocol()->Length(), 1000);
+    rig.form.reset();
+    EXPECT_TRUE(rig.store.writes.contains("WaitStart=int:600000"));
+    EXPECT_TRUE(rig.store.writes.contains("Length=int:1000"));
 }
 
 TEST(Startup, AMonitorBeyondTheScreensBecomesTheFirstAndIsStoredSo)
@@ -169,6 +247,37 @@ TEST(Startup, AMonitorBeyondTheScreensBecomesTheFirstAndIsStoredSo)
     rig.form.reset();
     EXPECT_TRUE(rig.store.writes.contains("Monitor=int:0"));
     EXPECT_TRUE(rig.store.writes.contains("Port=int:3"));
+}
+
+TEST(Startup, ARestoredProtocolStartsWithoutTheAccidentCommandAndShowsTheBestTime)
+{
+    TAppSettings runden;
+    runden.Runden = true;
+    MainWindowRig rig(runden, false);
+    // Left unranked (a run restarted in mid-table, then the program ended):
+    // the ranking at start-up moves the rows.
+    ASSERT_TRUE(SaveProtocolText(rig.Seams().paths->BackupFileName,
+                                 {{"Nr.", "Start", "Stopp", "Zeit", "km/h", "Platz"},
+                                  {"1", "9:05.03,07", "9:05.10,07", "7,00", "514,3", "1"},
+                                  {"2", "9:06.00,00", "9:06.05,12", "5,12", "703,1", "2"}}));
+    rig.Create();
+    TFormMain& f = *rig.form;
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    QCoreApplication::processEvents();
+    const QString restored = rig.RowOf("2");
+    ASSERT_EQ(restored, "2|9:06.00,00|9:06.05,12|5,12|703,1|1");
+
+    EXPECT_FALSE(f.mAvaria->isEnabled());
+    EXPECT_FALSE(f.bAVARIA->isEnabled());
+    EXPECT_NE(f.bAVARIA->Color(), clYellow);
+    QTest::keyClick(&f, Qt::Key_F11);
+    EXPECT_EQ(rig.RowOf("2"), restored) << "a stray F11 voids nothing";
+
+    QString best;
+    for (const TDigit* digit : f.FrameT2->Digits.digits)
+        best += QString::number(digit->Value());
+    EXPECT_EQ(best, "000512") << "lane 2 shows the restored best time";
 }
 
 TEST(Startup, OnlyTheSoundFilesPresentArePlayed)

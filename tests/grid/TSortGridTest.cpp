@@ -486,6 +486,83 @@ TEST(TSortGrid, DrawsHeaderAndCellsWithTheOwnersFormat)
     EXPECT_GT(headerInk, 5) << "the caption and the sort arrow are drawn";
 }
 
+TEST(TSortGrid, ACellTextThatDoesNotFitKeepsItsBeginningAndEndsInAMark)
+{
+    TSortGrid grid;
+    const QFontMetrics m(grid.font());
+    const QChar mark(0x2026);
+    const int fits = m.horizontalAdvance("191,0") + 2 * TSortGrid::TextMargin;
+    const struct
+    {
+        const char* text;
+        int width;
+        bool cut;
+    } cases[] = {
+        {"191,0", fits, false},
+        {"2191,0", fits, true},
+        {"0007", m.horizontalAdvance("007") + 2 * TSortGrid::TextMargin, true},
+        {"19:48.02,30", m.horizontalAdvance("19:48.02,30") + 2 * TSortGrid::TextMargin - 1, true},
+        {"Mustermann", fits, true},
+        {"", 4, false},
+    };
+    for (const auto& c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        const QString shown = TSortGrid::FittedCellText(text, c.width, m);
+        if (c.cut) {
+            EXPECT_TRUE(shown.endsWith(mark) && shown.size() > 1 && text.startsWith(shown.chopped(1)))
+                << c.text << " shown as " << shown.toStdString();
+        } else {
+            EXPECT_EQ(shown, text);
+        }
+        EXPECT_LE(m.horizontalAdvance(shown), c.width - 2 * TSortGrid::TextMargin) << c.text;
+    }
+    EXPECT_EQ(TSortGrid::FittedCellText("2191,0", 3, m), QString(mark)) << "a cell too narrow still shows the mark";
+}
+
+TEST(TSortGrid, ACutCellShowsItsMarkAndEveryTextKeepsItsMargins)
+{
+    GridRig rig(QList<QPair<QString, QString>>{{"x", ""}, {"2191,0", ""}, {"191,0", ""}});
+    rig.grid.SetAlignmentHorz(Qt::AlignRight);
+    rig.grid.SetDefaultRowHeight(24);
+    rig.grid.resize(300, 200);
+    rig.grid.SetColWidths(0, rig.grid.ColumnWidthFor("191,0"));
+    rig.grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&rig.grid));
+    const QImage image = rig.grid.viewport()->grab().toImage();
+    struct Ink
+    {
+        int left = -1, right = -1; // first and last inked column, from the cell's edges
+        int endHeight = 0;         // how high the ink of the last three columns reaches
+    };
+    const auto ink = [&](int row) {
+        const QRect cell = rig.grid.visualRect(rig.grid.model()->index(row - 1, 0));
+        const QColor background = image.pixelColor(cell.left() + 1, cell.top() + 1);
+        Ink found;
+        int top = cell.bottom(), bottom = cell.top();
+        for (int x = cell.right(); x >= cell.left(); --x)
+            for (int y = cell.top() + 1; y < cell.bottom(); ++y) {
+                if (image.pixelColor(x, y) == background)
+                    continue;
+                if (found.right < 0)
+                    found.right = cell.right() - x;
+                found.left = x - cell.left();
+                if (cell.right() - x < found.right + 3) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+            }
+        found.endHeight = bottom - top + 1;
+        return found;
+    };
+    const Ink cut = ink(2), whole = ink(3);
+    EXPECT_GE(cut.left, TSortGrid::TextMargin) << "the cut text keeps its margin";
+    EXPECT_GE(cut.right, TSortGrid::TextMargin);
+    EXPECT_GE(whole.left, TSortGrid::TextMargin) << "a text that just fits keeps its margins";
+    EXPECT_GE(whole.right, TSortGrid::TextMargin);
+    EXPECT_LE(cut.endHeight, 4) << "the cut text ends in the mark's dots on the baseline";
+    EXPECT_GE(whole.endHeight, 8) << "a whole text ends in its last digit";
+}
+
 TEST(TSortGrid, AutoSizeFitsTheWidestText)
 {
     GridRig rig({{"a", "1"}, {"a much longer text", "2"}});

@@ -344,19 +344,34 @@ TEST_F(ProtocolTableTest, deletingTheLastRunLeavesABlankRowAndNoRuns)
     EXPECT_EQ(commands.back(), false);
 }
 
-TEST_F(ProtocolTableTest, zeitTakesTheWidthTheOtherColumnsLeave)
+TEST_F(ProtocolTableTest, columnsGrowToTheirOwnTextsOnlyWithRoomZeitCanSpare)
 {
     grid.resize(500, 300);
     grid.show();
-    table.FitProtocolColumns();
-    ASSERT_GT(grid.ClientWidth(), 278);
-    const int widths[] = {32, 80, 80, grid.ClientWidth() - 278, 40, 40};
-    for (int col = 0; col < 6; ++col)
-        EXPECT_EQ(grid.ColWidths(col), widths[col]) << col;
-
-    grid.resize(100, 300);
-    table.FitProtocolColumns();
-    EXPECT_EQ(grid.ColWidths(3), 0);
+    const int frame = grid.width() - grid.ClientWidth();
+    const auto holding = [this](const char* text, int designed) { return std::max(designed, grid.ColumnWidthFor(text)); };
+    const int nr = holding("9999", 32), clock = holding("00:00.00,00", 80), kmh = holding("999,9", 40),
+              platz = holding("9999", 40);
+    const int minutes = grid.ColumnWidthFor("0.00,00");
+    const int designed = 272 + 6;
+    const struct
+    {
+        const char* name;
+        int client;
+        std::vector<int> widths;
+    } cases[] = {
+        {"room for all", nr + 2 * clock + kmh + platz + 6 + 200, {nr, clock, clock, 200, kmh, platz}},
+        {"room for the clock times", designed + minutes + 2 * clock - 160, {32, clock, clock, minutes, 40, 40}},
+        {"room for a time of minutes only", designed + minutes, {32, 80, 80, minutes, 40, 40}},
+        {"too narrow", 100, {32, 80, 80, 0, 40, 40}},
+    };
+    for (const auto& c : cases) {
+        grid.resize(c.client + frame, 300);
+        ASSERT_EQ(grid.ClientWidth(), c.client) << c.name;
+        table.FitProtocolColumns();
+        for (int col = 0; col < 6; ++col)
+            EXPECT_EQ(grid.ColWidths(col), c.widths[std::size_t(col)]) << c.name << ", column " << col;
+    }
 }
 
 TEST_F(ProtocolTableTest, headerSortsTimeColumnsByTimeAndNumbersByValue)
