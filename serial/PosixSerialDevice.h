@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 // A serial device of this machine. The port number is mapped to a device
 // path by SerialPortPath. The device is taken exclusively (TIOCEXCL and an
@@ -29,9 +30,18 @@
 //   hangs up or CancelWait is called.
 // The driver's transition counters (TIOCGICOUNT), where present, make a
 // change between two waits visible even when the line has changed back;
-// such a line is reported as returned. Without counters, a line wait that
-// ends while the lines read as before means a line went and came back: the
-// lines waited for are reported as returned.
+// such a line is reported as returned. Drivers without counters (pl2303,
+// ch341) still compare each line's own counter in TIOCMIWAIT, so every
+// watched line gets a wait of its own there: the worker waits for the first,
+// one companion thread per further line for the others, and a wait that
+// ends while its line reads as before tells which line went and came back.
+// Where that cannot be told (a companion's line moved while the worker was
+// reading) the pulse is not reported: the level, if it changed, still is.
+//
+// Stamps: a change that ended a sleep is stamped the moment the sleep ended,
+// before the lines are read. A change found without such a sleep (between
+// two waits, by the watchdog, by polling) is stamped after it was read and
+// marked late, so a stamp is never earlier than its edge.
 //
 // TIOCMIWAIT only sees changes after it began, so a change that lands
 // between the worker's last reading and its entry into the wait would be
@@ -39,9 +49,9 @@
 // while a line wait runs it compares the lines with the worker's last
 // reading 1, 2, 4, ... 512 ms after the wait began and then once a second,
 // and wakes the worker when they differ. Such a change is reported late
-// (at most about 1 ms when the worker entered its wait within 1 ms of its
-// reading, as it does unless the machine stalls); a quiet line costs about
-// one check a second.
+// (at most about 1 ms plus the time the watchdog and the worker need to be
+// scheduled; both ask for short time slices); a quiet line costs about one
+// check a second.
 // A device that hangs up or vanishes ends the wait with Gone.
 //
 // Data events: EV_RXCHAR when the input queue or the receive counter grows,
@@ -86,8 +96,17 @@ public:
 
 private:
     enum class Block { Again, Gone };
+    // What ended the worker's last sleep: the lines whose own waits
+    // returned, and when the first such wait returned.
+    struct Wake
+    {
+        int lines = 0;
+        std::optional<TimeStamp> at;
+    };
+    struct Companion;
     struct Sample
     {
+        int levelLines = 0; // watched lines (TIOCM_) that read otherwise than before
         bool gone = false;
         std::uint32_t events = 0;
         std::uint32_t modemStatus = 0;
@@ -106,7 +125,12 @@ private:
     void ProbeLines();
     void WatchDescriptor();
     WaitMode ChooseMode() const;
-    Sample Collect();
+    Wake TakeWake();
+    Sample Collect(int wokenLines);
+    std::optional<TimeStamp> StampNow() const;
+    void StartCompanions();
+    void StopCompanions();
+    void WaitForLine(Companion& self);
     Block SleepInLineWait();
     Block SleepInDescriptorWait(int timeoutMs);
     void LeaveLineWait();
@@ -134,8 +158,8 @@ private:
     int lastLines_ = 0;
     int lastInQueue_ = 0;
     int lastOutQueue_ = 0;
-    bool lineWaitReturned_ = false; // the last line wait ended by a change
-    bool lateWake_ = false;         // the last line wait was ended by the watchdog
+    Wake ownWake_;      // the worker's own line wait ended by a change
+    int ownLines_ = 0;  // the lines the worker's own line wait watches
 
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> inLineWait_{false};
@@ -152,6 +176,25 @@ private:
     Baseline baseline_;
     std::atomic<bool> recheck_{false};
     std::atomic<std::uint64_t> watchdogChecks_{0};
+
+    // Companion waits, one per watched line beyond the worker's own, where
+    // the driver has no counters. The worker's reading of the lines and the
+    // companions' bookkeeping share companionMutex_, so a companion's wait
+    // ended either before a reading (the reading saw its change) or after.
+    struct Companion
+    {
+        int line = 0;
+        std::thread thread;
+        pthread_t self{};
+        bool inWait = false;
+        int levelSeen = 0; // lines a reading found changed during the wait
+    };
+    std::vector<std::unique_ptr<Companion>> companions_;
+    std::mutex companionMutex_;
+    std::condition_variable companionChanged_;
+    bool companionStop_ = false;
+    std::uint64_t readings_ = 0; // completed readings of the lines
+    Wake companionWake_;
 
     std::atomic<WaitMode> mode_{WaitMode::DescriptorWait};
     const Clock* clock_ = nullptr;

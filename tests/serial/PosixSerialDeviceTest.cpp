@@ -234,18 +234,65 @@ TEST(PosixSerialDevice, WatchdogChecksEarlyThenOnceASecond)
         EXPECT_EQ(PosixSerialDevice::WatchdogDelay(check).count(), ms) << check;
 }
 
-TEST(PosixSerialDevice, WithoutCountersAWaitEndingOnUnchangedLinesIsAPulse)
+TEST(PosixSerialDevice, WithoutCountersEachLineWaitsAloneSoAPulseNamesItsLine)
 {
-    auto lines = std::make_shared<ScriptedModemLines>(true, false);
-    PtyPortRig rig(lines);
-    rig.port.SetEvents({evCTS, evDSR});
-    rig.port.OnCTS = nullptr;
-    rig.port.OnDSR = [&](TComPort* p) { rig.log.push_back("dsr " + std::to_string(p->ServedEvent().returned)); };
-    rig.port.Open();
-    ASSERT_EVENTUALLY(lines->LineWaitsStarted() == 1);
-    lines->Pulse(TIOCM_DSR);
-    ASSERT_EVENTUALLY(!rig.log.empty());
-    EXPECT_EQ(rig.log.front(), "dsr 48") << "a pulse of the lines waited for";
+    // pl2303 and ch341: no counters to read, but each line's wait sees only
+    // its own line, so a pulse of one barrier never reads as both.
+    struct Case
+    {
+        int line;
+        std::string expected;
+    };
+    for (const Case& c : {Case{TIOCM_DSR, "dsr 32"}, Case{TIOCM_CTS, "cts 16"}}) {
+        SCOPED_TRACE(c.expected);
+        auto lines = std::make_shared<ScriptedModemLines>(true, false);
+        PtyPortRig rig(lines);
+        rig.port.SetEvents({evCTS, evDSR});
+        rig.port.OnCTS = [&](TComPort* p) { rig.log.push_back("cts " + std::to_string(p->ServedEvent().returned)); };
+        rig.port.OnDSR = [&](TComPort* p) { rig.log.push_back("dsr " + std::to_string(p->ServedEvent().returned)); };
+        rig.port.Open();
+        ASSERT_EVENTUALLY(lines->LineWaitsNow() == 2);
+        lines->Pulse(c.line);
+        ASSERT_EVENTUALLY(!rig.log.empty());
+        rig.port.Close();
+        EXPECT_THAT(rig.log, ElementsAre(c.expected, "close"));
+    }
+}
+
+TEST(PosixSerialDevice, AChangeFoundWithoutSleepingIsStampedAfterItWasReadAndMarkedLate)
+{
+    // After reporting CTS the worker reads the lines once more before it
+    // sleeps; DSR changes right before that reading, 5 ms after the CTS edge.
+    for (const bool counters : {true, false}) {
+        SCOPED_TRACE(counters ? "with counters" : "without counters");
+        FakeClock clock;
+        auto lines = std::make_shared<ScriptedModemLines>(true, counters);
+        std::atomic<int> readsToEdge{0};
+        lines->OnGetLines = [&] {
+            if (readsToEdge > 0 && --readsToEdge == 0) {
+                clock.tick += 5;
+                lines->Toggle(TIOCM_DSR);
+            }
+        };
+        PtyPortRig rig(lines);
+        rig.port.SetClock(clock);
+        rig.port.SetEvents({evCTS, evDSR});
+        std::vector<std::string> stamps;
+        const auto note = [&](const char* line) {
+            return [&, line](TComPort* p) {
+                const LineEvent& e = p->ServedEvent();
+                stamps.push_back(line + std::to_string(e.stamp.tick - 1000) + (e.late ? " late" : ""));
+            };
+        };
+        rig.port.OnCTS = note("cts +");
+        rig.port.OnDSR = note("dsr +");
+        rig.port.Open();
+        ASSERT_EVENTUALLY(lines->LineWaitsNow() == (counters ? 1 : 2));
+        readsToEdge = 2;
+        lines->Toggle(TIOCM_CTS);
+        ASSERT_EVENTUALLY(stamps.size() == 2);
+        EXPECT_THAT(stamps, ElementsAre("cts +0", "dsr +5 late"));
+    }
 }
 
 TEST(PosixSerialDevice, AWaitIsStampedWhenItEndsNotAfterTheLinesAreRead)

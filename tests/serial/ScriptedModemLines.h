@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <mutex>
+#include <set>
 
 // Modem lines played by the test, for exercising the POSIX device's waiting
 // on a pseudo-terminal, which has no modem lines of its own. Each kind of
@@ -27,6 +28,8 @@ public:
     void Vanish();
     int Lines() const;
     int LineWaitsStarted() const;
+    // Line waits blocked right now (several threads may wait at once).
+    int LineWaitsNow() const;
     int LineReads() const;
 
     // Runs in every read of the lines, outside the lock: a read that takes
@@ -45,7 +48,7 @@ private:
     const bool hasLineWait_;
     const bool hasCounters_;
     const bool hasLines_;
-    int wakeFd_ = -1;
+    std::set<int> waitFds_;
     mutable std::mutex mutex_;
     int lines_ = 0;
     LineCounters counters_;
