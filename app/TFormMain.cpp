@@ -7,6 +7,8 @@
 #include "IniSettingsStore.h"
 #include "BarrierEdgeJournal.h"
 #include "BarrierPortWatch.h"
+#include "EComHandle.h"
+#include "EComState.h"
 #include "Journal.h"
 #include "LightBarrierInput.h"
 #include "SettingsJournal.h"
@@ -659,11 +661,20 @@ void TFormMain::OpenComPort()
     ComPort->SetPort(port);
     try {
         ComPort->Open();
-    } catch (const std::exception&) {
-        // A missing or busy port leaves the barriers inactive; the manual
-        // commands still work and the hidden lock indicator shows no port.
-        barrier_->ComPortClose();
+    } catch (const EComHandle& e) {
+        NoBarrierPort(e.ErrorCode());
+    } catch (const EComState& e) {
+        NoBarrierPort(e.ErrorCode());
     }
+}
+
+void TFormMain::NoBarrierPort(int error)
+{
+    // A missing or busy port leaves the barriers inactive; the manual
+    // commands still work, the hidden lock indicator shows no port, and the
+    // watch says why and keeps looking for it.
+    barrier_->ComPortClose();
+    portWatch_->PortFailed(error);
 }
 
 void TFormMain::ReopenComPort()
