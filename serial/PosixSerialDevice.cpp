@@ -240,6 +240,7 @@ int PosixSerialDevice::Configure(const LineSettings& settings)
     const int rts = io_->SetLines(fd_, TIOCM_RTS, settings.flowControl == fcRtsCts);
     if (rts != 0 && !NoSuchCall(rts))
         return rts;
+    AskForLowLatency();
     // Linux tty queues have a fixed size, so the queue sizes and the XON
     // limit are left to the driver.
     return 0;
@@ -251,6 +252,11 @@ void PosixSerialDevice::Close()
         return;
     StopCompanions();
     StopWatchdog();
+    // Left as we found it, like the exclusive flag.
+    if (restoreLatency_)
+        io_->SetLowLatency(fd_, false);
+    restoreLatency_ = false;
+    lowLatency_ = false;
     // The exclusive flag outlives the descriptor; clear it so it never
     // outlives our use of the device. The flock ends with the descriptor.
     ::ioctl(fd_, TIOCNXCL);
@@ -262,6 +268,21 @@ void PosixSerialDevice::Close()
         ::close(cancelFd_);
     epoll_ = -1;
     cancelFd_ = -1;
+}
+
+// A refusal is no error: the line works, only with the driver's own latency.
+void PosixSerialDevice::AskForLowLatency()
+{
+    bool on = false;
+    if (io_->GetLowLatency(fd_, on) != 0)
+        return;
+    if (!on && io_->SetLowLatency(fd_, true) == 0) {
+        restoreLatency_ = true;
+        // Read back: a driver may take the call and ignore the flag.
+        if (io_->GetLowLatency(fd_, on) != 0)
+            on = false;
+    }
+    lowLatency_ = on;
 }
 
 void PosixSerialDevice::SetEventMask(std::uint32_t mask)

@@ -80,6 +80,9 @@ public:
     std::int32_t InQueCount() override;
     void Purge() override;
 
+    // Whether the driver runs the line with low latency (an FTDI adapter
+    // then sends line changes after 1 ms instead of its 16 ms timer).
+    bool LowLatency() const { return lowLatency_; }
     // How the waits block at present.
     WaitMode CurrentWaitMode() const { return mode_.load(); }
     // How often a wait came back from sleeping in the kernel, for counting
@@ -140,12 +143,15 @@ private:
     void WatchLineWaits();
     bool LinesMoved(const Baseline& baseline);
     void Kick();
+    void AskForLowLatency();
 
     std::shared_ptr<ModemLineIo> io_;
     int fd_ = -1;
     int epoll_ = -1;
     int cancelFd_ = -1;
     bool watching_ = false;
+    bool lowLatency_ = false;
+    bool restoreLatency_ = false; // the flag was off before we set it
 
     // Set up on the user-interface thread before the worker starts; then
     // used by the worker only.

@@ -50,8 +50,10 @@ void BarrierPortWatch::PortOpened()
         neverOpened_ = false;
         retryTimer_->stop();
     }
+    const QString latency = AdapterLatency(adapter_);
     Record(QStringLiteral("Lichtschranken-Port geöffnet: %1 (%2), %3")
-               .arg(PortName(openPort_), QString::fromStdString(path), AdapterDescription(adapter_)));
+               .arg(PortName(openPort_), QString::fromStdString(path), AdapterDescription(adapter_))
+           + (latency.isEmpty() ? QString() : QStringLiteral(", ") + latency));
     const QString warning = BarrierWiringWarning(adapter_, PortName(openPort_), runden_);
     if (!warning.isEmpty())
         Record(warning);

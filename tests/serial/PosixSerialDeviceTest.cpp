@@ -381,6 +381,28 @@ TEST(PosixSerialDevice, DtrAndRtsFollowTheSettings)
     EXPECT_EQ(lines->Lines() & (TIOCM_DTR | TIOCM_RTS), TIOCM_DTR);
 }
 
+TEST(PosixSerialDevice, ABarrierPortAsksForLowLatencyAndLeavesTheFlagAsItFoundIt)
+{
+    struct Case
+    {
+        bool before, refuse, whileOpen, afterClose;
+    };
+    for (const Case& c : {Case{false, false, true, false}, Case{true, false, true, true},
+                          Case{false, true, false, false}}) {
+        SCOPED_TRACE(std::to_string(c.before) + std::to_string(c.refuse));
+        auto lines = std::make_shared<ScriptedModemLines>(true, true);
+        lines->lowLatency = c.before;
+        lines->refuseLowLatency = c.refuse;
+        PtyPortRig rig(lines);
+        rig.port.SetEvents({evCTS, evDSR});
+        rig.port.Open(); // a refusal is no error
+        EXPECT_EQ(rig.device->LowLatency(), c.whileOpen);
+        EXPECT_EQ(lines->lowLatency, c.whileOpen);
+        rig.port.Close();
+        EXPECT_EQ(lines->lowLatency, c.afterClose);
+    }
+}
+
 TEST(PosixSerialDevice, ModemStatusUsesTheStatusWordLayout)
 {
     auto lines = std::make_shared<ScriptedModemLines>(true, true);

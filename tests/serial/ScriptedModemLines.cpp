@@ -172,3 +172,19 @@ int ScriptedModemLines::WaitLines(int, int lines)
     ::close(wakeFd);
     return result;
 }
+
+int ScriptedModemLines::GetLowLatency(int, bool& on)
+{
+    std::lock_guard lock(mutex_);
+    on = lowLatency;
+    return 0;
+}
+
+int ScriptedModemLines::SetLowLatency(int, bool on)
+{
+    std::lock_guard lock(mutex_);
+    if (refuseLowLatency)
+        return EPERM;
+    lowLatency = on;
+    return 0;
+}

@@ -32,6 +32,10 @@ public:
     int LineWaitsNow() const;
     int LineReads() const;
 
+    // The driver's low-latency flag; a driver may refuse to set it (EPERM).
+    bool lowLatency = false;
+    bool refuseLowLatency = false;
+
     // Runs in every read of the lines, outside the lock: a read that takes
     // its time (a USB round trip) is played by moving a clock here.
     std::function<void()> OnGetLines;
@@ -40,6 +44,8 @@ public:
     int SetLines(int fd, int lines, bool on) override;
     int GetCounters(int fd, LineCounters& counters) override;
     int WaitLines(int fd, int lines) override;
+    int GetLowLatency(int fd, bool& on) override;
+    int SetLowLatency(int fd, bool on) override;
 
 private:
     void Wake();
