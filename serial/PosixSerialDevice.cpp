@@ -505,6 +505,7 @@ PosixSerialDevice::Block PosixSerialDevice::SleepInLineWait()
         std::lock_guard lock(lineWaitMutex_);
         waiter_ = ::pthread_self();
         inLineWait_ = true;
+        ++lineWaitSerial_;
     }
     {
         std::lock_guard lock(watchMutex_);
@@ -629,11 +630,14 @@ void PosixSerialDevice::Kick()
 {
     recheck_ = true;
     // As in CancelWait: a signal just before the waiter enters the driver
-    // is lost, so keep interrupting until it has left.
+    // is lost, so keep interrupting until it has left. A wait begun since
+    // read the lines after the flag was set: it is left alone.
     std::unique_lock lock(lineWaitMutex_);
-    while (inLineWait_) {
+    const std::uint64_t serial = lineWaitSerial_;
+    while (inLineWait_ && lineWaitSerial_ == serial) {
         ::pthread_kill(waiter_, KickSignal());
-        lineWaitLeft_.wait_for(lock, std::chrono::microseconds(100), [this] { return !inLineWait_; });
+        lineWaitLeft_.wait_for(lock, std::chrono::microseconds(100),
+                               [&] { return !inLineWait_ || lineWaitSerial_ != serial; });
     }
 }
 
@@ -758,11 +762,12 @@ void PosixSerialDevice::CancelWait()
         [[maybe_unused]] const auto written = ::write(cancelFd_, &one, sizeof one);
     }
     // A signal that arrives just before the waiter enters the driver is
-    // lost, so keep interrupting until the waiter has left.
+    // lost, so keep interrupting until the waiter has left; soon, since
+    // Close waits for it (a millisecond per lost signal added up to several).
     std::unique_lock lock(lineWaitMutex_);
     while (inLineWait_) {
         ::pthread_kill(waiter_, KickSignal());
-        lineWaitLeft_.wait_for(lock, std::chrono::milliseconds(1), [this] { return !inLineWait_; });
+        lineWaitLeft_.wait_for(lock, std::chrono::microseconds(100), [this] { return !inLineWait_; });
     }
 }
 

@@ -169,6 +169,7 @@ private:
 
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> inLineWait_{false};
+    std::uint64_t lineWaitSerial_ = 0; // counts the line waits, under lineWaitMutex_
     std::mutex lineWaitMutex_;
     std::condition_variable lineWaitLeft_;
     pthread_t waiter_{};

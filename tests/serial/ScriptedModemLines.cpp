@@ -142,8 +142,12 @@ int ScriptedModemLines::WaitLines(int, int lines)
     if (!hasLineWait_)
         return ENOTTY;
     ++lineWaits_;
-    for (; gapTimes_ > 0; --gapTimes_)
-        ToggleLocked(gapLine_);
+    if (gapTimes_ > 0) {
+        for (; gapTimes_ > 0; --gapTimes_)
+            ToggleLocked(gapLine_);
+        if (OnGapToggled)
+            OnGapToggled();
+    }
     const LineCounters atStart = counters_;
     // Each wait has a wake-up of its own: several threads may wait at once.
     const int wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);

@@ -36,6 +36,10 @@ public:
     bool lowLatency = false;
     bool refuseLowLatency = false;
 
+    // Runs, under the lines' lock, when the changes asked for by
+    // ToggleBeforeNextWait have been made: the moment of a gap edge.
+    std::function<void()> OnGapToggled;
+
     // Runs in every read of the lines, outside the lock: a read that takes
     // its time (a USB round trip) is played by moving a clock here.
     std::function<void()> OnGetLines;
