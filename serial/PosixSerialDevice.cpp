@@ -379,8 +379,14 @@ WaitResult PosixSerialDevice::WaitEvent()
             result.returned = sample.returned;
             // Found without a sleep that it ended: stamped now, after the
             // reading that found it, never before the change itself.
-            result.woke = wake.at ? wake.at : StampNow();
-            result.late = !wake.at;
+            // The sleep's stamp holds only for a change that surely ended
+            // it: one line, and the one its wait watched. Two lines moved
+            // under one wait, one of them may have moved after the stamp.
+            const int moved = sample.movedLines;
+            const bool named = (moved & ~wake.lines) == 0 && (moved & (moved - 1)) == 0;
+            const bool slept = wake.at && (named || moved == 0);
+            result.woke = slept ? wake.at : StampNow();
+            result.late = !slept;
             return result;
         }
 
@@ -465,6 +471,7 @@ PosixSerialDevice::Sample PosixSerialDevice::Collect(int wokenLines)
                 events |= LineEventBits(returned);
             }
             sample.levelLines = (now ^ lastLines_) & watched;
+            sample.movedLines = sample.levelLines | moved | returned;
             sample.modemStatus = StatusWord(now);
             sample.returned = StatusWord(returned);
             lastLines_ = now;

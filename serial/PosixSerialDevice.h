@@ -110,6 +110,7 @@ private:
     struct Sample
     {
         int levelLines = 0; // watched lines (TIOCM_) that read otherwise than before
+        int movedLines = 0; // watched lines that changed at all
         bool gone = false;
         std::uint32_t events = 0;
         std::uint32_t modemStatus = 0;
