@@ -165,6 +165,9 @@ QString TCfgDialog::PortHint(std::uint8_t port) const
     const std::string path = SerialPortPath(port);
     const SerialAdapter adapter = FindSerialAdapter(path, SysfsRoot);
     QString hint = QString::fromStdString(path) + QLatin1Char('\n') + AdapterDescription(adapter);
+    const QString latency = AdapterLatency(adapter);
+    if (!latency.isEmpty())
+        hint += QLatin1Char('\n') + latency;
     const QString warning = BarrierWiringWarning(adapter, QStringLiteral("COM%1").arg(port), cbRunden->isChecked());
     if (!warning.isEmpty())
         hint += QLatin1Char('\n') + warning;

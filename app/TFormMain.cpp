@@ -8,6 +8,8 @@
 #include "BackupExitQuestion.h"
 #include "BarrierEdgeJournal.h"
 #include "BarrierPortWatch.h"
+#include "EComHandle.h"
+#include "EComState.h"
 #include "Journal.h"
 #include "LightBarrierInput.h"
 #include "MainWindowGeometry.h"
@@ -685,11 +687,20 @@ void TFormMain::OpenComPort()
     ComPort->SetPort(port);
     try {
         ComPort->Open();
-    } catch (const std::exception&) {
-        // A missing or busy port leaves the barriers inactive; the manual
-        // commands still work and the hidden lock indicator shows no port.
-        barrier_->ComPortClose();
+    } catch (const EComHandle& e) {
+        NoBarrierPort(e.ErrorCode());
+    } catch (const EComState& e) {
+        NoBarrierPort(e.ErrorCode());
     }
+}
+
+void TFormMain::NoBarrierPort(int error)
+{
+    // A missing or busy port leaves the barriers inactive; the manual
+    // commands still work, the hidden lock indicator shows no port, and the
+    // watch says why and keeps looking for it.
+    barrier_->ComPortClose();
+    portWatch_->PortFailed(error);
 }
 
 void TFormMain::ReopenComPort()

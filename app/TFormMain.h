@@ -98,6 +98,7 @@ public:
     // Opens the configured port; a port that cannot be opened leaves the
     // barriers inactive and the lock indicator hidden.
     void OpenComPort();
+    void NoBarrierPort(int error);
     const StartupPaths& Paths() const { return paths_; }
 
     // The windows created after this one, in the program's order.

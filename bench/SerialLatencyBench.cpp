@@ -3,11 +3,16 @@
 //   with the event loop idle (fake device, and the POSIX device on a
 //   pseudo-terminal, where received bytes are the only events there are);
 // - wake-ups per second of an open port on a quiet line, for each way the
-//   POSIX device can wait.
+//   POSIX device can wait;
+// - how late the watchdog finds a line change that lands in the gap between
+//   the worker's reading and its entry into the line wait, idle and with
+//   every core kept busy;
+// - how long Close takes right after Open.
 #include "BenchSmoke.h"
 #include "FakeSerialDevice.h"
 #include "ModemLineIo.h"
 #include "PosixSerialDevice.h"
+#include "ScriptedModemLines.h"
 #include "TComPort.h"
 
 #include <QApplication>
@@ -246,6 +251,96 @@ void IdleWakeUps(const char* what, std::shared_ptr<ModemLineIo> lines)
                 mode, wakeUpRate, switchRate, seconds);
 }
 
+// A port on a pseudo-terminal whose modem lines are scripted.
+struct ScriptedPort
+{
+    Pty pty;
+    std::shared_ptr<ScriptedModemLines> lines = std::make_shared<ScriptedModemLines>(true, true);
+    TComPort port{nullptr};
+    ScriptedPort()
+    {
+        ::setenv("RAVOLT_COM9", pty.path.c_str(), 1);
+        port.SetPort(9);
+        port.SetEvents({evCTS, evDSR});
+        port.SetDeviceFactory([this] { return std::make_shared<PosixSerialDevice>(lines); });
+    }
+    ~ScriptedPort()
+    {
+        port.Close();
+        ::unsetenv("RAVOLT_COM9");
+    }
+};
+
+// Threads that keep every core busy while they live.
+struct Load
+{
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> threads;
+    explicit Load(bool on)
+    {
+        for (unsigned i = 0; on && i < std::thread::hardware_concurrency(); ++i)
+            threads.emplace_back([this] {
+                while (!stop)
+                    ;
+            });
+    }
+    ~Load()
+    {
+        stop = true;
+        for (std::thread& t : threads)
+            t.join();
+    }
+};
+
+// A CTS edge placed in the gap each time: the worker is woken by DSR, and
+// CTS changes as its next wait begins, so only the watchdog can find it.
+// Measured from the edge to the stamp the worker gives it.
+void GapEdgeLatency(const char* what, int edges, bool busy)
+{
+    ScriptedPort rig;
+    std::atomic<std::int64_t> gapAt{0};
+    rig.lines->OnGapToggled = [&gapAt] { gapAt = NowNs(); };
+    std::vector<std::int64_t> latencies;
+    int late = 0;
+    std::binary_semaphore found(0);
+    rig.port.OnCTS = [&](TComPort* p) {
+        const LineEvent& e = p->ServedEvent();
+        latencies.push_back(e.stamp.us * 1000 - gapAt.load());
+        late += e.late;
+        found.release();
+    };
+    rig.port.Open();
+    Load load(busy);
+    QEventLoop loop;
+    std::thread driver([&] {
+        for (int i = 0; i < edges; ++i) {
+            rig.lines->ToggleBeforeNextWait(TIOCM_CTS);
+            rig.lines->Toggle(TIOCM_DSR);
+            if (!found.try_acquire_for(std::chrono::seconds(5)))
+                break;
+        }
+        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+    RunLoop(loop);
+    driver.join();
+    rig.port.Close();
+    PrintLatency(what, latencies);
+    std::printf("  (%d of %zu marked late)\n", late, latencies.size());
+}
+
+void CloseAfterOpen(int rounds)
+{
+    ScriptedPort rig;
+    std::vector<std::int64_t> closing;
+    for (int i = 0; i < rounds; ++i) {
+        rig.port.Open();
+        const std::int64_t t0 = NowNs();
+        rig.port.Close();
+        closing.push_back(NowNs() - t0);
+    }
+    PrintLatency("Close right after Open (POSIX device, scripted line wait)", closing);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -259,5 +354,8 @@ int main(int argc, char** argv)
     IdleWakeUps("driver with TIOCMIWAIT", std::make_shared<SleepingLineWait>());
     IdleWakeUps("driver without TIOCMIWAIT (polling fallback)", std::make_shared<LinesWithoutWait>());
     IdleWakeUps("pseudo-terminal, no modem lines", ModemLineIo::Kernel());
+    GapEdgeLatency("edge in the gap before the line wait -> its stamp, idle", BenchCount(500, 5), false);
+    GapEdgeLatency("edge in the gap before the line wait -> its stamp, all cores busy", BenchCount(500, 5), true);
+    CloseAfterOpen(BenchCount(500, 5));
     return 0;
 }

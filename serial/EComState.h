@@ -10,6 +10,11 @@ class EComState : public std::runtime_error
 public:
     explicit EComState(int errorCode)
         : std::runtime_error("Unable to set com state: " + std::to_string(errorCode))
+        , errorCode_(errorCode)
     {
     }
+    int ErrorCode() const { return errorCode_; }
+
+private:
+    int errorCode_;
 };

@@ -33,6 +33,24 @@ public:
     }
 
     int WaitLines(int fd, int lines) override { return Result(::ioctl(fd, TIOCMIWAIT, lines)); }
+
+    int GetLowLatency(int fd, bool& on) override
+    {
+        serial_struct serial{};
+        if (::ioctl(fd, TIOCGSERIAL, &serial) < 0)
+            return errno;
+        on = serial.flags & ASYNC_LOW_LATENCY;
+        return 0;
+    }
+
+    int SetLowLatency(int fd, bool on) override
+    {
+        serial_struct serial{};
+        if (::ioctl(fd, TIOCGSERIAL, &serial) < 0)
+            return errno;
+        serial.flags = on ? serial.flags | ASYNC_LOW_LATENCY : serial.flags & ~ASYNC_LOW_LATENCY;
+        return Result(::ioctl(fd, TIOCSSERIAL, &serial));
+    }
 };
 
 } // namespace

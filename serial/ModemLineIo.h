@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <memory>
 
 // Transition counters of a serial line as the driver keeps them.
@@ -26,6 +27,20 @@ public:
     // Blocks until one of the lines changes (TIOCMIWAIT); a signal sent to the
     // waiting thread ends it with EINTR.
     virtual int WaitLines(int fd, int lines) = 0;
+    // The driver's low-latency flag (ASYNC_LOW_LATENCY through TIOCGSERIAL
+    // and TIOCSSERIAL). Drivers without it answer ENOTTY or EINVAL.
+    virtual int GetLowLatency(int fd, bool& on)
+    {
+        (void)fd;
+        (void)on;
+        return ENOTTY;
+    }
+    virtual int SetLowLatency(int fd, bool on)
+    {
+        (void)fd;
+        (void)on;
+        return ENOTTY;
+    }
 
     // The real driver calls.
     static std::shared_ptr<ModemLineIo> Kernel();

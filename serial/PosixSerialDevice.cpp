@@ -2,6 +2,7 @@
 
 #include "LineTermios.h"
 #include "SerialPortPath.h"
+#include "ShortSlices.h"
 
 #include <asm/termbits.h>
 #include <fcntl.h>
@@ -139,6 +140,14 @@ std::uint32_t LineEventBits(int lines)
     return LineEvents(lines, 0);
 }
 
+// The later of two wake-ups: a stamp shared by changes must not be earlier
+// than any of them.
+void MergeWake(std::optional<TimeStamp>& into, const std::optional<TimeStamp>& other)
+{
+    if (other && (!into || other->us > into->us))
+        into = other;
+}
+
 } // namespace
 
 PosixSerialDevice::PosixSerialDevice(std::shared_ptr<ModemLineIo> io)
@@ -231,6 +240,7 @@ int PosixSerialDevice::Configure(const LineSettings& settings)
     const int rts = io_->SetLines(fd_, TIOCM_RTS, settings.flowControl == fcRtsCts);
     if (rts != 0 && !NoSuchCall(rts))
         return rts;
+    AskForLowLatency();
     // Linux tty queues have a fixed size, so the queue sizes and the XON
     // limit are left to the driver.
     return 0;
@@ -240,7 +250,13 @@ void PosixSerialDevice::Close()
 {
     if (fd_ < 0)
         return;
+    StopCompanions();
     StopWatchdog();
+    // Left as we found it, like the exclusive flag.
+    if (restoreLatency_)
+        io_->SetLowLatency(fd_, false);
+    restoreLatency_ = false;
+    lowLatency_ = false;
     // The exclusive flag outlives the descriptor; clear it so it never
     // outlives our use of the device. The flock ends with the descriptor.
     ::ioctl(fd_, TIOCNXCL);
@@ -254,14 +270,33 @@ void PosixSerialDevice::Close()
     cancelFd_ = -1;
 }
 
+// A refusal is no error: the line works, only with the driver's own latency.
+void PosixSerialDevice::AskForLowLatency()
+{
+    bool on = false;
+    if (io_->GetLowLatency(fd_, on) != 0)
+        return;
+    if (!on && io_->SetLowLatency(fd_, true) == 0) {
+        restoreLatency_ = true;
+        // Read back: a driver may take the call and ignore the flag.
+        if (io_->GetLowLatency(fd_, on) != 0)
+            on = false;
+    }
+    lowLatency_ = on;
+}
+
 void PosixSerialDevice::SetEventMask(std::uint32_t mask)
 {
     mask_ = mask;
     ProbeLines();
     WatchDescriptor();
     mode_ = ChooseMode();
-    if (mode_ == WaitMode::LineWait)
+    ownLines_ = ModemLineBits(mask_);
+    if (mode_ == WaitMode::LineWait) {
         StartWatchdog();
+        if (!hasCounters_)
+            StartCompanions();
+    }
 }
 
 // Finds out which line reads the driver offers, and takes the state from
@@ -316,10 +351,24 @@ WaitResult PosixSerialDevice::WaitEvent()
             return {WaitResult::Kind::Stopped, 0};
         if (gone_)
             return {WaitResult::Kind::Gone, 0};
-        // The moment the sleep below (or the previous report) ended, before
-        // the lines are read.
-        const std::optional<TimeStamp> woke = clock_ ? std::optional(clock_->Stamp()) : std::nullopt;
-        const Sample sample = Collect();
+        // What woke the worker is taken before the lines are read, so every
+        // change it stands for is in the reading. A companion's wait ends
+        // either before this reading or after it, never in between.
+        // A kick from here on makes the next sleep return at once.
+        recheck_ = false;
+        std::unique_lock companions(companionMutex_, std::defer_lock);
+        if (!companions_.empty())
+            companions.lock();
+        const Wake wake = TakeWake();
+        const Sample sample = Collect(wake.lines);
+        if (companions.owns_lock()) {
+            ++readings_;
+            for (const auto& c : companions_)
+                if (c->inWait)
+                    c->levelSeen |= sample.levelLines;
+            companions.unlock();
+            companionChanged_.notify_all();
+        }
         if (sample.gone) {
             gone_ = true;
             continue;
@@ -328,11 +377,18 @@ WaitResult PosixSerialDevice::WaitEvent()
             WaitResult result{WaitResult::Kind::Events, sample.events};
             result.modemStatus = sample.modemStatus;
             result.returned = sample.returned;
-            result.late = std::exchange(lateWake_, false);
-            result.woke = woke;
+            // Found without a sleep that it ended: stamped now, after the
+            // reading that found it, never before the change itself.
+            // The sleep's stamp holds only for a change that surely ended
+            // it: one line, and the one its wait watched. Two lines moved
+            // under one wait, one of them may have moved after the stamp.
+            const int moved = sample.movedLines;
+            const bool named = (moved & ~wake.lines) == 0 && (moved & (moved - 1)) == 0;
+            const bool slept = wake.at && (named || moved == 0);
+            result.woke = slept ? wake.at : StampNow();
+            result.late = !slept;
             return result;
         }
-        lateWake_ = false;
 
         const WaitMode mode = ChooseMode();
         mode_ = mode;
@@ -346,40 +402,76 @@ WaitResult PosixSerialDevice::WaitEvent()
     }
 }
 
+std::optional<TimeStamp> PosixSerialDevice::StampNow() const
+{
+    return clock_ ? std::optional(clock_->Stamp()) : std::nullopt;
+}
+
+// The caller holds companionMutex_ where there are companions.
+PosixSerialDevice::Wake PosixSerialDevice::TakeWake()
+{
+    Wake wake = std::exchange(ownWake_, {});
+    if (!companions_.empty()) {
+        const Wake other = std::exchange(companionWake_, {});
+        wake.lines |= other.lines;
+        MergeWake(wake.at, other.at);
+    }
+    return wake;
+}
+
 // Compares the device with the state of the last report. Several changes of
 // one line give one event bit.
-PosixSerialDevice::Sample PosixSerialDevice::Collect()
+PosixSerialDevice::Sample PosixSerialDevice::Collect(int wokenLines)
 {
     Sample sample;
     std::uint32_t events = 0;
     const int watched = ModemLineBits(mask_);
     int moved = 0; // lines whose counters moved
+    const bool readLines = hasLines_ && (mask_ & EV_MODEM_LINES);
+    int linesNow = 0;
+    int linesError = 0;
     if (hasCounters_ && (mask_ & (EV_MODEM_LINES | EV_RXCHAR | EV_BREAK | EV_ERR))) {
         LineCounters now;
-        const int error = io_->GetCounters(fd_, now);
+        int error = io_->GetCounters(fd_, now);
+        // The lines are read between two readings of the counters that agree,
+        // so a change is in both or in neither: one landing between the two
+        // reads would otherwise look like a line that went and came back.
+        for (int tries = 0; error == 0 && readLines && tries < 4; ++tries) {
+            linesError = io_->GetLines(fd_, linesNow);
+            LineCounters after;
+            error = io_->GetCounters(fd_, after);
+            if (linesError != 0 || error != 0 || after == now)
+                break;
+            now = after;
+        }
         if (error == 0) {
             events |= CounterEvents(now, lastCounters_);
             moved = CounterLines(now, lastCounters_) & watched;
             lastCounters_ = now;
         } else if (NoSuchCall(error)) {
             hasCounters_ = false;
+            if (readLines)
+                linesError = io_->GetLines(fd_, linesNow);
         } else {
             sample.gone = true;
             return sample;
         }
+    } else if (readLines) {
+        linesError = io_->GetLines(fd_, linesNow);
     }
-    if (hasLines_ && (mask_ & EV_MODEM_LINES)) {
-        int now = 0;
-        const int error = io_->GetLines(fd_, now);
+    if (readLines) {
+        const int now = linesNow;
+        const int error = linesError;
         if (error == 0) {
             int returned = moved & ~(now ^ lastLines_);
+            events |= LineEvents(now, lastLines_);
             if (!hasCounters_) {
-                events |= LineEvents(now, lastLines_);
-                // The wait saw a change that is gone again by now.
-                if (lineWaitReturned_ && ((now ^ lastLines_) & watched) == 0)
-                    returned = watched;
+                // A line whose own wait saw a change that is gone again by now.
+                returned = wokenLines & watched & ~(now ^ lastLines_);
                 events |= LineEventBits(returned);
             }
+            sample.levelLines = (now ^ lastLines_) & watched;
+            sample.movedLines = sample.levelLines | moved | returned;
             sample.modemStatus = StatusWord(now);
             sample.returned = StatusWord(returned);
             lastLines_ = now;
@@ -390,7 +482,6 @@ PosixSerialDevice::Sample PosixSerialDevice::Collect()
             return sample;
         }
     }
-    lineWaitReturned_ = false;
     if (mask_ & EV_RXCHAR) {
         int now = 0;
         const int error = QueueCount(TIOCINQ, now);
@@ -421,6 +512,7 @@ PosixSerialDevice::Block PosixSerialDevice::SleepInLineWait()
         std::lock_guard lock(lineWaitMutex_);
         waiter_ = ::pthread_self();
         inLineWait_ = true;
+        ++lineWaitSerial_;
     }
     {
         std::lock_guard lock(watchMutex_);
@@ -434,17 +526,16 @@ PosixSerialDevice::Block PosixSerialDevice::SleepInLineWait()
     // sees the flag here.
     if (cancelled_ || recheck_) {
         LeaveLineWait();
-        lateWake_ = recheck_.exchange(false);
         return Block::Again;
     }
-    const int error = io_->WaitLines(fd_, watched);
+    const int error = io_->WaitLines(fd_, ownLines_);
+    // The stamp of a change that ended the sleep comes first.
+    if (error == 0)
+        ownWake_ = {ownLines_, StampNow()};
     LeaveLineWait();
     ++wakeUps_;
-    lateWake_ = recheck_.exchange(false) && error == EINTR;
-    if (error == 0) {
-        lineWaitReturned_ = true;
+    if (error == 0)
         return Block::Again;
-    }
     if (error == EINTR)
         return Block::Again;
     if (NoSuchCall(error)) {
@@ -484,7 +575,11 @@ void PosixSerialDevice::StartWatchdog()
         watchStop_ = false;
         lineWaitRunning_ = false;
     }
-    watchdog_ = std::thread([this] { WatchLineWaits(); });
+    watchdog_ = std::thread([this] {
+        // Its checks bound how late a change in the gap is found.
+        AskForShortSlices();
+        WatchLineWaits();
+    });
 }
 
 void PosixSerialDevice::StopWatchdog()
@@ -542,11 +637,14 @@ void PosixSerialDevice::Kick()
 {
     recheck_ = true;
     // As in CancelWait: a signal just before the waiter enters the driver
-    // is lost, so keep interrupting until it has left.
+    // is lost, so keep interrupting until it has left. A wait begun since
+    // read the lines after the flag was set: it is left alone.
     std::unique_lock lock(lineWaitMutex_);
-    while (inLineWait_) {
+    const std::uint64_t serial = lineWaitSerial_;
+    while (inLineWait_ && lineWaitSerial_ == serial) {
         ::pthread_kill(waiter_, KickSignal());
-        lineWaitLeft_.wait_for(lock, std::chrono::microseconds(100), [this] { return !inLineWait_; });
+        lineWaitLeft_.wait_for(lock, std::chrono::microseconds(100),
+                               [&] { return !inLineWait_ || lineWaitSerial_ != serial; });
     }
 }
 
@@ -557,10 +655,110 @@ PosixSerialDevice::Block PosixSerialDevice::SleepInDescriptorWait(int timeoutMs)
     ++wakeUps_;
     if (n < 0)
         return errno == EINTR ? Block::Again : Block::Gone;
-    for (int i = 0; i < n; ++i)
-        if (ready[i].data.fd == fd_ && (ready[i].events & (EPOLLHUP | EPOLLERR)))
+    for (int i = 0; i < n; ++i) {
+        if (ready[i].data.fd != fd_)
+            continue;
+        if (ready[i].events & (EPOLLHUP | EPOLLERR))
             return Block::Gone;
+        // Data woke the sleep; a timed-out poll of the lines did not.
+        ownWake_.at = StampNow();
+    }
     return Block::Again;
+}
+
+void PosixSerialDevice::StartCompanions()
+{
+    const int watched = ModemLineBits(mask_);
+    // The worker keeps the lowest line; every further one gets a companion.
+    ownLines_ = watched & -watched;
+    {
+        std::lock_guard lock(companionMutex_);
+        companionStop_ = false;
+        companionWake_ = {};
+        readings_ = 0;
+    }
+    for (int line = watched & ~ownLines_; line != 0; line &= line - 1) {
+        auto companion = std::make_unique<Companion>();
+        companion->line = line & -line;
+        Companion* c = companion.get();
+        companions_.push_back(std::move(companion));
+        c->thread = std::thread([this, c] {
+            AskForShortSlices();
+            UnblockKickInThisThread();
+            WaitForLine(*c);
+        });
+    }
+}
+
+// A companion's loop: waits for its line's own counter to move, stamps that,
+// and wakes the worker. It waits again only once the worker has read the
+// lines since, so each of its waits begins after a reading. When it ends,
+// its line surely went and came back if it reads as before at the next
+// reading, unless a reading during the wait saw that line change: then its
+// change may be that one, already reported, and a pulse cannot be told.
+void PosixSerialDevice::WaitForLine(Companion& self)
+{
+    std::unique_lock lock(companionMutex_);
+    self.self = ::pthread_self();
+    // The readings counted when the wait last ended; the first wait waits
+    // for the worker's first reading.
+    std::uint64_t seen = 0;
+    for (;;) {
+        companionChanged_.wait(lock, [&] { return companionStop_ || readings_ != seen; });
+        if (companionStop_)
+            break;
+        self.inWait = true;
+        self.levelSeen = 0;
+        lock.unlock();
+        const int error = io_->WaitLines(fd_, self.line);
+        const std::optional<TimeStamp> at = error == 0 ? StampNow() : std::nullopt;
+        lock.lock();
+        self.inWait = false;
+        companionChanged_.notify_all();
+        if (error == EINTR) {
+            if (companionStop_)
+                break;
+            // Interrupted, not moved: wait again at once.
+            continue;
+        }
+        if (error != 0)
+            break; // the worker's own wait finds out what is wrong
+        seen = readings_;
+        if (!(self.levelSeen & self.line)) {
+            companionWake_.lines |= self.line;
+            MergeWake(companionWake_.at, at);
+        }
+        lock.unlock();
+        Kick();
+        lock.lock();
+    }
+}
+
+void PosixSerialDevice::StopCompanions()
+{
+    if (companions_.empty())
+        return;
+    {
+        std::unique_lock lock(companionMutex_);
+        companionStop_ = true;
+        companionChanged_.notify_all();
+        // As in CancelWait: a signal just before a wait begins is lost.
+        for (;;) {
+            bool waiting = false;
+            for (const auto& c : companions_) {
+                if (c->inWait) {
+                    waiting = true;
+                    ::pthread_kill(c->self, KickSignal());
+                }
+            }
+            if (!waiting)
+                break;
+            companionChanged_.wait_for(lock, std::chrono::microseconds(100));
+        }
+    }
+    for (const auto& c : companions_)
+        c->thread.join();
+    companions_.clear();
 }
 
 void PosixSerialDevice::CancelWait()
@@ -571,11 +769,12 @@ void PosixSerialDevice::CancelWait()
         [[maybe_unused]] const auto written = ::write(cancelFd_, &one, sizeof one);
     }
     // A signal that arrives just before the waiter enters the driver is
-    // lost, so keep interrupting until the waiter has left.
+    // lost, so keep interrupting until the waiter has left; soon, since
+    // Close waits for it (a millisecond per lost signal added up to several).
     std::unique_lock lock(lineWaitMutex_);
     while (inLineWait_) {
         ::pthread_kill(waiter_, KickSignal());
-        lineWaitLeft_.wait_for(lock, std::chrono::milliseconds(1), [this] { return !inLineWait_; });
+        lineWaitLeft_.wait_for(lock, std::chrono::microseconds(100), [this] { return !inLineWait_; });
     }
 }
 

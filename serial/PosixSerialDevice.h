@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 // A serial device of this machine. The port number is mapped to a device
 // path by SerialPortPath. The device is taken exclusively (TIOCEXCL and an
@@ -29,9 +30,18 @@
 //   hangs up or CancelWait is called.
 // The driver's transition counters (TIOCGICOUNT), where present, make a
 // change between two waits visible even when the line has changed back;
-// such a line is reported as returned. Without counters, a line wait that
-// ends while the lines read as before means a line went and came back: the
-// lines waited for are reported as returned.
+// such a line is reported as returned. Drivers without counters (pl2303,
+// ch341) still compare each line's own counter in TIOCMIWAIT, so every
+// watched line gets a wait of its own there: the worker waits for the first,
+// one companion thread per further line for the others, and a wait that
+// ends while its line reads as before tells which line went and came back.
+// Where that cannot be told (a companion's line moved while the worker was
+// reading) the pulse is not reported: the level, if it changed, still is.
+//
+// Stamps: a change that ended a sleep is stamped the moment the sleep ended,
+// before the lines are read. A change found without such a sleep (between
+// two waits, by the watchdog, by polling) is stamped after it was read and
+// marked late, so a stamp is never earlier than its edge.
 //
 // TIOCMIWAIT only sees changes after it began, so a change that lands
 // between the worker's last reading and its entry into the wait would be
@@ -39,9 +49,9 @@
 // while a line wait runs it compares the lines with the worker's last
 // reading 1, 2, 4, ... 512 ms after the wait began and then once a second,
 // and wakes the worker when they differ. Such a change is reported late
-// (at most about 1 ms when the worker entered its wait within 1 ms of its
-// reading, as it does unless the machine stalls); a quiet line costs about
-// one check a second.
+// (at most about 1 ms plus the time the watchdog and the worker need to be
+// scheduled; both ask for short time slices); a quiet line costs about one
+// check a second.
 // A device that hangs up or vanishes ends the wait with Gone.
 //
 // Data events: EV_RXCHAR when the input queue or the receive counter grows,
@@ -70,6 +80,9 @@ public:
     std::int32_t InQueCount() override;
     void Purge() override;
 
+    // Whether the driver runs the line with low latency (an FTDI adapter
+    // then sends line changes after 1 ms instead of its 16 ms timer).
+    bool LowLatency() const { return lowLatency_; }
     // How the waits block at present.
     WaitMode CurrentWaitMode() const { return mode_.load(); }
     // How often a wait came back from sleeping in the kernel, for counting
@@ -86,8 +99,18 @@ public:
 
 private:
     enum class Block { Again, Gone };
+    // What ended the worker's last sleep: the lines whose own waits
+    // returned, and when the first such wait returned.
+    struct Wake
+    {
+        int lines = 0;
+        std::optional<TimeStamp> at;
+    };
+    struct Companion;
     struct Sample
     {
+        int levelLines = 0; // watched lines (TIOCM_) that read otherwise than before
+        int movedLines = 0; // watched lines that changed at all
         bool gone = false;
         std::uint32_t events = 0;
         std::uint32_t modemStatus = 0;
@@ -106,7 +129,12 @@ private:
     void ProbeLines();
     void WatchDescriptor();
     WaitMode ChooseMode() const;
-    Sample Collect();
+    Wake TakeWake();
+    Sample Collect(int wokenLines);
+    std::optional<TimeStamp> StampNow() const;
+    void StartCompanions();
+    void StopCompanions();
+    void WaitForLine(Companion& self);
     Block SleepInLineWait();
     Block SleepInDescriptorWait(int timeoutMs);
     void LeaveLineWait();
@@ -116,12 +144,15 @@ private:
     void WatchLineWaits();
     bool LinesMoved(const Baseline& baseline);
     void Kick();
+    void AskForLowLatency();
 
     std::shared_ptr<ModemLineIo> io_;
     int fd_ = -1;
     int epoll_ = -1;
     int cancelFd_ = -1;
     bool watching_ = false;
+    bool lowLatency_ = false;
+    bool restoreLatency_ = false; // the flag was off before we set it
 
     // Set up on the user-interface thread before the worker starts; then
     // used by the worker only.
@@ -134,11 +165,12 @@ private:
     int lastLines_ = 0;
     int lastInQueue_ = 0;
     int lastOutQueue_ = 0;
-    bool lineWaitReturned_ = false; // the last line wait ended by a change
-    bool lateWake_ = false;         // the last line wait was ended by the watchdog
+    Wake ownWake_;      // the worker's own line wait ended by a change
+    int ownLines_ = 0;  // the lines the worker's own line wait watches
 
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> inLineWait_{false};
+    std::uint64_t lineWaitSerial_ = 0; // counts the line waits, under lineWaitMutex_
     std::mutex lineWaitMutex_;
     std::condition_variable lineWaitLeft_;
     pthread_t waiter_{};
@@ -152,6 +184,25 @@ private:
     Baseline baseline_;
     std::atomic<bool> recheck_{false};
     std::atomic<std::uint64_t> watchdogChecks_{0};
+
+    // Companion waits, one per watched line beyond the worker's own, where
+    // the driver has no counters. The worker's reading of the lines and the
+    // companions' bookkeeping share companionMutex_, so a companion's wait
+    // ended either before a reading (the reading saw its change) or after.
+    struct Companion
+    {
+        int line = 0;
+        std::thread thread;
+        pthread_t self{};
+        bool inWait = false;
+        int levelSeen = 0; // lines a reading found changed during the wait
+    };
+    std::vector<std::unique_ptr<Companion>> companions_;
+    std::mutex companionMutex_;
+    std::condition_variable companionChanged_;
+    bool companionStop_ = false;
+    std::uint64_t readings_ = 0; // completed readings of the lines
+    Wake companionWake_;
 
     std::atomic<WaitMode> mode_{WaitMode::DescriptorWait};
     const Clock* clock_ = nullptr;

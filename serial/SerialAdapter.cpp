@@ -1,6 +1,7 @@
 #include "SerialAdapter.h"
 
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -43,12 +44,37 @@ AdapterLines LinesOfDriver(const std::string& driver)
     return AdapterLines::Unknown;
 }
 
+namespace {
+
+int LatencyTimer(const std::string& devicePath, const std::string& sysfsRoot)
+{
+    std::error_code error;
+    const fs::path node = fs::weakly_canonical(devicePath, error);
+    if (error)
+        return -1;
+    std::ifstream file(fs::path(sysfsRoot) / "class/tty" / node.filename() / "device/latency_timer");
+    int ms = -1;
+    if (!(file >> ms) || ms < 0)
+        return -1;
+    return ms;
+}
+
+} // namespace
+
 SerialAdapter FindSerialAdapter(const std::string& devicePath, const std::string& sysfsRoot)
 {
     SerialAdapter adapter;
     adapter.driver = TtyDriver(devicePath, sysfsRoot);
     adapter.lines = LinesOfDriver(adapter.driver);
+    adapter.latencyTimerMs = LatencyTimer(devicePath, sysfsRoot);
     return adapter;
+}
+
+QString AdapterLatency(const SerialAdapter& adapter)
+{
+    if (adapter.latencyTimerMs < 0)
+        return {};
+    return QStringLiteral("Latenz-Timer: %1 ms").arg(adapter.latencyTimerMs);
 }
 
 QString AdapterDescription(const SerialAdapter& adapter)

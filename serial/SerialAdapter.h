@@ -14,6 +14,9 @@ struct SerialAdapter
 {
     std::string driver; // the kernel driver's name; empty when unknown
     AdapterLines lines = AdapterLines::Unknown;
+    // The adapter's latency timer in ms (FTDI: 16, 1 with low latency);
+    // -1 where the driver has none.
+    int latencyTimerMs = -1;
 };
 
 // The driver of the tty at devicePath (symbolic links followed): the first
@@ -26,6 +29,8 @@ SerialAdapter FindSerialAdapter(const std::string& devicePath, const std::string
 // "ftdi_sio: wartet auf Leitungswechsel und zählt sie" - for the port's
 // tooltip and the journal.
 QString AdapterDescription(const SerialAdapter& adapter);
+// "Latenz-Timer: 16 ms" where the adapter has one; empty otherwise.
+QString AdapterLatency(const SerialAdapter& adapter);
 // A German warning where the barriers cannot work as wired on this adapter
 // (no CTS and the STOPP barrier on pins 7-8 outside Runden mode); empty
 // when they can.

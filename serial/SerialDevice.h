@@ -22,12 +22,15 @@ struct WaitResult
     // report, so they read as before although they moved.
     std::uint32_t modemStatus = 0;
     std::uint32_t returned = 0;
-    // The change was found by a check of the device, not by the wait
-    // itself: it is reported later than it happened.
+    // The change was found by a reading of the device (between waits, by a
+    // watchdog, by polling), not by a wait it ended: it is reported later
+    // than it happened.
     bool late = false;
     // With Events, from a device that was given a clock: the moment its
     // blocking call returned, taken before it read the lines (on a USB
-    // adapter a read of the lines can be a round trip to the adapter).
+    // adapter a read of the lines can be a round trip to the adapter); for a
+    // late change the moment after the reading that found it, so a stamp is
+    // never earlier than its change.
     std::optional<TimeStamp> woke{};
 };
 

@@ -1,45 +1,13 @@
 #include "TComThread.h"
 
 #include "SerialDevice.h"
+#include "ShortSlices.h"
 #include "TComPort.h"
-
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
-
-namespace {
-
-// Asks the scheduler to run the calling thread in short slices (0.1 ms, the
-// least it grants). A thread that sleeps almost all the time then gets the
-// processor as soon as it wakes instead of waiting for the slice of whatever
-// runs there, a compiler or our own busy user interface: with one core kept
-// busy, a woken thread's p99 delay fell from about 30 to 15-23 us on the
-// development machine. No privilege is needed; where the kernel does not
-// know the request (before Linux 6.12), it changes nothing.
-void AskForShortSlices()
-{
-    struct
-    {
-        std::uint32_t size, policy;
-        std::uint64_t flags;
-        std::int32_t nice;
-        std::uint32_t priority;
-        std::uint64_t runtime, deadline, period;
-    } attr{};
-    // Policy and nice value stay as they are; only a normal thread asks.
-    if (::syscall(SYS_sched_getattr, 0, &attr, sizeof attr, 0) != 0 || attr.policy != 0)
-        return;
-    attr.size = sizeof attr;
-    attr.flags = 0;
-    attr.runtime = 100'000;
-    ::syscall(SYS_sched_setattr, 0, &attr, 0);
-}
-
-} // namespace
 
 struct TComThread::Queue
 {
@@ -62,8 +30,9 @@ TComThread::TComThread(TComPort* port, SerialDevice& device, const Clock& clock,
     , queue_(std::make_shared<Queue>())
 {
     setObjectName(QStringLiteral("TComThread"));
-    device_.SetEventMask(eventMask);
+    // The clock first: setting the mask may start threads that stamp.
     device_.SetClock(clock);
+    device_.SetEventMask(eventMask);
     start();
 }
 

@@ -16,8 +16,7 @@ class TComPort;
 
 // The worker of an open TComPort. It waits for line events on the device,
 // stamps each completed wait the moment it returns (with the lines read at
-// that moment; a device that stamped the end of its sleep itself, before
-// reading the lines, gives that stamp) and queues it for the user-interface
+// that moment; a device that stamped the change itself gives that stamp) and queues it for the user-interface
 // thread, where DoEvents runs the port's handlers one wait at a time, in
 // order. The worker never waits for the handlers: it is back in the device's
 // wait at once, so a busy user interface delays neither the next line change

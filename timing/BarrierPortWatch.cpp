@@ -4,8 +4,13 @@
 #include "SerialPortPath.h"
 #include "TComPort.h"
 
+#include "EComHandle.h"
+#include "EComState.h"
+
 #include <QTimer>
-#include <exception>
+
+#include <cerrno>
+#include <cstring>
 
 BarrierPortWatch::BarrierPortWatch(TComPort& port, QObject* parent)
     : QObject(parent)
@@ -38,12 +43,17 @@ void BarrierPortWatch::PortOpened()
     const std::string path = SerialPortPath(openPort_);
     adapter_ = FindSerialAdapter(path, sysfsRoot_);
     if (lostPort_ != 0) {
-        Record(QStringLiteral("Lichtschranken wieder verbunden (%1)").arg(PortName(lostPort_)));
+        Record((neverOpened_ ? QStringLiteral("Lichtschranken verbunden (%1)")
+                             : QStringLiteral("Lichtschranken wieder verbunden (%1)"))
+                   .arg(PortName(lostPort_)));
         lostPort_ = 0;
+        neverOpened_ = false;
         retryTimer_->stop();
     }
+    const QString latency = AdapterLatency(adapter_);
     Record(QStringLiteral("Lichtschranken-Port geöffnet: %1 (%2), %3")
-               .arg(PortName(openPort_), QString::fromStdString(path), AdapterDescription(adapter_)));
+               .arg(PortName(openPort_), QString::fromStdString(path), AdapterDescription(adapter_))
+           + (latency.isEmpty() ? QString() : QStringLiteral(", ") + latency));
     const QString warning = BarrierWiringWarning(adapter_, PortName(openPort_), runden_);
     if (!warning.isEmpty())
         Record(warning);
@@ -64,10 +74,51 @@ void BarrierPortWatch::PortGone()
 {
     const QString before = Notice();
     lostPort_ = port_.Port();
+    neverOpened_ = false;
+    lastError_ = 0;
     Record(QStringLiteral("Lichtschranken getrennt (%1): Gerät verschwunden, neuer Versuch jede Sekunde")
                .arg(PortName(lostPort_)));
     retryTimer_->start();
     ShowNotice(before);
+}
+
+void BarrierPortWatch::PortFailed(int error)
+{
+    const QString before = Notice();
+    // A port that was open before and vanished stays "getrennt".
+    if (lostPort_ != port_.Port()) {
+        lostPort_ = port_.Port();
+        neverOpened_ = true;
+    }
+    lastError_ = error;
+    Record(QStringLiteral("Lichtschranken nicht verbunden (%1): %2, neuer Versuch jede Sekunde")
+               .arg(PortName(lostPort_), OpenFailure(error, QString::fromStdString(SerialPortPath(lostPort_)))));
+    retryTimer_->start();
+    ShowNotice(before);
+}
+
+QString BarrierPortWatch::OpenFailure(int error, const QString& path)
+{
+    switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        return QStringLiteral("Gerät %1 nicht vorhanden").arg(path);
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("keine Berechtigung für %1 - Benutzer in die Gruppe dialout aufnehmen "
+                              "(sudo adduser $USER dialout) und neu anmelden")
+            .arg(path);
+    case ENOTTY:
+        return QStringLiteral("%1 ist keine serielle Schnittstelle").arg(path);
+    case EBUSY:
+        return QStringLiteral("%1 wird von einem anderen Programm benutzt").arg(path);
+    default:
+        return QStringLiteral("%1: Fehler %2 (%3)")
+            .arg(path)
+            .arg(error)
+            .arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
 }
 
 void BarrierPortWatch::RetryTimerTimer()
@@ -81,11 +132,18 @@ void BarrierPortWatch::RetryTimerTimer()
         EndWatch();
         return;
     }
+    int error = 0;
     try {
         port_.Open();
-    } catch (const std::exception&) {
-        // Still gone; the next tick tries again.
+    } catch (const EComHandle& e) {
+        error = e.ErrorCode();
+    } catch (const EComState& e) {
+        error = e.ErrorCode();
     }
+    // Still missing: said again only when the reason changes.
+    if (error != 0 && neverOpened_ && error != lastError_)
+        PortFailed(error);
+    lastError_ = error;
 }
 
 void BarrierPortWatch::EndWatch()
@@ -93,6 +151,7 @@ void BarrierPortWatch::EndWatch()
     const QString before = Notice();
     Record(QStringLiteral("Lichtschranken-Port %1 wird nicht mehr gesucht").arg(PortName(lostPort_)));
     lostPort_ = 0;
+    neverOpened_ = false;
     retryTimer_->stop();
     ShowNotice(before);
 }
@@ -100,7 +159,9 @@ void BarrierPortWatch::EndWatch()
 QString BarrierPortWatch::Notice() const
 {
     if (lostPort_ != 0)
-        return QStringLiteral("Lichtschranken getrennt (%1)").arg(PortName(lostPort_));
+        return (neverOpened_ ? QStringLiteral("Lichtschranken nicht verbunden (%1)")
+                             : QStringLiteral("Lichtschranken getrennt (%1)"))
+            .arg(PortName(lostPort_));
     if (openPort_ != 0)
         return BarrierWiringWarning(adapter_, PortName(openPort_), runden_);
     return {};

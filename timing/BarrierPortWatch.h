@@ -17,8 +17,10 @@ class TComPort;
 // it warns where the adapter cannot serve the barriers as wired; and when
 // the open port's device goes away (an adapter pulled) it tells the
 // operator and tries to open the port again about once a second, with the
-// port's settings unchanged, until the device is back. A port the operator
-// has since deselected or changed is left alone.
+// port's settings unchanged, until the device is back. A port that could
+// not be opened at all (no device yet, no permission, not a serial line) is
+// told and sought the same way. A port the operator has since deselected or
+// changed is left alone.
 //
 // The owner forwards the port's OnOpen, OnClose and OnGone to PortOpened,
 // PortClosed and PortGone.
@@ -39,6 +41,8 @@ public:
     void PortOpened();
     void PortClosed();
     void PortGone();
+    // Opening the port failed with this errno.
+    void PortFailed(int error);
     // The retry timer's handler: stops when the operator has moved on,
     // else tries to open the port again.
     void RetryTimerTimer();
@@ -54,6 +58,9 @@ public:
     std::function<void(const QString& notice)> OnNotice;
 
     static QString PortName(std::uint8_t port);
+    // Why a port could not be opened, in German, with the remedy where
+    // there is one.
+    static QString OpenFailure(int error, const QString& path);
 
 private:
     void Record(const QString& what);
@@ -67,5 +74,7 @@ private:
     SerialAdapter adapter_;
     std::uint8_t openPort_ = 0;
     std::uint8_t lostPort_ = 0;
+    bool neverOpened_ = false; // the sought port has not been open yet
+    int lastError_ = 0;        // why the last try to open it failed
     bool runden_ = false;
 };

@@ -12,6 +12,7 @@
 #include <QPushButton>
 
 #include <filesystem>
+#include <fstream>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -92,13 +93,14 @@ TEST(CfgDialog, PortListFromTheProbeWithEachDevicePath)
     EXPECT_EQ(dialog.cbPort->itemData(2, Qt::ToolTipRole).toString().section('\n', 0, 0), "/dev/ttyUSB7");
 }
 
-TEST(CfgDialog, APortsTooltipNamesItsDriverAndWarnsWhereTheStopBarrierCannotWork)
+TEST(CfgDialog, APortsTooltipNamesItsDriverAndLatencyAndWarnsWhereTheStopBarrierCannotWork)
 {
-    struct Case { const char* driver; bool runden; const char* described; bool warned; };
+    // latency: what the adapter's latency_timer holds (FTDI only).
+    struct Case { const char* driver; bool runden; const char* described; bool warned; const char* latency; };
     const Case cases[] = {
-        {"ftdi_sio", false, "ftdi_sio: wartet auf Leitungswechsel und zählt sie", false},
-        {"cdc_acm", false, "cdc_acm: meldet CTS nie", true},
-        {"cdc_acm", true, "cdc_acm: meldet CTS nie", false},
+        {"ftdi_sio", false, "ftdi_sio: wartet auf Leitungswechsel und zählt sie", false, "16"},
+        {"cdc_acm", false, "cdc_acm: meldet CTS nie", true, nullptr},
+        {"cdc_acm", true, "cdc_acm: meldet CTS nie", false, nullptr},
     };
     for (const Case& c : cases) {
         // COM5 is ttyUSB0; its device directory carries the driver link.
@@ -109,6 +111,8 @@ TEST(CfgDialog, APortsTooltipNamesItsDriverAndWarnsWhereTheStopBarrierCannotWork
         std::filesystem::create_symlink(root / "bus/usb/drivers" / c.driver, root / "devices/usb1/driver");
         std::filesystem::create_directories(root / "class/tty/ttyUSB0");
         std::filesystem::create_symlink(root / "devices/usb1/ttyUSB0", root / "class/tty/ttyUSB0/device");
+        if (c.latency)
+            std::ofstream(root / "devices/usb1/ttyUSB0/latency_timer") << c.latency << '\n';
 
         TCfgDialog dialog(nullptr);
         dialog.SysfsRoot = root.string();
@@ -119,6 +123,7 @@ TEST(CfgDialog, APortsTooltipNamesItsDriverAndWarnsWhereTheStopBarrierCannotWork
         EXPECT_TRUE(hint.startsWith(QStringLiteral("/dev/ttyUSB0\n") + QString::fromUtf8(c.described)))
             << hint.toStdString();
         EXPECT_EQ(hint.contains(QStringLiteral("Achtung: Der Adapter an COM5")), c.warned) << hint.toStdString();
+        EXPECT_EQ(hint.contains(QStringLiteral("\nLatenz-Timer: 16 ms")), c.latency != nullptr) << hint.toStdString();
         // The hint follows the mode while the dialog is open.
         dialog.cbRunden->setChecked(!c.runden);
         EXPECT_EQ(dialog.cbPort->itemData(1, Qt::ToolTipRole).toString().contains(QStringLiteral("Achtung")),

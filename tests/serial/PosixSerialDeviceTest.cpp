@@ -234,18 +234,80 @@ TEST(PosixSerialDevice, WatchdogChecksEarlyThenOnceASecond)
         EXPECT_EQ(PosixSerialDevice::WatchdogDelay(check).count(), ms) << check;
 }
 
-TEST(PosixSerialDevice, WithoutCountersAWaitEndingOnUnchangedLinesIsAPulse)
+TEST(PosixSerialDevice, WithoutCountersEachLineWaitsAloneSoAPulseNamesItsLine)
 {
-    auto lines = std::make_shared<ScriptedModemLines>(true, false);
-    PtyPortRig rig(lines);
-    rig.port.SetEvents({evCTS, evDSR});
-    rig.port.OnCTS = nullptr;
-    rig.port.OnDSR = [&](TComPort* p) { rig.log.push_back("dsr " + std::to_string(p->ServedEvent().returned)); };
-    rig.port.Open();
-    ASSERT_EVENTUALLY(lines->LineWaitsStarted() == 1);
-    lines->Pulse(TIOCM_DSR);
-    ASSERT_EVENTUALLY(!rig.log.empty());
-    EXPECT_EQ(rig.log.front(), "dsr 48") << "a pulse of the lines waited for";
+    // pl2303 and ch341: no counters to read, but each line's wait sees only
+    // its own line, so a pulse of one barrier never reads as both.
+    struct Case
+    {
+        int line;
+        std::string expected;
+    };
+    for (const Case& c : {Case{TIOCM_DSR, "dsr 32"}, Case{TIOCM_CTS, "cts 16"}}) {
+        SCOPED_TRACE(c.expected);
+        auto lines = std::make_shared<ScriptedModemLines>(true, false);
+        PtyPortRig rig(lines);
+        rig.port.SetEvents({evCTS, evDSR});
+        rig.port.OnCTS = [&](TComPort* p) { rig.log.push_back("cts " + std::to_string(p->ServedEvent().returned)); };
+        rig.port.OnDSR = [&](TComPort* p) { rig.log.push_back("dsr " + std::to_string(p->ServedEvent().returned)); };
+        rig.port.Open();
+        ASSERT_EVENTUALLY(lines->LineWaitsNow() == 2);
+        lines->Pulse(c.line);
+        ASSERT_EVENTUALLY(!rig.log.empty());
+        rig.port.Close();
+        EXPECT_THAT(rig.log, ElementsAre(c.expected, "close"));
+    }
+}
+
+TEST(PosixSerialDevice, AChangeFoundWithoutSleepingIsStampedAfterItWasReadAndMarkedLate)
+{
+    // CTS wakes the worker; DSR changes 5 ms later, right before one of the
+    // worker's readings: the one after the wake (both lines in one reading,
+    // so the wake cannot say which came after it), or the one after the CTS
+    // report, before the worker sleeps again.
+    struct Case
+    {
+        bool counters;
+        int readingOfDsr;
+        std::vector<std::string> expected;
+    };
+    const std::vector<Case> cases = {
+        {true, 2, {"cts +0", "dsr +5 late"}},
+        {false, 2, {"cts +0", "dsr +5 late"}},
+        {true, 1, {"cts +5 late", "dsr +5 late"}},
+        {false, 1, {"cts +5 late", "dsr +5 late"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.counters ? "with counters, reading " : "without counters, reading ")
+                     + std::to_string(c.readingOfDsr));
+        FakeClock clock;
+        auto lines = std::make_shared<ScriptedModemLines>(true, c.counters);
+        std::atomic<int> readsToEdge{0};
+        lines->OnGetLines = [&] {
+            if (readsToEdge > 0 && --readsToEdge == 0) {
+                clock.tick += 5;
+                lines->Toggle(TIOCM_DSR);
+            }
+        };
+        PtyPortRig rig(lines);
+        rig.port.SetClock(clock);
+        rig.port.SetEvents({evCTS, evDSR});
+        std::vector<std::string> stamps;
+        const auto note = [&](const char* line) {
+            return [&, line](TComPort* p) {
+                const LineEvent& e = p->ServedEvent();
+                stamps.push_back(line + std::to_string(e.stamp.tick - 1000) + (e.late ? " late" : ""));
+            };
+        };
+        rig.port.OnCTS = note("cts +");
+        rig.port.OnDSR = note("dsr +");
+        rig.port.Open();
+        ASSERT_EVENTUALLY(lines->LineWaitsNow() == (c.counters ? 1 : 2));
+        readsToEdge = c.readingOfDsr;
+        lines->Toggle(TIOCM_CTS);
+        ASSERT_EVENTUALLY(stamps.size() == 2);
+        EXPECT_EQ(stamps, c.expected);
+    }
 }
 
 TEST(PosixSerialDevice, AWaitIsStampedWhenItEndsNotAfterTheLinesAreRead)
@@ -332,6 +394,28 @@ TEST(PosixSerialDevice, DtrAndRtsFollowTheSettings)
     rig.port.SetFlowControl(fcNone);
     rig.port.Open();
     EXPECT_EQ(lines->Lines() & (TIOCM_DTR | TIOCM_RTS), TIOCM_DTR);
+}
+
+TEST(PosixSerialDevice, ABarrierPortAsksForLowLatencyAndLeavesTheFlagAsItFoundIt)
+{
+    struct Case
+    {
+        bool before, refuse, whileOpen, afterClose;
+    };
+    for (const Case& c : {Case{false, false, true, false}, Case{true, false, true, true},
+                          Case{false, true, false, false}}) {
+        SCOPED_TRACE(std::to_string(c.before) + std::to_string(c.refuse));
+        auto lines = std::make_shared<ScriptedModemLines>(true, true);
+        lines->lowLatency = c.before;
+        lines->refuseLowLatency = c.refuse;
+        PtyPortRig rig(lines);
+        rig.port.SetEvents({evCTS, evDSR});
+        rig.port.Open(); // a refusal is no error
+        EXPECT_EQ(rig.device->LowLatency(), c.whileOpen);
+        EXPECT_EQ(lines->lowLatency, c.whileOpen);
+        rig.port.Close();
+        EXPECT_EQ(lines->lowLatency, c.afterClose);
+    }
 }
 
 TEST(PosixSerialDevice, ModemStatusUsesTheStatusWordLayout)

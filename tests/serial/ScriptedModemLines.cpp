@@ -22,14 +22,10 @@ ScriptedModemLines::ScriptedModemLines(bool hasLineWait, bool hasCounters, bool 
     : hasLineWait_(hasLineWait)
     , hasCounters_(hasCounters)
     , hasLines_(hasLines)
-    , wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
 {
 }
 
-ScriptedModemLines::~ScriptedModemLines()
-{
-    ::close(wakeFd_);
-}
+ScriptedModemLines::~ScriptedModemLines() = default;
 
 void ScriptedModemLines::Toggle(int line)
 {
@@ -76,7 +72,8 @@ void ScriptedModemLines::Vanish()
 void ScriptedModemLines::Wake()
 {
     const std::uint64_t one = 1;
-    [[maybe_unused]] const auto written = ::write(wakeFd_, &one, sizeof one);
+    for (const int fd : waitFds_)
+        [[maybe_unused]] const auto written = ::write(fd, &one, sizeof one);
 }
 
 int ScriptedModemLines::Lines() const
@@ -89,6 +86,12 @@ int ScriptedModemLines::LineWaitsStarted() const
 {
     std::lock_guard lock(mutex_);
     return lineWaits_;
+}
+
+int ScriptedModemLines::LineWaitsNow() const
+{
+    std::lock_guard lock(mutex_);
+    return int(waitFds_.size());
 }
 
 int ScriptedModemLines::LineReads() const
@@ -139,22 +142,53 @@ int ScriptedModemLines::WaitLines(int, int lines)
     if (!hasLineWait_)
         return ENOTTY;
     ++lineWaits_;
-    for (; gapTimes_ > 0; --gapTimes_)
-        ToggleLocked(gapLine_);
+    if (gapTimes_ > 0) {
+        for (; gapTimes_ > 0; --gapTimes_)
+            ToggleLocked(gapLine_);
+        if (OnGapToggled)
+            OnGapToggled();
+    }
     const LineCounters atStart = counters_;
+    // Each wait has a wake-up of its own: several threads may wait at once.
+    const int wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    waitFds_.insert(wakeFd);
+    int result = 0;
     for (;;) {
-        if (vanished_)
-            return EIO;
+        if (vanished_) {
+            result = EIO;
+            break;
+        }
         if (WatchedLineChanged(atStart, counters_, lines))
-            return 0;
+            break;
         lock.unlock();
-        pollfd wake{wakeFd_, POLLIN, 0};
+        pollfd wake{wakeFd, POLLIN, 0};
         const int ready = ::poll(&wake, 1, -1);
         const int error = errno;
         lock.lock();
-        if (ready < 0 && error == EINTR)
-            return EINTR;
+        if (ready < 0 && error == EINTR) {
+            result = EINTR;
+            break;
+        }
         std::uint64_t count = 0;
-        [[maybe_unused]] const auto read = ::read(wakeFd_, &count, sizeof count);
+        [[maybe_unused]] const auto read = ::read(wakeFd, &count, sizeof count);
     }
+    waitFds_.erase(wakeFd);
+    ::close(wakeFd);
+    return result;
+}
+
+int ScriptedModemLines::GetLowLatency(int, bool& on)
+{
+    std::lock_guard lock(mutex_);
+    on = lowLatency;
+    return 0;
+}
+
+int ScriptedModemLines::SetLowLatency(int, bool on)
+{
+    std::lock_guard lock(mutex_);
+    if (refuseLowLatency)
+        return EPERM;
+    lowLatency = on;
+    return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <mutex>
+#include <set>
 
 // Modem lines played by the test, for exercising the POSIX device's waiting
 // on a pseudo-terminal, which has no modem lines of its own. Each kind of
@@ -27,7 +28,17 @@ public:
     void Vanish();
     int Lines() const;
     int LineWaitsStarted() const;
+    // Line waits blocked right now (several threads may wait at once).
+    int LineWaitsNow() const;
     int LineReads() const;
+
+    // The driver's low-latency flag; a driver may refuse to set it (EPERM).
+    bool lowLatency = false;
+    bool refuseLowLatency = false;
+
+    // Runs, under the lines' lock, when the changes asked for by
+    // ToggleBeforeNextWait have been made: the moment of a gap edge.
+    std::function<void()> OnGapToggled;
 
     // Runs in every read of the lines, outside the lock: a read that takes
     // its time (a USB round trip) is played by moving a clock here.
@@ -37,6 +48,8 @@ public:
     int SetLines(int fd, int lines, bool on) override;
     int GetCounters(int fd, LineCounters& counters) override;
     int WaitLines(int fd, int lines) override;
+    int GetLowLatency(int fd, bool& on) override;
+    int SetLowLatency(int fd, bool on) override;
 
 private:
     void Wake();
@@ -45,7 +58,7 @@ private:
     const bool hasLineWait_;
     const bool hasCounters_;
     const bool hasLines_;
-    int wakeFd_ = -1;
+    std::set<int> waitFds_;
     mutable std::mutex mutex_;
     int lines_ = 0;
     LineCounters counters_;

@@ -1,4 +1,5 @@
 #include "BarrierPortWatch.h"
+#include "EComHandle.h"
 #include "FakeSerialDevice.h"
 #include "RecordingJournal.h"
 #include "TComPort.h"
@@ -9,6 +10,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <memory>
 
@@ -120,4 +122,44 @@ TEST(BarrierPortWatch, APortTheOperatorDeselectedIsNeverReopened)
     rig.port.Close();
     EXPECT_TRUE(rig.journal.lines.last().startsWith(QStringLiteral("Lichtschranken-Port geschlossen (COM5)")));
     EXPECT_FALSE(rig.watch.RetryTimer()->isActive());
+}
+
+TEST(BarrierPortWatch, APortThatCannotBeOpenedIsToldJournalledWithWhyAndSoughtUntilItOpens)
+{
+    struct Case
+    {
+        int error;
+        const char* why;
+    };
+    for (const Case& c : {Case{ENOENT, "Gerät /dev/ttyUSB0 nicht vorhanden"},
+                          Case{EACCES, "sudo adduser $USER dialout"},
+                          Case{ENOTTY, "/dev/ttyUSB0 ist keine serielle Schnittstelle"}}) {
+        SCOPED_TRACE(c.why);
+        WatchRig rig;
+        rig.device->FailOpen(c.error);
+        try {
+            rig.port.Open();
+        } catch (const EComHandle& e) {
+            rig.watch.PortFailed(e.ErrorCode());
+        }
+        ASSERT_FALSE(rig.port.Connected());
+        EXPECT_EQ(rig.notices, QStringList{QStringLiteral("Lichtschranken nicht verbunden (COM5)")});
+        ASSERT_EQ(rig.journal.lines.size(), 1);
+        EXPECT_TRUE(rig.journal.lines[0].startsWith(QStringLiteral("Lichtschranken nicht verbunden (COM5): ")));
+        EXPECT_TRUE(rig.journal.lines[0].contains(QString::fromUtf8(c.why))) << rig.journal.lines[0].toStdString();
+        EXPECT_TRUE(rig.watch.RetryTimer()->isActive());
+
+        rig.watch.RetryTimerTimer(); // the same reason is not journalled again
+        EXPECT_EQ(rig.journal.lines.size(), 1);
+        rig.device->FailOpen(EBUSY);
+        rig.watch.RetryTimerTimer(); // a new reason is
+        EXPECT_TRUE(rig.journal.lines.last().contains(QStringLiteral("von einem anderen Programm benutzt")));
+
+        rig.device->FailOpen(0);
+        rig.watch.RetryTimerTimer();
+        ASSERT_TRUE(rig.port.Connected());
+        EXPECT_FALSE(rig.watch.RetryTimer()->isActive());
+        EXPECT_EQ(rig.notices.last(), QString());
+        EXPECT_TRUE(rig.journal.lines.contains(QStringLiteral("Lichtschranken verbunden (COM5)")));
+    }
 }
