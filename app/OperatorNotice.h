@@ -4,6 +4,7 @@
 #include <array>
 
 class QLabel;
+class QWidget;
 
 // The one notice line of the main window. Several parts have something to
 // tell the operator (the backup failed, the journal cannot be written, the
@@ -16,13 +17,18 @@ public:
     // Most important first.
     enum Source { Backup, Journal, BarrierPort, ReplacedResult, SourceCount };
 
-    explicit OperatorNotice(QLabel* label);
+    // keepWhole, if given, is the part of the window that must stay whole
+    // below the notice (the lanes and run buttons): the window grows for it.
+    explicit OperatorNotice(QLabel* label, QWidget* keepWhole = nullptr);
 
     // The source's current message; empty when it has nothing to say.
     void Set(Source source, const QString& message);
     QString Shown() const;
 
 private:
+    void KeepWhole();
+
     QLabel* label_;
+    QWidget* keepWhole_;
     std::array<QString, SourceCount> messages_;
 };

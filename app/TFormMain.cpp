@@ -390,7 +390,7 @@ QLabel* TFormMain::BuildNotice()
     LabNotice->setFont(Bold(QStringLiteral("Arial"), 12));
     Paint(LabNotice, QPalette::Window, QColor(0xFF, 0xFF, 0x00));
     Paint(LabNotice, QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
-    notice_ = std::make_unique<OperatorNotice>(LabNotice);
+    notice_ = std::make_unique<OperatorNotice>(LabNotice, PanelLeft);
     return LabNotice;
 }
 
@@ -507,6 +507,8 @@ QWidget* TFormMain::BuildLeftPanel()
     ImageTVEin->setToolTip(QStringLiteral("Strg+M"));
     ImageTVEin->hide();
     ImageTVEin->OnClick = [this](TImage*) { ImageTVEinClick(); };
+    // The panel's parts are placed, not laid out: its height must hold them.
+    panel->setMinimumHeight(panel->childrenRect().bottom() + 1);
     return panel;
 }
 

@@ -1,7 +1,10 @@
 #include "DeskLogo.h"
 #include "MainWindowRig.h"
+#include "OperatorNotice.h"
 
 #include <QGuiApplication>
+#include <QLabel>
+#include <QVBoxLayout>
 #include <QScreen>
 #include <QTest>
 #include <QToolButton>
@@ -71,4 +74,38 @@ TEST(MainWindowLayout, RegionsKeepTheirSizesAndOnlyZeitAbsorbsTheChange)
         EXPECT_EQ(widths, others) << s.name;
         EXPECT_EQ(sum + 6, f.SortGrid1->ClientWidth()) << s.name << ": Zeit takes the rest";
     }
+}
+
+// Long notices (a folder's path, several at once) push the panel of lanes
+// and run buttons down: the window grows instead of cutting it off.
+TEST(MainWindowLayout, LongNoticesNeverPushTheRunButtonsOutOfTheWindow)
+{
+    MainWindowRig rig;
+    TFormMain& f = *rig.form;
+    f.resize(754, 488);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    for (const QWidget* part : {static_cast<QWidget*>(f.bSTART), static_cast<QWidget*>(f.bAVARIA)})
+        EXPECT_LE(part->geometry().bottom(), f.PanelLeft->minimumHeight()) << part->objectName().toStdString();
+
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* label = new QLabel(&window);
+    label->setWordWrap(true);
+    auto* panel = new QWidget(&window);
+    panel->setMinimumHeight(440);
+    layout->addWidget(label);
+    layout->addWidget(panel, 1);
+    window.setMinimumSize(754, 488);
+    window.resize(754, 488);
+    OperatorNotice notice(label, panel);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QString path = QStringLiteral(" /home/zeitnahme/.local/share/Quintaro/Ravolt/Ravolt-Sicherungsdatei.txt");
+    notice.Set(OperatorNotice::Backup, QStringLiteral("Sicherung fehlgeschlagen: Datenträger voll") + path + path);
+    notice.Set(OperatorNotice::Journal, QStringLiteral("Journal wird nicht geschrieben: Datenträger voll") + path);
+    notice.Set(OperatorNotice::BarrierPort, QStringLiteral("Lichtschranken nicht verbunden (COM5)"));
+    QCoreApplication::processEvents();
+    EXPECT_LT(panel->geometry().bottom(), window.height()) << "the panel ends inside the window";
+    EXPECT_GE(label->height(), label->heightForWidth(label->width())) << "every notice line shows";
 }
