@@ -49,8 +49,8 @@ struct PtyPortRig
             device = std::make_shared<PosixSerialDevice>(lines);
             return device;
         });
-        port.OnCTS = [this](TComPort* p) { log.push_back("cts " + std::to_string(p->ModemStatus())); };
-        port.OnDSR = [this](TComPort* p) { log.push_back("dsr " + std::to_string(p->ModemStatus())); };
+        port.OnCTS = [this](TComPort* p, const LineEvent&) { log.push_back("cts " + std::to_string(p->ModemStatus())); };
+        port.OnDSR = [this](TComPort* p, const LineEvent&) { log.push_back("dsr " + std::to_string(p->ModemStatus())); };
         port.OnRxChar = [this](TComPort*, std::int32_t inQue) { log.push_back("rx " + std::to_string(inQue)); };
         port.OnClose = [this](TComPort*) { log.push_back("close"); };
     }
@@ -215,8 +215,7 @@ TEST(PosixSerialDevice, ChangesBetweenReadingAndWaitingAreFoundByTheWatchdog)
         auto lines = std::make_shared<ScriptedModemLines>(true, c.counters);
         PtyPortRig rig(lines);
         rig.port.SetEvents({evCTS, evDSR});
-        rig.port.OnCTS = [&](TComPort* p) {
-            const LineEvent& e = p->ServedEvent();
+        rig.port.OnCTS = [&](TComPort*, const LineEvent& e) {
             rig.log.push_back("cts " + std::to_string(e.modemStatus) + " " + std::to_string(e.returned)
                               + (e.late ? " late" : ""));
         };
@@ -248,8 +247,8 @@ TEST(PosixSerialDevice, WithoutCountersEachLineWaitsAloneSoAPulseNamesItsLine)
         auto lines = std::make_shared<ScriptedModemLines>(true, false);
         PtyPortRig rig(lines);
         rig.port.SetEvents({evCTS, evDSR});
-        rig.port.OnCTS = [&](TComPort* p) { rig.log.push_back("cts " + std::to_string(p->ServedEvent().returned)); };
-        rig.port.OnDSR = [&](TComPort* p) { rig.log.push_back("dsr " + std::to_string(p->ServedEvent().returned)); };
+        rig.port.OnCTS = [&](TComPort*, const LineEvent& event) { rig.log.push_back("cts " + std::to_string(event.returned)); };
+        rig.port.OnDSR = [&](TComPort*, const LineEvent& event) { rig.log.push_back("dsr " + std::to_string(event.returned)); };
         rig.port.Open();
         ASSERT_EVENTUALLY(lines->LineWaitsNow() == 2);
         lines->Pulse(c.line);
@@ -294,8 +293,7 @@ TEST(PosixSerialDevice, AChangeFoundWithoutSleepingIsStampedAfterItWasReadAndMar
         rig.port.SetEvents({evCTS, evDSR});
         std::vector<std::string> stamps;
         const auto note = [&](const char* line) {
-            return [&, line](TComPort* p) {
-                const LineEvent& e = p->ServedEvent();
+            return [&, line](TComPort*, const LineEvent& e) {
                 stamps.push_back(line + std::to_string(e.stamp.tick - 1000) + (e.late ? " late" : ""));
             };
         };
@@ -324,7 +322,7 @@ TEST(PosixSerialDevice, AWaitIsStampedWhenItEndsNotAfterTheLinesAreRead)
     rig.port.SetClock(clock);
     rig.port.SetEvents({evCTS, evDSR});
     std::vector<std::uint32_t> ticks;
-    rig.port.OnCTS = [&](TComPort* p) { ticks.push_back(p->ServedEvent().stamp.tick); };
+    rig.port.OnCTS = [&](TComPort*, const LineEvent& event) { ticks.push_back(event.stamp.tick); };
     rig.port.Open();
     ASSERT_EVENTUALLY(lines->LineWaitsStarted() == 1);
     slowReads = true;

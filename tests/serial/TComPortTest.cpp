@@ -41,8 +41,8 @@ struct FakePortRig
         port.OnTxEmpty = Logger("txempty");
         port.OnBreak = Logger("break");
         port.OnRing = Logger("ring");
-        port.OnCTS = Logger("cts");
-        port.OnDSR = Logger("dsr");
+        port.OnCTS = LineLogger("cts");
+        port.OnDSR = LineLogger("dsr");
         port.OnRxFlag = Logger("rxflag");
         port.OnRLSD = Logger("rlsd");
         port.OnError = Logger("error");
@@ -57,6 +57,11 @@ struct FakePortRig
             EXPECT_EQ(sender, &port);
             log.push_back(name);
         };
+    }
+    TComPort::TLineEvent LineLogger(std::string name)
+    {
+        const TComPort::TNotifyEvent logger = Logger(std::move(name));
+        return [logger](TComPort* sender, const LineEvent&) { logger(sender); };
     }
 
     // Lets the worker reach its next wait, so an event raised now is the
@@ -220,11 +225,11 @@ TEST(TComPort, HandlersOfOneWaitRunInTheFixedOrderInOneHandOver)
 {
     FakePortRig rig;
     std::vector<int> waitsSeen;
-    rig.port.OnCTS = [&](TComPort*) {
+    rig.port.OnCTS = [&](TComPort*, const LineEvent&) {
         waitsSeen.push_back(rig.device->WaitsStarted());
         rig.log.push_back("cts");
     };
-    rig.port.OnDSR = [&](TComPort*) {
+    rig.port.OnDSR = [&](TComPort*, const LineEvent&) {
         waitsSeen.push_back(rig.device->WaitsStarted());
         rig.log.push_back("dsr");
     };
@@ -283,8 +288,7 @@ TEST(TComPort, TheWorkerKeepsWaitingWhileTheUiIsBusyAndEachWaitKeepsItsStampAndL
         bool operator==(const Seen&) const = default;
     };
     std::vector<Seen> seen;
-    rig.port.OnCTS = [&](TComPort* p) {
-        const LineEvent& e = p->ServedEvent();
+    rig.port.OnCTS = [&](TComPort*, const LineEvent& e) {
         seen.push_back({e.stamp.tick, e.modemStatus, e.returned, e.sequence});
     };
     rig.port.Open();
@@ -313,9 +317,9 @@ TEST(TComPort, CloseServesOrDropsQueuedWaitsAndNoHandlerRunsAfterOnClose)
     for (const bool fromHandler : {false, true}) {
         SCOPED_TRACE(fromHandler ? "closed by a handler" : "closed by the owner");
         FakePortRig rig;
-        rig.port.OnCTS = [&](TComPort* p) {
+        rig.port.OnCTS = [&](TComPort* p, const LineEvent& event) {
             EXPECT_TRUE(rig.device->IsOpen()) << "the device is still open for the handler";
-            rig.log.push_back("cts " + std::to_string(p->ServedEvent().modemStatus));
+            rig.log.push_back("cts " + std::to_string(event.modemStatus));
             if (fromHandler)
                 p->Close();
         };
@@ -341,7 +345,7 @@ TEST(TComPort, CloseServesOrDropsQueuedWaitsAndNoHandlerRunsAfterOnClose)
 TEST(TComPort, AHandlerMayCloseThePort)
 {
     FakePortRig rig;
-    rig.port.OnCTS = [&](TComPort* p) {
+    rig.port.OnCTS = [&](TComPort* p, const LineEvent&) {
         rig.log.push_back("cts");
         p->Close();
     };
@@ -358,7 +362,7 @@ TEST(TComPort, AHandlerMayReopenThePort)
 {
     FakePortRig rig;
     bool reopened = false;
-    rig.port.OnCTS = [&](TComPort* p) {
+    rig.port.OnCTS = [&](TComPort* p, const LineEvent&) {
         rig.log.push_back("cts");
         if (!reopened) {
             reopened = true;
@@ -380,7 +384,7 @@ TEST(TComPort, AHandlerRunByCloseCannotReopenThePort)
 {
     FakePortRig rig;
     std::string error;
-    rig.port.OnCTS = [&](TComPort* p) {
+    rig.port.OnCTS = [&](TComPort* p, const LineEvent&) {
         try {
             p->Open();
         } catch (const EComHandle& e) {
@@ -526,7 +530,7 @@ TEST(TComPort, EventsRaisedOnAnotherThreadRunTheirHandlersOnTheUiThread)
     int calls = 0;
     bool allOnUiThread = true;
     QEventLoop loop;
-    rig.port.OnCTS = [&](TComPort*) {
+    rig.port.OnCTS = [&](TComPort*, const LineEvent&) {
         ++calls;
         allOnUiThread = allOnUiThread && QThread::currentThread() == QCoreApplication::instance()->thread();
         if (calls == toggles)
