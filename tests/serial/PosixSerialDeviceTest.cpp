@@ -7,14 +7,16 @@
 #include "TComPort.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QThread>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <termios.h>
 
@@ -32,6 +34,31 @@ constexpr std::uint8_t TestPort = 7;
 
 // A port whose number leads to a pseudo-terminal, with POSIX devices whose
 // modem-line calls go to `lines`.
+QStringList Threads()
+{
+    return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+}
+
+// Whether a thread that is not in `before` sleeps in epoll_wait with no
+// timeout, as the kernel shows it: the number of the call, then its
+// arguments (descriptor, events, count, timeout).
+bool NewThreadSleepsWithoutTimeout(const QStringList& before)
+{
+    for (const QString& thread : Threads()) {
+        if (before.contains(thread))
+            continue;
+        QFile call(QStringLiteral("/proc/self/task/%1/syscall").arg(thread));
+        if (!call.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> fields = call.readAll().trimmed().split(' ');
+        if (fields.size() < 5 || (fields[0].toLong() != SYS_epoll_wait && fields[0].toLong() != SYS_epoll_pwait))
+            continue;
+        if (std::int32_t(fields[4].toULongLong(nullptr, 16)) == -1)
+            return true;
+    }
+    return false;
+}
+
 struct PtyPortRig
 {
     PseudoTerminal pty;
@@ -176,11 +203,11 @@ TEST(PosixSerialDevice, ADeviceWithoutModemLinesNeitherSpinsNorBlocksClose)
 {
     PtyPortRig rig;
     rig.port.SetEvents({evCTS, evDSR});
+    const QStringList before = Threads();
     rig.port.Open();
     EXPECT_EQ(rig.device->CurrentWaitMode(), PosixSerialDevice::WaitMode::DescriptorWait);
-    // Not a time measurement: a spinning or polling worker would have woken
-    // many times over by now.
-    QTest::qWait(30);
+    // The worker's first sleep has no timeout: it never wakes to poll.
+    ASSERT_EVENTUALLY(NewThreadSleepsWithoutTimeout(before));
     EXPECT_EQ(rig.device->WakeUps(), 0u);
     rig.port.Close();
     EXPECT_THAT(rig.log, ElementsAre("close"));

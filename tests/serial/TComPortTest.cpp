@@ -88,30 +88,31 @@ bool WithoutEventLoop(Condition condition)
 
 } // namespace
 
-TEST(TComPort, StartsClosedWithTheDocumentedSettings)
+// A port touches no device until it is opened, and opened untouched it
+// configures 9600 8N1, DTR on, no flow control, every event watched.
+TEST(TComPort, UntouchedItMakesNoDeviceAndOpensWithTheDefaultLine)
 {
     int devicesMade = 0;
+    auto device = std::make_shared<FakeSerialDevice>();
+    device->SetModemStatus(0x30);
     TComPort port(nullptr);
     port.SetDeviceFactory([&] {
         ++devicesMade;
-        return std::make_shared<FakeSerialDevice>();
+        return device;
     });
-    EXPECT_EQ(port.BaudRate(), br9600);
-    EXPECT_EQ(port.BaudRateUser(), 28800);
-    EXPECT_EQ(port.Port(), 1);
-    EXPECT_EQ(port.Parity(), prNone);
-    EXPECT_EQ(port.StopBits(), sbOneStopBit);
-    EXPECT_EQ(port.FlowControl(), fcNone);
-    EXPECT_EQ(port.DataBits(), 8);
-    EXPECT_EQ(port.Events(), TEvents::All());
-    EXPECT_TRUE(port.EnableDTR());
-    EXPECT_EQ(port.WriteBufSize(), 2048);
-    EXPECT_EQ(port.ReadBufSize(), 2048);
     EXPECT_FALSE(port.Connected());
-    EXPECT_EQ(port.Worker(), nullptr);
-    EXPECT_EQ(port.ModemStatus(), 0u);
+    EXPECT_EQ(port.ModemStatus(), 0u) << "closed, no line is read";
     EXPECT_EQ(port.InQueCount(), 0);
     EXPECT_EQ(devicesMade, 0);
+
+    port.Open();
+    EXPECT_EQ(devicesMade, 1);
+    EXPECT_EQ(device->OpenedPort(), 1);
+    EXPECT_EQ(device->Settings(), LineSettings{});
+    EXPECT_EQ(device->EventMask(), EventMask(TEvents::All()));
+    EXPECT_EQ(port.ModemStatus(), 0x30u);
+    port.Close();
+    EXPECT_EQ(port.ModemStatus(), 0u);
 }
 
 TEST(TComPort, DataBitsAreKeptWithinFiveToEight)
