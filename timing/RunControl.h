@@ -22,8 +22,9 @@ class TSortGrid;
 
 // The commands of the timing desk and the parts they act on. The main
 // window builds the widgets and hands them over; the run control connects
-// them. Each command's QAction is its single gate: buttons, keys and the
-// light barriers all trigger the action, and a disabled action does nothing.
+// them. Each command's QAction is its single gate: keys trigger the action,
+// buttons and the light barriers call Start and Stop, and while the action
+// is disabled nothing runs.
 struct RunControlParts
 {
     TFrame1* frameT1 = nullptr;
@@ -76,8 +77,9 @@ public:
     // be kept.
     std::function<void(const QString& message)> ShowMessage;
     // START and STOPP: nothing when the command's action is disabled (its
-    // enabled flag is the single gate); false when the command did not run. With an edge the lane
-    // takes the edge's stamp; without one it reads the tick itself.
+    // enabled flag is the single gate); false when the command did not run.
+    // With an edge the lane takes the edge's stamp; without one it reads the
+    // tick itself.
     bool Start(CommandSource source, std::optional<TimeStamp> edge = std::nullopt);
     bool Stop(CommandSource source, std::optional<TimeStamp> edge = std::nullopt);
     // The keys' way in.
