@@ -1,5 +1,7 @@
 #include "BarrierLogic.h"
 
+#include <utility>
+
 std::vector<BarrierEdgeNote> BarrierLogic::Decide(const LineEvent& event, BarrierRun& run)
 {
     notes_.clear();

@@ -15,7 +15,6 @@
 #include <QSpinBox>
 
 #include <algorithm>
-#include <utility>
 
 RunControl::RunControl(const RunControlParts& parts, QObject* parent)
     : QObject(parent)
