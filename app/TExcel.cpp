@@ -22,15 +22,13 @@ void TExcel::NewWorkbook()
 
 void TExcel::WriteLine()
 {
-    for (int a = 1; a <= Values.size(); ++a) {
-        const int row = Horizontal ? line : a;
-        const int column = Horizontal ? a : line;
-        const QString& text = Values[a - 1];
-        const std::optional<std::int32_t> ms = a - 1 == RunTimeEntry ? ReadRunTime(text) : std::nullopt;
+    for (int column = 1; column <= Values.size(); ++column) {
+        const QString& text = Values[column - 1];
+        const std::optional<std::int32_t> ms = column - 1 == RunTimeEntry ? ReadRunTime(text) : std::nullopt;
         if (ms)
-            spreadsheet_.SetRunTime(row, column, *ms, text);
+            spreadsheet_.SetRunTime(line, column, *ms, text);
         else
-            spreadsheet_.SetCell(row, column, text);
+            spreadsheet_.SetCell(line, column, text);
     }
     ++line;
 }

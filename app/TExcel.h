@@ -6,9 +6,8 @@
 
 #include "Spreadsheet.h"
 
-// Fills a spreadsheet line by line: WriteLine puts Values into row `line`
-// (or column `line` when not Horizontal), from column (row) 1 on, and moves
-// to the next line.
+// Fills a spreadsheet line by line: WriteLine puts Values into row `line`,
+// from column 1 on, and moves to the next line.
 class TExcel : public QObject
 {
     Q_OBJECT
@@ -16,7 +15,6 @@ class TExcel : public QObject
 public:
     TExcel(Spreadsheet& spreadsheet, QObject* owner);
 
-    bool Horizontal = true;
     std::int32_t line = 1;
     QStringList Values;
     // The entry of Values that holds a run time ("Zeit"): written as a

@@ -194,8 +194,10 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     parts.bAVARIA = bAVARIA;
     parts.sound = sound_;
     runControl_ = new RunControl(parts, this);
-    barrier_ = new LightBarrierInput(mStart, mStop, bSTART, ImageLSstop, clock_, this);
-    runControl_->SetLightBarrier(barrier_);
+    barrier_ = new LightBarrierInput(*runControl_, ImageLSstop, clock_, this);
+    connect(runControl_, &RunControl::AllLanesStarted, barrier_, &LightBarrierInput::ArmAfterLastStart);
+    connect(runControl_, &RunControl::NoLaneRunning, barrier_, &LightBarrierInput::BlockAfterLastStop);
+    connect(runControl_, &RunControl::RundenModeSet, barrier_, &LightBarrierInput::SetRunden);
     runControl_->ShowMessage = [this](const QString& message) {
         QMessageBox::warning(this, QCoreApplication::applicationName(), message);
     };
@@ -641,8 +643,8 @@ void TFormMain::CreateComPort(const TComPort::DeviceFactory& devices)
     // The worker stamps each line change with the lanes' clock; the barrier
     // input judges the lines as they were at that moment.
     ComPort->SetClock(clock_);
-    ComPort->OnCTS = [this](TComPort* port) { barrier_->ComPortHARD(port->ServedEvent()); };
-    ComPort->OnDSR = [this](TComPort* port) { barrier_->ComPortHARD(port->ServedEvent()); };
+    ComPort->OnCTS = [this](TComPort*, const LineEvent& event) { barrier_->ComPortHARD(event); };
+    ComPort->OnDSR = [this](TComPort*, const LineEvent& event) { barrier_->ComPortHARD(event); };
     portWatch_ = new BarrierPortWatch(*ComPort, this);
     portWatch_->OnNotice = [this](const QString& notice) { notice_->Set(OperatorNotice::BarrierPort, notice); };
     ComPort->OnOpen = [this](TComPort*) {
@@ -675,10 +677,10 @@ void TFormMain::CreateJournal(const MainWindowSeams& seams)
     portWatch_->SetJournal(journal_.get());
     // Every edge the port reported, suppressed ones too, at the edge's tick;
     // a second report of the same lines is no edge.
-    barrier_->OnEdge = [this](const BarrierEdgeNote& note) {
+    connect(barrier_, &LightBarrierInput::Edge, this, [this](const BarrierEdgeNote& note) {
         if (note.outcome != BarrierOutcome::Unchanged)
             journal_->Record(note.stamp.tick, BarrierEdgeText(note));
-    };
+    });
 }
 
 void TFormMain::OpenComPort()

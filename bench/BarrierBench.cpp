@@ -94,11 +94,7 @@ std::vector<std::int64_t> Drive(TFormMain& form, FakeSerialDevice& device, Stamp
         QMetaObject::invokeMethod(
             &form,
             [&form] {
-                LightBarrierInput* b = form.Barrier();
-                b->TimerGesperrtStart->stop();
-                b->TimerGesperrtStop->stop();
-                if (!b->Armed())
-                    b->ImageLSClick();
+                form.Barrier()->ClearLockouts();
             },
             Qt::BlockingQueuedConnection);
         const std::uint32_t line = i % 2 == 0 ? 0x20u : 0x10u; // DSR starts, CTS stops
@@ -135,11 +131,7 @@ void DrivePairs(TFormMain& form, FakeSerialDevice& device, StampingClock& clock,
         QMetaObject::invokeMethod(
             &form,
             [&form] {
-                LightBarrierInput* b = form.Barrier();
-                b->TimerGesperrtStart->stop();
-                b->TimerGesperrtStop->stop();
-                if (!b->Armed())
-                    b->ImageLSClick();
+                form.Barrier()->ClearLockouts();
             },
             Qt::BlockingQueuedConnection);
         device.WaitUntilWaiting(std::chrono::seconds(5));
@@ -224,14 +216,14 @@ int main(int argc, char** argv)
     seams.probePorts = [] { return std::uint32_t(0); };
     TFormMain form(settings, seams);
     form.show();
-    form.Barrier()->OnEdge = [&clock](const BarrierEdgeNote& note) {
+    QObject::connect(form.Barrier(), &LightBarrierInput::Edge, &form, [&clock](const BarrierEdgeNote& note) {
         // The edge's stamp counts whether or not a lane was free to take it.
         if (note.outcome != BarrierOutcome::Accepted && note.outcome != BarrierOutcome::Unavailable)
             return;
         clock.edgeNs.store(note.stamp.us * 1000);
         (note.command == BarrierCommand::Start ? clock.startEdgeNs : clock.stopEdgeNs).store(note.stamp.us * 1000);
         clock.accepted.fetch_add(1);
-    };
+    });
 
     Run(form, *device, clock, "idle user interface", events);
 

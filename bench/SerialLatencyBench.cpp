@@ -82,7 +82,7 @@ void FakeDeviceLatency(int events)
     std::binary_semaphore handled(0);
     int seen = 0;
     const int warmUp = 200;
-    port.OnCTS = [&](TComPort*) {
+    port.OnCTS = [&](TComPort*, const LineEvent&) {
         const std::int64_t start = NowNs();
         if (seen++ >= warmUp)
             latencies.push_back(start - raisedAt.load());
@@ -303,8 +303,7 @@ void GapEdgeLatency(const char* what, int edges, bool busy)
     std::vector<std::int64_t> latencies;
     int late = 0;
     std::binary_semaphore found(0);
-    rig.port.OnCTS = [&](TComPort* p) {
-        const LineEvent& e = p->ServedEvent();
+    rig.port.OnCTS = [&](TComPort*, const LineEvent& e) {
         latencies.push_back(e.stamp.us * 1000 - gapAt.load());
         late += e.late;
         found.release();

@@ -18,8 +18,8 @@ class TComThread;
 // the line once and starts a worker (TComThread) that waits for the events
 // in Events; the handlers run on the user-interface thread, in a fixed
 // order, one completed wait at a time. The worker stamps every wait as it
-// completes and reads the lines right then (ServedEvent), so a handler that
-// runs late still sees what happened when. Property changes take effect at
+// completes and reads the lines right then; OnCTS and OnDSR get that
+// LineEvent, so a handler that runs late still sees what happened when. Property changes take effect at
 // the next Open. Every call is made on the user-interface thread.
 //
 // When the device vanishes (an adapter is pulled) the port closes itself,
@@ -31,6 +31,7 @@ class TComPort : public QObject
 public:
     using TNotifyEvent = std::function<void(TComPort* sender)>;
     using TRxCharEvent = std::function<void(TComPort* sender, std::int32_t inQue)>;
+    using TLineEvent = std::function<void(TComPort* sender, const LineEvent& event)>;
     using DeviceFactory = std::function<std::shared_ptr<SerialDevice>()>;
 
     explicit TComPort(QObject* parent);
@@ -63,15 +64,15 @@ public:
     std::int32_t ReadBufSize() const { return readBufSize_; }
     void SetReadBufSize(std::int32_t value) { readBufSize_ = value; }
 
-    // Handlers; unset ones are skipped. None receives the line state as an
-    // argument: a handler reads ServedEvent (the lines when the wait
-    // completed), ModemStatus (the lines now) or InQueCount itself.
+    // Handlers; unset ones are skipped. OnCTS and OnDSR receive the
+    // completed wait (its stamp and the lines when it completed); others
+    // read ModemStatus (the lines now) or InQueCount themselves.
     TRxCharEvent OnRxChar;
     TNotifyEvent OnTxEmpty;
     TNotifyEvent OnBreak;
     TNotifyEvent OnRing;
-    TNotifyEvent OnCTS;
-    TNotifyEvent OnDSR;
+    TLineEvent OnCTS;
+    TLineEvent OnDSR;
     TNotifyEvent OnRLSD;
     TNotifyEvent OnRxFlag;
     TNotifyEvent OnError;
@@ -92,9 +93,6 @@ public:
 
     // MS_ bits of the lines now; 0 when closed or unreadable.
     std::uint32_t ModemStatus() const;
-    // The completed wait whose handlers run now (or ran last), with its
-    // stamp and the lines read when it completed.
-    const LineEvent& ServedEvent() const { return servedEvent_; }
     // Received bytes waiting; 0 when closed or unreadable.
     std::int32_t InQueCount() const;
 
@@ -129,7 +127,6 @@ private:
 
     DeviceFactory deviceFactory_;
     const Clock* clock_;
-    LineEvent servedEvent_;
     std::shared_ptr<SerialDevice> device_;
     TComThread* worker_ = nullptr;
     std::uint64_t generation_ = 0;

@@ -180,26 +180,25 @@ void TComThread::DoEvents(TComPort& port, const LineEvent& event, Queue& q)
         std::lock_guard lock(q.mutex);
         return q.detached;
     };
-    port.servedEvent_ = event;
     const std::uint32_t events = event.events;
     if ((events & EV_RXCHAR) && port.OnRxChar) {
         const TComPort::TRxCharEvent handler = port.OnRxChar;
         handler(&port, port.InQueCount());
     }
-    // The fixed order of the handlers after OnRxChar.
-    static constexpr std::pair<std::uint32_t, TComPort::TNotifyEvent TComPort::*> order[] = {
-        {EV_TXEMPTY, &TComPort::OnTxEmpty}, {EV_BREAK, &TComPort::OnBreak},
-        {EV_RING, &TComPort::OnRing},       {EV_CTS, &TComPort::OnCTS},
-        {EV_DSR, &TComPort::OnDSR},         {EV_RXFLAG, &TComPort::OnRxFlag},
-        {EV_RLSD, &TComPort::OnRLSD},       {EV_ERR, &TComPort::OnError},
-    };
-    for (const auto& [bit, member] : order) {
+    // False once the port is closed: the handlers after that are dropped.
+    const auto serve = [&](std::uint32_t bit, auto member, const auto&... args) {
         if (!(events & bit) || !(port.*member))
-            continue;
+            return true;
         if (detached())
-            return;
+            return false;
         // A copy, so a handler may replace itself while it runs.
-        const TComPort::TNotifyEvent handler = port.*member;
-        handler(&port);
-    }
+        const auto handler = port.*member;
+        handler(&port, args...);
+        return true;
+    };
+    // The fixed order of the handlers after OnRxChar.
+    serve(EV_TXEMPTY, &TComPort::OnTxEmpty) && serve(EV_BREAK, &TComPort::OnBreak) &&
+        serve(EV_RING, &TComPort::OnRing) && serve(EV_CTS, &TComPort::OnCTS, event) &&
+        serve(EV_DSR, &TComPort::OnDSR, event) && serve(EV_RXFLAG, &TComPort::OnRxFlag) &&
+        serve(EV_RLSD, &TComPort::OnRLSD) && serve(EV_ERR, &TComPort::OnError);
 }

@@ -2,19 +2,14 @@
 
 #include "LockPictures.h"
 #include "TImage.h"
-#include "TLbSpeedButton.h"
 
-#include <QAction>
 #include <QTimer>
 
 #include <algorithm>
 
-LightBarrierInput::LightBarrierInput(QAction* mStart, QAction* mStop, TLbSpeedButton* bSTART,
-                                     TImage* imageLSstop, const Clock& clock, QObject* parent)
+LightBarrierInput::LightBarrierInput(BarrierRun& run, TImage* imageLSstop, const Clock& clock, QObject* parent)
     : QObject(parent)
-    , mStart_(mStart)
-    , mStop_(mStop)
-    , bSTART_(bSTART)
+    , run_(run)
     , imageLSstop_(imageLSstop)
     , clock_(clock)
 {
@@ -35,175 +30,80 @@ LightBarrierInput::LightBarrierInput(QAction* mStart, QAction* mStop, TLbSpeedBu
     ShowLockPicture();
 }
 
+namespace {
+
+// The run control as the logic sees it, and each note told on the spot.
+class Relay final : public BarrierRun
+{
+public:
+    Relay(BarrierRun& run, LightBarrierInput& input)
+        : run_(run)
+        , input_(input)
+    {
+    }
+    bool StartAvailable() const override { return run_.StartAvailable(); }
+    bool Run(BarrierCommand command, const TimeStamp& edge) override { return run_.Run(command, edge); }
+    void Judged(const BarrierEdgeNote& note) override { Q_EMIT input_.Edge(note); }
+
+private:
+    BarrierRun& run_;
+    LightBarrierInput& input_;
+};
+
+} // namespace
+
 void LightBarrierInput::ComPortHARD(const LineEvent& event)
 {
-    // One wait may report CTS and DSR together; the port then raises both
-    // events, and the second report of that wait changes nothing.
-    const bool again = event.sequence == edge_.sequence && event.stamp == edge_.stamp;
-    edge_ = event;
-    // Lockouts whose time was up at the edge are over, even if their timer
-    // has not fired yet because the user interface was busy.
-    EndLockoutsBefore(event.stamp.tick);
-    // A line that went and came back was first the other way round.
-    if (event.returned != 0 && !again)
-        Evaluate(event.modemStatus ^ event.returned);
-    Evaluate(event.modemStatus);
+    Relay relay(run_, *this);
+    logic_.Decide(event, relay);
+    Follow();
 }
 
-void LightBarrierInput::Evaluate(std::uint32_t status)
+BarrierLogic::Lockout LightBarrierInput::Which(const QTimer* timer) const
 {
-    edgeStatus_ = status;
-    if (status == LastModemStatus) {
-        Note(BarrierCommand::None, BarrierOutcome::Unchanged);
-        return;
-    }
-    const bool startLine = status & DsrOn;
-    const bool stopLine = (status & CtsOn) || (runden_ && startLine);
-    LastModemStatus = status;
-
-    const int notesBefore = notes_;
-    if (alg_ == 0) {
-        if (stopLine || startLine)
-            HandleBarrierEvent(stopLine, startLine);
-    } else if (alg_ == 1) {
-        if (!stopLine || !startLine)
-            HandleBarrierEvent(stopLine, startLine);
-    }
-    if (notes_ == notesBefore)
-        Note(BarrierCommand::None, BarrierOutcome::NotByAlg);
-}
-
-void LightBarrierInput::HandleBarrierEvent(bool stopLine, bool startLine)
-{
-    const std::uint32_t tick = edge_.stamp.tick;
-    const bool stopLockedOut = LockedOut(TimerGesperrtStop, tick);
-    if (runden_) {
-        // One barrier serves both: it starts an idle lane 1 and stops a
-        // running one; the STOPP lockout suppresses both.
-        if (!stopLine)
-            return;
-        if (stopLockedOut) {
-            Note(BarrierCommand::None, BarrierOutcome::LockedOut);
-        } else if (bSTART_->isEnabled()) {
-            const bool ran = Trigger(mStart_);
-            StartLockout(TimerGesperrtStart);
-            Note(BarrierCommand::Start, Ran(ran));
-        } else if (Armed()) {
-            const bool ran = Trigger(mStop_);
-            StartStopLockout();
-            Note(BarrierCommand::Stop, Ran(ran));
-        } else {
-            Note(BarrierCommand::Stop, BarrierOutcome::Blocked);
-        }
-        return;
-    }
-    if (stopLine) {
-        if (stopLockedOut) {
-            Note(BarrierCommand::Stop, BarrierOutcome::LockedOut);
-        } else if (!Armed()) {
-            Note(BarrierCommand::Stop, BarrierOutcome::Blocked);
-        } else {
-            const bool ran = Trigger(mStop_);
-            StartStopLockout();
-            Note(BarrierCommand::Stop, Ran(ran));
-        }
-    }
-    if (startLine) {
-        if (LockedOut(TimerGesperrtStart, tick)) {
-            Note(BarrierCommand::Start, BarrierOutcome::LockedOut);
-        } else {
-            const bool ran = Trigger(mStart_);
-            StartLockout(TimerGesperrtStart);
-            Note(BarrierCommand::Start, Ran(ran));
-        }
-    }
-}
-
-bool LightBarrierInput::Trigger(QAction* command)
-{
-    // Asked before: a START that fills the second lane disables itself.
-    const bool enabled = command->isEnabled();
-    if (TriggerCommand)
-        TriggerCommand(command, edge_.stamp);
-    else
-        command->trigger();
-    return enabled;
-}
-
-BarrierOutcome LightBarrierInput::Ran(bool ran)
-{
-    return ran ? BarrierOutcome::Accepted : BarrierOutcome::Unavailable;
-}
-
-void LightBarrierInput::StartStopLockout()
-{
-    if (TimerGesperrtStop->isActive())
-        return;
-    if (waitStartMs_ > 0)
-        StartLockout(TimerGesperrtStop);
-    if (TimerGesperrtStop->isActive() && Armed())
-        ImageLSClick();
-}
-
-// A lockout counts from the edge that started it: its timer gets what is
-// left of it now.
-void LightBarrierInput::StartLockout(QTimer* timer)
-{
-    const std::uint32_t from = edge_.stamp.tick;
-    LockoutFrom(timer) = from;
-    const int left = LockoutLength(timer) - TickDiff(clock_.TickCount(), from);
-    timer->start(std::max(left, 0));
-}
-
-bool LightBarrierInput::LockedOut(const QTimer* timer, std::uint32_t tick) const
-{
-    const std::uint32_t from = timer == TimerGesperrtStart ? startLockoutFrom_ : stopLockoutFrom_;
-    return timer->isActive() && TickDiff(tick, from) < LockoutLength(timer);
-}
-
-void LightBarrierInput::EndLockoutsBefore(std::uint32_t tick)
-{
-    for (QTimer* timer : {TimerGesperrtStart, TimerGesperrtStop}) {
-        if (timer->isActive() && !LockedOut(timer, tick))
-            TimerGesperrtTimer(timer);
-    }
+    return timer == TimerGesperrtStart ? BarrierLogic::Lockout::Start : BarrierLogic::Lockout::Stop;
 }
 
 void LightBarrierInput::TimerGesperrtTimer(QTimer* timer)
 {
-    // The clock decides, not the timer: a timer that fires early (or a
-    // caller that fires it) leaves the rest of the lockout running.
-    const int left = LockoutLength(timer) - TickDiff(clock_.TickCount(), LockoutFrom(timer));
-    if (left > 0) {
+    const int left = logic_.Expire(Which(timer), clock_.TickCount());
+    if (left > 0)
         timer->start(left);
+    else
+        timer->stop();
+    Follow();
+}
+
+void LightBarrierInput::Follow()
+{
+    FollowTimer(TimerGesperrtStart, startTimerFrom_);
+    FollowTimer(TimerGesperrtStop, stopTimerFrom_);
+    if (imageLSstop_->Tag() != int(logic_.Armed())) {
+        imageLSstop_->SetTag(int(logic_.Armed()));
+        ShowLockPicture();
+    }
+}
+
+// A lockout counts from the edge that started it: its timer gets what is
+// left of it now.
+void LightBarrierInput::FollowTimer(QTimer* timer, std::uint32_t& from)
+{
+    const BarrierLogic::Lockout which = Which(timer);
+    if (!logic_.Running(which)) {
+        timer->stop();
         return;
     }
-    timer->stop();
-    if (timer == TimerGesperrtStop && !Armed())
-        ImageLSClick();
-}
-
-int LightBarrierInput::LockoutLength(const QTimer* timer) const
-{
-    return timer == TimerGesperrtStart ? StartLockoutMs : waitStartMs_;
-}
-
-std::uint32_t& LightBarrierInput::LockoutFrom(const QTimer* timer)
-{
-    return timer == TimerGesperrtStart ? startLockoutFrom_ : stopLockoutFrom_;
-}
-
-void LightBarrierInput::Note(BarrierCommand command, BarrierOutcome outcome)
-{
-    ++notes_;
-    if (OnEdge)
-        OnEdge({edge_.stamp, edgeStatus_, edge_.late, command, outcome});
+    if (timer->isActive() && from == logic_.From(which))
+        return;
+    from = logic_.From(which);
+    const int left = logic_.Length(which) - TickDiff(clock_.TickCount(), from);
+    timer->start(std::max(left, 0));
 }
 
 void LightBarrierInput::ImageLSClick()
 {
-    imageLSstop_->SetTag(1 - imageLSstop_->Tag());
-    ShowLockPicture();
+    logic_.ToggleLock();
+    Follow();
 }
 
 void LightBarrierInput::LockLSClick()
@@ -223,25 +123,29 @@ void LightBarrierInput::ComPortClose()
 
 void LightBarrierInput::ArmAfterLastStart()
 {
-    if (waitStartMs_ == 0 && !Armed())
-        ImageLSClick();
+    logic_.AllLanesStarted();
+    Follow();
 }
 
 void LightBarrierInput::BlockAfterLastStop()
 {
-    if (waitStartMs_ == 0 && Armed())
-        ImageLSClick();
+    logic_.NoLaneRunning();
+    Follow();
+}
+
+void LightBarrierInput::ClearLockouts()
+{
+    for (BarrierLogic::Lockout which : {BarrierLogic::Lockout::Start, BarrierLogic::Lockout::Stop})
+        logic_.Expire(which, logic_.From(which) + std::uint32_t(logic_.Length(which)));
+    if (!logic_.Armed())
+        logic_.ToggleLock();
+    Follow();
 }
 
 void LightBarrierInput::SetWaitStart(int ms)
 {
-    waitStartMs_ = ms;
+    logic_.SetWaitStart(ms);
     TimerGesperrtStop->setInterval(ms);
-}
-
-bool LightBarrierInput::Armed() const
-{
-    return imageLSstop_->Tag() == 1;
 }
 
 void LightBarrierInput::ShowLockPicture()

@@ -1,7 +1,6 @@
 #include "RunControl.h"
 
 #include "Journal.h"
-#include "LightBarrierInput.h"
 #include "ProtocolTable.h"
 #include "SoundPlayer.h"
 #include "TFormMonitor2.h"
@@ -16,7 +15,6 @@
 #include <QSpinBox>
 
 #include <algorithm>
-#include <utility>
 
 RunControl::RunControl(const RunControlParts& parts, QObject* parent)
     : QObject(parent)
@@ -28,12 +26,8 @@ RunControl::RunControl(const RunControlParts& parts, QObject* parent)
     connect(p_.mAvaria, &QAction::triggered, this, &RunControl::bAVARIAClick);
 
     // START and STOPP act on the press of any mouse button.
-    p_.bSTART->OnMouseDown = [this](TLbSpeedButton*, Qt::MouseButton) {
-        From(CommandSource::Button, [this] { p_.mStart->trigger(); });
-    };
-    p_.bSTOP->OnMouseDown = [this](TLbSpeedButton*, Qt::MouseButton) {
-        From(CommandSource::Button, [this] { p_.mStop->trigger(); });
-    };
+    p_.bSTART->OnMouseDown = [this](TLbSpeedButton*, Qt::MouseButton) { Start(CommandSource::Button); };
+    p_.bSTOP->OnMouseDown = [this](TLbSpeedButton*, Qt::MouseButton) { Stop(CommandSource::Button); };
     p_.bRESET->OnClick = [this](TLbSpeedButton*) { p_.mReset->trigger(); };
     p_.bAVARIA->OnClick = [this](TLbSpeedButton*) { p_.mAvaria->trigger(); };
 
@@ -58,11 +52,12 @@ int RunControl::NextLane(int lane, int lanes)
     return lane + 1 > lanes ? 1 : lane + 1;
 }
 
-void RunControl::mStartClick()
+bool RunControl::Start(CommandSource source, std::optional<TimeStamp> stamp)
 {
+    if (!p_.mStart->isEnabled())
+        return false;
     const int next = NextLane(startLane_, rundenMode_ ? 1 : 2);
     TFrame1* lane = Lane(next);
-    std::optional<TimeStamp> stamp = std::exchange(pendingStamp_, std::nullopt);
     // Without ManyStart a start number has one row: a re-run after a false
     // start replaces its result, but never without a copy and a word.
     const int replacedRow = p_.protocol->RowReplacedByStart(lane->StartNumberText());
@@ -73,15 +68,16 @@ void RunControl::mStartClick()
             stamp = lane->TakeStamp();
         // A barrier START cannot be taken back: it runs and the replaced
         // result stays in the journal and the notice.
-        if (!KeepReplacedResult(replacedRow, lane->StartNumberText(), notice) &&
-            source_ != CommandSource::Barrier) {
+        if (!KeepReplacedResult(replacedRow, lane->StartNumberText(), source, notice) &&
+            source != CommandSource::Barrier) {
             if (ShowMessage)
                 ShowMessage(QStringLiteral("START nicht ausgeführt: Nr. %1 hat schon ein Ergebnis, und die Kopie des "
                                            "Protokolls davor ließ sich nicht speichern (siehe Hinweis im Hauptfenster). "
                                            "Das Ergebnis bleibt erhalten.")
                                 .arg(lane->StartNumberText()));
-            return;
+            return false;
         }
+        Q_EMIT RunRestarted(lane->StartNumberText(), source);
     }
     startLane_ = next;
     lane->StartRun(stamp);
@@ -97,8 +93,8 @@ void RunControl::mStartClick()
     SetButtonState(p_.bSTART, startAvailable);
     if (!rundenMode_) {
         UpdateCaptions();
-        if (!startAvailable && barrier_)
-            barrier_->ArmAfterLastStart();
+        if (!startAvailable)
+            Q_EMIT AllLanesStarted();
     }
     p_.mStop->setEnabled(true);
     SetButtonState(p_.bSTOP, true);
@@ -108,14 +104,16 @@ void RunControl::mStartClick()
     if (journal_) {
         journal_->Record(lane->StartTick, QStringLiteral("START Bahn %1, Nr. %2 (%3): Start %4")
                                               .arg(startLane_)
-                                              .arg(lane->StartNumberText(), SourceText(),
+                                              .arg(lane->StartNumberText(), SourceText(source),
                                                    FormatClockTime(lane->ClockTime.time())));
     }
+    startClock_[next - 1] = FormatClockTime(lane->ClockTime.time());
     if (!notice.isEmpty() && OnNotice)
         OnNotice(notice);
+    return true;
 }
 
-bool RunControl::KeepReplacedResult(int row, const QString& startNumber, QString& notice)
+bool RunControl::KeepReplacedResult(int row, const QString& startNumber, CommandSource source, QString& notice)
 {
     if (!journal_)
         return true;
@@ -126,17 +124,19 @@ bool RunControl::KeepReplacedResult(int row, const QString& startNumber, QString
     const QString where = written ? QStringLiteral("gesichert in ") + QDir::toNativeSeparators(kept)
                                   : QStringLiteral("Kopie nicht gespeichert (%1), nur im Journal").arg(why);
     Record(QStringLiteral("Neustart Nr. %1 (%2) ersetzt das Ergebnis: %3; %4")
-               .arg(startNumber, SourceText(), result, where));
+               .arg(startNumber, SourceText(source), result, where));
     notice = QStringLiteral("Nr. %1 neu gestartet, altes Ergebnis ersetzt (%2) – %3")
                  .arg(startNumber, RowText(row, ProtocolTable::ColZeit, ProtocolTable::ColPlatz), where);
     return written;
 }
 
-void RunControl::mStopClick()
+bool RunControl::Stop(CommandSource source, std::optional<TimeStamp> stamp)
 {
+    if (!p_.mStop->isEnabled())
+        return false;
     stopLane_ = rundenMode_ ? StopLaneInRunden() : NextLane(stopLane_, 2);
     TFrame1* lane = Lane(stopLane_);
-    lane->StopRun(std::exchange(pendingStamp_, std::nullopt));
+    lane->StopRun(stamp);
     // The lane has just completed and selected its row; the ranking below
     // moves it.
     const QString result = journal_ ? SelectedRowText(ProtocolTable::ColStopp, ProtocolTable::ColKmh) : QString();
@@ -150,8 +150,8 @@ void RunControl::mStopClick()
     SetButtonState(p_.bSTOP, stopAvailable);
     if (!rundenMode_)
         UpdateCaptions();
-    if (!stopAvailable && barrier_)
-        barrier_->BlockAfterLastStop();
+    if (!stopAvailable)
+        Q_EMIT NoLaneRunning();
     p_.mStart->setEnabled(true);
     SetButtonState(p_.bSTART, true);
     SetButtonState(p_.bRESET, true);
@@ -159,10 +159,14 @@ void RunControl::mStopClick()
     if (journal_) {
         journal_->Record(lane->StopTick, QStringLiteral("STOPP Bahn %1, Nr. %2 (%3): %4")
                                              .arg(stopLane_)
-                                             .arg(lane->StartNumberText(), SourceText(), result));
+                                             .arg(lane->StartNumberText(), SourceText(source), result));
     }
     if (OnNotice)
         OnNotice(QString());
+    Q_EMIT RunFinished({stopLane_, lane->StartNumberText(), lane->StartTick, lane->StopTick,
+                      TickDiff(lane->StopTick, lane->StartTick), startClock_[stopLane_ - 1],
+                      FormatClockTime(lane->ClockTime.time()), source});
+    return true;
 }
 
 // A lane 2 still running when Runden mode came on stops in turn: the lane
@@ -176,17 +180,14 @@ int RunControl::StopLaneInRunden() const
     return 1;
 }
 
-void RunControl::TriggerAt(QAction* command, const TimeStamp& edge)
+bool RunControl::StartAvailable() const
 {
-    pendingStamp_ = edge;
-    From(CommandSource::Barrier, [command] { command->trigger(); });
-    pendingStamp_.reset();
+    return p_.mStart->isEnabled();
 }
 
-void RunControl::SetLightBarrier(LightBarrierInput* barrier)
+bool RunControl::Run(BarrierCommand command, const TimeStamp& edge)
 {
-    barrier_ = barrier;
-    barrier_->TriggerCommand = [this](QAction* command, const TimeStamp& edge) { TriggerAt(command, edge); };
+    return command == BarrierCommand::Start ? Start(CommandSource::Barrier, edge) : Stop(CommandSource::Barrier, edge);
 }
 
 void RunControl::mResetClick()
@@ -208,7 +209,10 @@ void RunControl::bAVARIAClick()
     if (!Snapshot(QStringLiteral("Unfall")))
         return;
     Record(QStringLiteral("UNFALL: Zeile ungültig gemacht, vorher: ") + SelectedRowText());
+    const int row = p_.grid->Row();
+    const QString voided = row >= 1 && row < p_.grid->RowCount() ? p_.grid->Cells(0, row) : QString();
     p_.protocol->VoidSelectedRow();
+    Q_EMIT RunVoided(voided);
     DisableAccident();
     RankProtocol();
 }
@@ -339,8 +343,7 @@ void RunControl::SetRundenMode(bool on)
     if (!on)
         lane2->Label1->setText(QStringLiteral("Start-Nr.:") + QString::number(lane2->editStartN1->value()));
     UpdateCaptions();
-    if (barrier_)
-        barrier_->SetRunden(on);
+    Q_EMIT RundenModeSet(on);
     if (monitor_) {
         monitor_->SetRunden(on);
         monitor_->ApplyMode();
@@ -505,17 +508,9 @@ bool RunControl::EmptyRowRemovalAllowed() const
     return !p_.frameT1->Running() && !p_.frameT2->Running();
 }
 
-void RunControl::From(CommandSource source, const std::function<void()>& command)
+QString RunControl::SourceText(CommandSource source)
 {
-    const CommandSource outer = source_;
-    source_ = source;
-    command();
-    source_ = outer;
-}
-
-QString RunControl::SourceText() const
-{
-    switch (source_) {
+    switch (source) {
     case CommandSource::Button:
         return QStringLiteral("Schaltfläche");
     case CommandSource::Barrier:

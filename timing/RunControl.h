@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BarrierLogic.h"
 #include "Clock.h"
 #include "ProtocolRow.h"
 #include "TColor.h"
@@ -11,7 +12,6 @@
 #include <optional>
 
 class JournalFeed;
-class LightBarrierInput;
 class ProtocolTable;
 class QAction;
 class SoundPlayer;
@@ -22,8 +22,9 @@ class TSortGrid;
 
 // The commands of the timing desk and the parts they act on. The main
 // window builds the widgets and hands them over; the run control connects
-// them. Each command's QAction is its single gate: buttons, keys and the
-// light barriers all trigger the action, and a disabled action does nothing.
+// them. Each command's QAction is its single gate: keys trigger the action,
+// buttons and the light barriers call Start and Stop, and while the action
+// is disabled nothing runs.
 struct RunControlParts
 {
     TFrame1* frameT1 = nullptr;
@@ -44,13 +45,27 @@ struct RunControlParts
 // Routes START, STOPP, reset and accident to the two lanes in strict
 // rotation (1, 2, 1, 2 in two-lane mode; lane 1 only in Runden mode), keeps
 // the commands' enabled flags and the run buttons' looks, plays the start
-// and stop sounds after the time stamps, and has the protocol ranked.
-class RunControl : public QObject
+// and stop sounds after the time stamps, and has the protocol ranked. The
+// light barrier gives its commands through BarrierRun, with the edge's stamp.
+class RunControl : public QObject, public BarrierRun
 {
     Q_OBJECT
 public:
     // What set off a START or STOPP, as the journal tells it.
     enum class CommandSource { Key, Button, Barrier };
+
+    // One finished run, for whoever keeps or shows results.
+    struct FinishedRun
+    {
+        int lane = 0;
+        QString startNumber;
+        std::uint32_t startTick = 0;
+        std::uint32_t stopTick = 0;
+        std::int32_t runTimeMs = 0;
+        QString startClock; // the lane's clock texts, as the protocol shows them
+        QString stopClock;
+        CommandSource source = CommandSource::Key;
+    };
 
     RunControl(const RunControlParts& parts, QObject* parent = nullptr);
 
@@ -61,21 +76,22 @@ public:
     // a key START over a result) did not run because its snapshot could not
     // be kept.
     std::function<void(const QString& message)> ShowMessage;
-    // Runs command (which may trigger START or STOPP) as coming from source;
-    // triggers from elsewhere count as keys.
-    void From(CommandSource source, const std::function<void()>& command);
-
-    void mStartClick();
-    void mStopClick();
+    // START and STOPP: nothing when the command's action is disabled (its
+    // enabled flag is the single gate); false when the command did not run.
+    // With an edge the lane takes the edge's stamp; without one it reads the
+    // tick itself.
+    bool Start(CommandSource source, std::optional<TimeStamp> edge = std::nullopt);
+    bool Stop(CommandSource source, std::optional<TimeStamp> edge = std::nullopt);
+    // The keys' way in.
+    void mStartClick() { Start(CommandSource::Key); }
+    void mStopClick() { Stop(CommandSource::Key); }
     void mResetClick();
     void bAVARIAClick();
     void Modus1Click();
 
-    // Triggers a command through its action (the single gate) with the time
-    // of a light-barrier edge as the time of the pending command: START and
-    // STOPP then stamp the lane with the edge. The time is cleared after
-    // the trigger, whether the action ran or was disabled.
-    void TriggerAt(QAction* command, const TimeStamp& edge);
+    // The light barrier's view of the commands.
+    bool StartAvailable() const override;
+    bool Run(BarrierCommand command, const TimeStamp& edge) override;
 
     void SetButtonState(TLbSpeedButton* button, bool enabled);
     // The accident command off, as at program start: only a row the
@@ -109,9 +125,6 @@ public:
 
     void SetSound(bool on) { sound_ = on; }
     void SetSoundPaths(const QString& start, const QString& stop);
-    // The barrier input arms and blocks through the run control and hands
-    // its edges' stamps to it.
-    void SetLightBarrier(LightBarrierInput* barrier);
     // The spectator window, once it exists: the lanes mirror into its rows
     // and the start-number fields write its captions.
     void SetSpectator(TFormMonitor2* monitor);
@@ -126,17 +139,30 @@ public:
     int StopLane() const { return stopLane_; }
     bool RundenMode() const { return rundenMode_; }
 
+Q_SIGNALS:
+    // Both lanes run (in two-lane mode); no lane runs any more.
+    void AllLanesStarted();
+    void NoLaneRunning();
+    // Runden mode was set (on or off, changed or confirmed).
+    void RundenModeSet(bool on);
+    // A STOPP completed a run; its row is in the protocol.
+    void RunFinished(const RunControl::FinishedRun& run);
+    // The accident command voided the selected row (its start number).
+    void RunVoided(const QString& startNumber);
+    // A START re-ran a start number that had a result, replacing it.
+    void RunRestarted(const QString& startNumber, RunControl::CommandSource source);
+
 private:
     TFrame1* Lane(int lane) const;
     static int NextLane(int lane, int lanes);
     void UpdateCaptions();
-    QString SourceText() const;
+    static QString SourceText(CommandSource source);
     // The selected row's cells firstCol..lastCol as "Nr. 7, Start 9:05.03,27, ...".
     QString SelectedRowText(int firstCol = 0, int lastCol = 5) const;
     QString RowText(int row, int firstCol, int lastCol) const;
     // Keeps the protocol before a START clears the result in row; false
     // when that could not be written. The result goes to the journal.
-    bool KeepReplacedResult(int row, const QString& startNumber, QString& notice);
+    bool KeepReplacedResult(int row, const QString& startNumber, CommandSource source, QString& notice);
     void RenumberLanes(bool wasRunden);
     void SyncRotation(int nextStartLane);
     int StopLaneInRunden() const;
@@ -147,16 +173,14 @@ private:
     bool Snapshot(const QString& command, const ProtocolRows& rows);
 
     RunControlParts p_;
-    LightBarrierInput* barrier_ = nullptr;
     JournalFeed* journal_ = nullptr;
-    CommandSource source_ = CommandSource::Key;
     TFormMonitor2* monitor_ = nullptr;
     int startLane_ = 0;
     int stopLane_ = 0;
     bool rundenMode_ = false;
-    // The time of the pending command, set only while TriggerAt runs.
-    std::optional<TimeStamp> pendingStamp_;
     bool sound_ = true;
     QString startSoundPath_;
     QString stopSoundPath_;
+    // Each lane's start clock text, for the finished run.
+    QString startClock_[2];
 };

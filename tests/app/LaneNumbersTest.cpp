@@ -166,7 +166,7 @@ TEST(ReplacedResult, WithoutItsSnapshotAKeyStartIsRefusedAndABarrierStartStillRu
     EXPECT_TRUE(messages[0].startsWith("START nicht ausgeführt: Nr. 1 hat schon ein Ergebnis")) << messages[0].toStdString();
     EXPECT_EQ(rig.form->bSTART->Caption(), "START 1") << "the rotation did not move";
 
-    rig.form->Runs()->TriggerAt(rig.form->mStart, rig.clock.Stamp());
+    rig.form->Runs()->Start(RunControl::CommandSource::Barrier, rig.clock.Stamp());
     EXPECT_TRUE(rig.form->FrameT1->Running()) << "a barrier start cannot be taken back";
     EXPECT_TRUE(NoticeShown(rig).contains("Kopie nicht gespeichert")) << NoticeShown(rig).toStdString();
     EXPECT_TRUE(NoticeShown(rig).contains("Zeit 5,00")) << NoticeShown(rig).toStdString();

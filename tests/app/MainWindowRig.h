@@ -93,7 +93,7 @@ struct MainWindowRig
         if (!device->WaitUntilWaiting(std::chrono::seconds(5)))
             return false;
         device->SetModemStatus(status);
-        return WaitFor([&] { return form->Barrier()->LastModemStatus == status; });
+        return WaitFor([&] { return form->Barrier()->LastModemStatus() == status; });
     }
 
     FakeClock clock;

@@ -192,22 +192,6 @@ TEST(ProtocolExports, SpreadsheetGetsHeaderInRowOneShortCommasAsPointsAndRunTime
     EXPECT_TRUE(offline.sheet.cells.isEmpty());
 }
 
-TEST(TExcel, WriteLineFillsARowOrAColumn)
-{
-    for (const bool horizontal : {true, false}) {
-        RecordingSpreadsheet sheet;
-        TExcel excel(sheet, nullptr);
-        excel.Horizontal = horizontal;
-        excel.NewWorkbook();
-        excel.Values = {"a", "b"};
-        excel.WriteLine();
-        excel.WriteLine();
-        EXPECT_EQ(excel.line, 3);
-        EXPECT_EQ(sheet.cells, horizontal ? QStringList({"1,1=a", "1,2=b", "2,1=a", "2,2=b"})
-                                          : QStringList({"1,1=a", "2,1=b", "1,2=a", "2,2=b"}));
-    }
-}
-
 // A ten-row protocol with umlauts in the title and a cell, through the
 // real page, document and workbook writers.
 TEST(ProtocolExports, UmlautsReachAllThreeFiles)

@@ -7,14 +7,16 @@
 #include "TComPort.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QThread>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <termios.h>
 
@@ -32,6 +34,31 @@ constexpr std::uint8_t TestPort = 7;
 
 // A port whose number leads to a pseudo-terminal, with POSIX devices whose
 // modem-line calls go to `lines`.
+QStringList Threads()
+{
+    return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+}
+
+// Whether a thread that is not in `before` sleeps in epoll_wait with no
+// timeout, as the kernel shows it: the number of the call, then its
+// arguments (descriptor, events, count, timeout).
+bool NewThreadSleepsWithoutTimeout(const QStringList& before)
+{
+    for (const QString& thread : Threads()) {
+        if (before.contains(thread))
+            continue;
+        QFile call(QStringLiteral("/proc/self/task/%1/syscall").arg(thread));
+        if (!call.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> fields = call.readAll().trimmed().split(' ');
+        if (fields.size() < 5 || (fields[0].toLong() != SYS_epoll_wait && fields[0].toLong() != SYS_epoll_pwait))
+            continue;
+        if (std::int32_t(fields[4].toULongLong(nullptr, 16)) == -1)
+            return true;
+    }
+    return false;
+}
+
 struct PtyPortRig
 {
     PseudoTerminal pty;
@@ -49,8 +76,8 @@ struct PtyPortRig
             device = std::make_shared<PosixSerialDevice>(lines);
             return device;
         });
-        port.OnCTS = [this](TComPort* p) { log.push_back("cts " + std::to_string(p->ModemStatus())); };
-        port.OnDSR = [this](TComPort* p) { log.push_back("dsr " + std::to_string(p->ModemStatus())); };
+        port.OnCTS = [this](TComPort* p, const LineEvent&) { log.push_back("cts " + std::to_string(p->ModemStatus())); };
+        port.OnDSR = [this](TComPort* p, const LineEvent&) { log.push_back("dsr " + std::to_string(p->ModemStatus())); };
         port.OnRxChar = [this](TComPort*, std::int32_t inQue) { log.push_back("rx " + std::to_string(inQue)); };
         port.OnClose = [this](TComPort*) { log.push_back("close"); };
     }
@@ -176,11 +203,11 @@ TEST(PosixSerialDevice, ADeviceWithoutModemLinesNeitherSpinsNorBlocksClose)
 {
     PtyPortRig rig;
     rig.port.SetEvents({evCTS, evDSR});
+    const QStringList before = Threads();
     rig.port.Open();
     EXPECT_EQ(rig.device->CurrentWaitMode(), PosixSerialDevice::WaitMode::DescriptorWait);
-    // Not a time measurement: a spinning or polling worker would have woken
-    // many times over by now.
-    QTest::qWait(30);
+    // The worker's first sleep has no timeout: it never wakes to poll.
+    ASSERT_EVENTUALLY(NewThreadSleepsWithoutTimeout(before));
     EXPECT_EQ(rig.device->WakeUps(), 0u);
     rig.port.Close();
     EXPECT_THAT(rig.log, ElementsAre("close"));
@@ -215,8 +242,7 @@ TEST(PosixSerialDevice, ChangesBetweenReadingAndWaitingAreFoundByTheWatchdog)
         auto lines = std::make_shared<ScriptedModemLines>(true, c.counters);
         PtyPortRig rig(lines);
         rig.port.SetEvents({evCTS, evDSR});
-        rig.port.OnCTS = [&](TComPort* p) {
-            const LineEvent& e = p->ServedEvent();
+        rig.port.OnCTS = [&](TComPort*, const LineEvent& e) {
             rig.log.push_back("cts " + std::to_string(e.modemStatus) + " " + std::to_string(e.returned)
                               + (e.late ? " late" : ""));
         };
@@ -248,8 +274,8 @@ TEST(PosixSerialDevice, WithoutCountersEachLineWaitsAloneSoAPulseNamesItsLine)
         auto lines = std::make_shared<ScriptedModemLines>(true, false);
         PtyPortRig rig(lines);
         rig.port.SetEvents({evCTS, evDSR});
-        rig.port.OnCTS = [&](TComPort* p) { rig.log.push_back("cts " + std::to_string(p->ServedEvent().returned)); };
-        rig.port.OnDSR = [&](TComPort* p) { rig.log.push_back("dsr " + std::to_string(p->ServedEvent().returned)); };
+        rig.port.OnCTS = [&](TComPort*, const LineEvent& event) { rig.log.push_back("cts " + std::to_string(event.returned)); };
+        rig.port.OnDSR = [&](TComPort*, const LineEvent& event) { rig.log.push_back("dsr " + std::to_string(event.returned)); };
         rig.port.Open();
         ASSERT_EVENTUALLY(lines->LineWaitsNow() == 2);
         lines->Pulse(c.line);
@@ -294,8 +320,7 @@ TEST(PosixSerialDevice, AChangeFoundWithoutSleepingIsStampedAfterItWasReadAndMar
         rig.port.SetEvents({evCTS, evDSR});
         std::vector<std::string> stamps;
         const auto note = [&](const char* line) {
-            return [&, line](TComPort* p) {
-                const LineEvent& e = p->ServedEvent();
+            return [&, line](TComPort*, const LineEvent& e) {
                 stamps.push_back(line + std::to_string(e.stamp.tick - 1000) + (e.late ? " late" : ""));
             };
         };
@@ -324,7 +349,7 @@ TEST(PosixSerialDevice, AWaitIsStampedWhenItEndsNotAfterTheLinesAreRead)
     rig.port.SetClock(clock);
     rig.port.SetEvents({evCTS, evDSR});
     std::vector<std::uint32_t> ticks;
-    rig.port.OnCTS = [&](TComPort* p) { ticks.push_back(p->ServedEvent().stamp.tick); };
+    rig.port.OnCTS = [&](TComPort*, const LineEvent& event) { ticks.push_back(event.stamp.tick); };
     rig.port.Open();
     ASSERT_EVENTUALLY(lines->LineWaitsStarted() == 1);
     slowReads = true;

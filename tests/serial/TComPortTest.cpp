@@ -41,8 +41,8 @@ struct FakePortRig
         port.OnTxEmpty = Logger("txempty");
         port.OnBreak = Logger("break");
         port.OnRing = Logger("ring");
-        port.OnCTS = Logger("cts");
-        port.OnDSR = Logger("dsr");
+        port.OnCTS = LineLogger("cts");
+        port.OnDSR = LineLogger("dsr");
         port.OnRxFlag = Logger("rxflag");
         port.OnRLSD = Logger("rlsd");
         port.OnError = Logger("error");
@@ -57,6 +57,11 @@ struct FakePortRig
             EXPECT_EQ(sender, &port);
             log.push_back(name);
         };
+    }
+    TComPort::TLineEvent LineLogger(std::string name)
+    {
+        const TComPort::TNotifyEvent logger = Logger(std::move(name));
+        return [logger](TComPort* sender, const LineEvent&) { logger(sender); };
     }
 
     // Lets the worker reach its next wait, so an event raised now is the
@@ -83,30 +88,31 @@ bool WithoutEventLoop(Condition condition)
 
 } // namespace
 
-TEST(TComPort, StartsClosedWithTheDocumentedSettings)
+// A port touches no device until it is opened, and opened untouched it
+// configures 9600 8N1, DTR on, no flow control, every event watched.
+TEST(TComPort, UntouchedItMakesNoDeviceAndOpensWithTheDefaultLine)
 {
     int devicesMade = 0;
+    auto device = std::make_shared<FakeSerialDevice>();
+    device->SetModemStatus(0x30);
     TComPort port(nullptr);
     port.SetDeviceFactory([&] {
         ++devicesMade;
-        return std::make_shared<FakeSerialDevice>();
+        return device;
     });
-    EXPECT_EQ(port.BaudRate(), br9600);
-    EXPECT_EQ(port.BaudRateUser(), 28800);
-    EXPECT_EQ(port.Port(), 1);
-    EXPECT_EQ(port.Parity(), prNone);
-    EXPECT_EQ(port.StopBits(), sbOneStopBit);
-    EXPECT_EQ(port.FlowControl(), fcNone);
-    EXPECT_EQ(port.DataBits(), 8);
-    EXPECT_EQ(port.Events(), TEvents::All());
-    EXPECT_TRUE(port.EnableDTR());
-    EXPECT_EQ(port.WriteBufSize(), 2048);
-    EXPECT_EQ(port.ReadBufSize(), 2048);
     EXPECT_FALSE(port.Connected());
-    EXPECT_EQ(port.Worker(), nullptr);
-    EXPECT_EQ(port.ModemStatus(), 0u);
+    EXPECT_EQ(port.ModemStatus(), 0u) << "closed, no line is read";
     EXPECT_EQ(port.InQueCount(), 0);
     EXPECT_EQ(devicesMade, 0);
+
+    port.Open();
+    EXPECT_EQ(devicesMade, 1);
+    EXPECT_EQ(device->OpenedPort(), 1);
+    EXPECT_EQ(device->Settings(), LineSettings{});
+    EXPECT_EQ(device->EventMask(), EventMask(TEvents::All()));
+    EXPECT_EQ(port.ModemStatus(), 0x30u);
+    port.Close();
+    EXPECT_EQ(port.ModemStatus(), 0u);
 }
 
 TEST(TComPort, DataBitsAreKeptWithinFiveToEight)
@@ -220,11 +226,11 @@ TEST(TComPort, HandlersOfOneWaitRunInTheFixedOrderInOneHandOver)
 {
     FakePortRig rig;
     std::vector<int> waitsSeen;
-    rig.port.OnCTS = [&](TComPort*) {
+    rig.port.OnCTS = [&](TComPort*, const LineEvent&) {
         waitsSeen.push_back(rig.device->WaitsStarted());
         rig.log.push_back("cts");
     };
-    rig.port.OnDSR = [&](TComPort*) {
+    rig.port.OnDSR = [&](TComPort*, const LineEvent&) {
         waitsSeen.push_back(rig.device->WaitsStarted());
         rig.log.push_back("dsr");
     };
@@ -283,8 +289,7 @@ TEST(TComPort, TheWorkerKeepsWaitingWhileTheUiIsBusyAndEachWaitKeepsItsStampAndL
         bool operator==(const Seen&) const = default;
     };
     std::vector<Seen> seen;
-    rig.port.OnCTS = [&](TComPort* p) {
-        const LineEvent& e = p->ServedEvent();
+    rig.port.OnCTS = [&](TComPort*, const LineEvent& e) {
         seen.push_back({e.stamp.tick, e.modemStatus, e.returned, e.sequence});
     };
     rig.port.Open();
@@ -313,9 +318,9 @@ TEST(TComPort, CloseServesOrDropsQueuedWaitsAndNoHandlerRunsAfterOnClose)
     for (const bool fromHandler : {false, true}) {
         SCOPED_TRACE(fromHandler ? "closed by a handler" : "closed by the owner");
         FakePortRig rig;
-        rig.port.OnCTS = [&](TComPort* p) {
+        rig.port.OnCTS = [&](TComPort* p, const LineEvent& event) {
             EXPECT_TRUE(rig.device->IsOpen()) << "the device is still open for the handler";
-            rig.log.push_back("cts " + std::to_string(p->ServedEvent().modemStatus));
+            rig.log.push_back("cts " + std::to_string(event.modemStatus));
             if (fromHandler)
                 p->Close();
         };
@@ -341,7 +346,7 @@ TEST(TComPort, CloseServesOrDropsQueuedWaitsAndNoHandlerRunsAfterOnClose)
 TEST(TComPort, AHandlerMayCloseThePort)
 {
     FakePortRig rig;
-    rig.port.OnCTS = [&](TComPort* p) {
+    rig.port.OnCTS = [&](TComPort* p, const LineEvent&) {
         rig.log.push_back("cts");
         p->Close();
     };
@@ -358,7 +363,7 @@ TEST(TComPort, AHandlerMayReopenThePort)
 {
     FakePortRig rig;
     bool reopened = false;
-    rig.port.OnCTS = [&](TComPort* p) {
+    rig.port.OnCTS = [&](TComPort* p, const LineEvent&) {
         rig.log.push_back("cts");
         if (!reopened) {
             reopened = true;
@@ -380,7 +385,7 @@ TEST(TComPort, AHandlerRunByCloseCannotReopenThePort)
 {
     FakePortRig rig;
     std::string error;
-    rig.port.OnCTS = [&](TComPort* p) {
+    rig.port.OnCTS = [&](TComPort* p, const LineEvent&) {
         try {
             p->Open();
         } catch (const EComHandle& e) {
@@ -526,7 +531,7 @@ TEST(TComPort, EventsRaisedOnAnotherThreadRunTheirHandlersOnTheUiThread)
     int calls = 0;
     bool allOnUiThread = true;
     QEventLoop loop;
-    rig.port.OnCTS = [&](TComPort*) {
+    rig.port.OnCTS = [&](TComPort*, const LineEvent&) {
         ++calls;
         allOnUiThread = allOnUiThread && QThread::currentThread() == QCoreApplication::instance()->thread();
         if (calls == toggles)

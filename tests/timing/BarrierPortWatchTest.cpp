@@ -43,7 +43,7 @@ struct WatchRig
         port.OnOpen = [this](TComPort*) { watch.PortOpened(); };
         port.OnClose = [this](TComPort*) { watch.PortClosed(); };
         port.OnGone = [this](TComPort*) { watch.PortGone(); };
-        port.OnCTS = [this](TComPort*) { ++ctsEvents; };
+        port.OnCTS = [this](TComPort*, const LineEvent&) { ++ctsEvents; };
     }
     // Closed while the watch still lives: closing tells the watch.
     ~WatchRig() { port.Close(); }
