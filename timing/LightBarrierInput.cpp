@@ -1,5 +1,6 @@
 #include "LightBarrierInput.h"
 
+#include "ComTypes.h"
 #include "LockPictures.h"
 #include "TImage.h"
 #include "TLbSpeedButton.h"
@@ -57,8 +58,8 @@ void LightBarrierInput::Evaluate(std::uint32_t status)
         Note(BarrierCommand::None, BarrierOutcome::Unchanged);
         return;
     }
-    const bool startLine = status & DsrOn;
-    const bool stopLine = (status & CtsOn) || (runden_ && startLine);
+    const bool startLine = status & MS_DSR_ON;
+    const bool stopLine = (status & MS_CTS_ON) || (runden_ && startLine);
     LastModemStatus = status;
 
     const int notesBefore = notes_;

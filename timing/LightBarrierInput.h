@@ -46,8 +46,6 @@ class LightBarrierInput : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr std::uint32_t CtsOn = 0x10;
-    static constexpr std::uint32_t DsrOn = 0x20;
     static constexpr std::uint32_t NoStatus = 0x55555555;
     static constexpr int StartLockoutMs = 1000;
 
