@@ -1,5 +1,6 @@
 #include "BarrierEdgeJournal.h"
 
+#include "ComTypes.h"
 #include "LightBarrierInput.h"
 
 namespace {
@@ -48,8 +49,8 @@ QString OutcomeText(BarrierCommand command, BarrierOutcome outcome)
 
 QString BarrierEdgeText(const BarrierEdgeNote& note)
 {
-    QString text = QStringLiteral("Lichtschranke ") + Line("CTS", note.status & LightBarrierInput::CtsOn) +
-                   QStringLiteral(", ") + Line("DSR", note.status & LightBarrierInput::DsrOn) +
+    QString text = QStringLiteral("Lichtschranke ") + Line("CTS", note.status & MS_CTS_ON) +
+                   QStringLiteral(", ") + Line("DSR", note.status & MS_DSR_ON) +
                    QStringLiteral(": ") + CommandText(note.command) + QLatin1Char(' ') +
                    OutcomeText(note.command, note.outcome);
     // The watchdog found a change the wait missed; its time is the

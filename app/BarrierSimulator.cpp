@@ -1,5 +1,6 @@
 #include "BarrierSimulator.h"
 
+#include "ComTypes.h"
 #include "FakeSerialDevice.h"
 
 #include <QSocketNotifier>
@@ -8,8 +9,6 @@
 #include <unistd.h>
 
 namespace {
-constexpr std::uint32_t CtsOn = 0x10;
-constexpr std::uint32_t DsrOn = 0x20;
 // Long enough for the line change to be handled before the line drops.
 constexpr int PulseMs = 60;
 } // namespace
@@ -51,16 +50,16 @@ bool BarrierSimulator::Apply(const QString& command)
 {
     const QStringList words = command.trimmed().toUpper().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (words.size() == 1 && words[0] == QLatin1String("START")) {
-        Pulse(DsrOn);
+        Pulse(MS_DSR_ON);
         return true;
     }
     if (words.size() == 1 && words[0] == QLatin1String("STOPP")) {
-        Pulse(CtsOn);
+        Pulse(MS_CTS_ON);
         return true;
     }
     if (words.size() == 2 && (words[1] == QLatin1String("0") || words[1] == QLatin1String("1"))) {
         if (words[0] == QLatin1String("CTS") || words[0] == QLatin1String("DSR")) {
-            SetLine(words[0] == QLatin1String("CTS") ? CtsOn : DsrOn, words[1] == QLatin1String("1"));
+            SetLine(words[0] == QLatin1String("CTS") ? MS_CTS_ON : MS_DSR_ON, words[1] == QLatin1String("1"));
             return true;
         }
     }

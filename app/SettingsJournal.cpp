@@ -1,5 +1,7 @@
 #include "SettingsJournal.h"
 
+#include "SerialPortPath.h"
+
 #include <QLocale>
 #include <QStringList>
 
@@ -7,7 +9,7 @@ namespace {
 
 QString PortText(int port)
 {
-    return port == 0 ? QStringLiteral("Kein") : QStringLiteral("COM%1").arg(port);
+    return port == 0 ? QStringLiteral("Kein") : PortDisplayName(port);
 }
 
 QString OnOff(bool on)

@@ -19,7 +19,6 @@ struct StartupPaths
     QString TextTypeName = QStringLiteral("Textdatei");
     QString WordTypeName = QStringLiteral("MS Word");
     QString WebTypeName = QStringLiteral("Webseite");
-    std::uint32_t AvailablePorts = 0;   // filled by the port probe
 
     // The paths for the program file programFile with the program title.
     // The backup goes to userDataDir (created when needed) when the program

@@ -155,7 +155,7 @@ void TCfgDialog::FillPorts(std::uint32_t availablePorts)
     for (int n = 1; n <= std::min(highest, 16); ++n) {
         if (!(availablePorts & (1u << (n - 1))))
             continue;
-        cbPort->addItem(QStringLiteral("COM%1").arg(n), n);
+        cbPort->addItem(PortDisplayName(n), n);
     }
     ShowPortHints();
 }
@@ -168,7 +168,7 @@ QString TCfgDialog::PortHint(std::uint8_t port) const
     const QString latency = AdapterLatency(adapter);
     if (!latency.isEmpty())
         hint += QLatin1Char('\n') + latency;
-    const QString warning = BarrierWiringWarning(adapter, QStringLiteral("COM%1").arg(port), cbRunden->isChecked());
+    const QString warning = BarrierWiringWarning(adapter, PortDisplayName(port), cbRunden->isChecked());
     if (!warning.isEmpty())
         hint += QLatin1Char('\n') + warning;
     return hint;

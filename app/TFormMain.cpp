@@ -124,8 +124,6 @@ TLbSpeedButton* TopBarButton(QWidget* parent, const char* name, const QString& h
     button->setObjectName(QLatin1String(name));
     button->setFixedSize(38, 40);
     button->SetStyle(TLbSpeedButtonStyle::bsShape);
-    button->SetFlat(true);
-    button->SetTransparent(true);
     button->SetLightColor(clBtnFace);
     button->SetShadowColor(clBtnFace);
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -280,7 +278,6 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
         return true;
     };
     FileCommands->WriteHtmlPage = [this](const QString& path) { return exports_->WriteHtmlPage(path); };
-    paths_.AvailablePorts = probePorts_();
     FileCommands->SetDirectory(paths_.ProgramDir);
     TimerDateTimer();
     // Whether the adapter can serve the barriers as wired depends on the
@@ -458,9 +455,9 @@ QWidget* TFormMain::BuildTopBar()
 
     TimerDate = new QTimer(this);
     TimerDate->setObjectName(QStringLiteral("TimerDate"));
-    TimerDate->setInterval(5000);
+    // Re-armed for the next minute's start each time it fires.
+    TimerDate->setTimerType(Qt::PreciseTimer);
     connect(TimerDate, &QTimer::timeout, this, &TFormMain::TimerDateTimer);
-    TimerDate->start();
     return bar;
 }
 
@@ -773,7 +770,8 @@ void TFormMain::ImageTVEinClick()
 
 void TFormMain::TimerDateTimer()
 {
-    const QString text = DatePanelText(clock_.LocalNow(), QLocale());
+    const QDateTime now = clock_.LocalNow();
+    const QString text = DatePanelText(now, QLocale());
     // Some locales write long dates: the font shrinks rather than the text being cut.
     QFont font = ArialPixels(24, false);
     const int room = PanelDate->width() - 2 * PanelDate->frameWidth() - 4;
@@ -781,6 +779,7 @@ void TFormMain::TimerDateTimer()
         font.setPixelSize(font.pixelSize() - 1);
     PanelDate->setFont(font);
     PanelDate->setText(text);
+    TimerDate->start(MsToNextMinute(now));
 }
 
 void TFormMain::bHelpClick()

@@ -137,11 +137,11 @@ void DrivePairs(TFormMain& form, FakeSerialDevice& device, StampingClock& clock,
         device.WaitUntilWaiting(std::chrono::seconds(5));
         const int before = clock.accepted.load();
         const std::int64_t stopAt = NowNs();
-        device.SetModemStatus(LightBarrierInput::CtsOn);
+        device.SetModemStatus(MS_CTS_ON);
         while (NowNs() < stopAt + 2'000'000)
             std::this_thread::sleep_for(std::chrono::microseconds(100));
         const std::int64_t startAt = NowNs();
-        device.SetModemStatus(LightBarrierInput::CtsOn | LightBarrierInput::DsrOn);
+        device.SetModemStatus(MS_CTS_ON | MS_DSR_ON);
         const std::int64_t deadline = startAt + 2'000'000'000;
         while (clock.accepted.load() < before + 2 && NowNs() < deadline)
             std::this_thread::sleep_for(std::chrono::microseconds(50));

@@ -236,19 +236,22 @@ void IdleWakeUps(const char* what, std::shared_ptr<ModemLineIo> lines)
 
     const int seconds = BenchCount(2, 1);
     const std::uint64_t wakeUps = device->WakeUps();
+    const std::uint64_t checks = device->WatchdogChecks();
     const long switches = WorkerSwitches();
     QEventLoop idle;
     QTimer::singleShot(seconds * 1000, &idle, &QEventLoop::quit);
     idle.exec();
     const double wakeUpRate = double(device->WakeUps() - wakeUps) / seconds;
     const double switchRate = double(WorkerSwitches() - switches) / seconds;
+    const double checkRate = double(device->WatchdogChecks() - checks) / seconds;
     const char* mode = device->CurrentWaitMode() == PosixSerialDevice::WaitMode::LineWait      ? "LineWait"
                        : device->CurrentWaitMode() == PosixSerialDevice::WaitMode::LinePolling ? "LinePolling"
                                                                                                : "DescriptorWait";
     port.Close();
     ::unsetenv("RAVOLT_COM9");
-    std::printf("%s [%s]: %.1f wake-ups/s, %.1f worker context switches/s (quiet line, %d s)\n", what,
-                mode, wakeUpRate, switchRate, seconds);
+    std::printf("%s [%s]: %.1f wake-ups/s, %.1f worker context switches/s, %.2f watchdog checks/s (quiet line, "
+                "%d s)\n",
+                what, mode, wakeUpRate, switchRate, checkRate, seconds);
 }
 
 // A port on a pseudo-terminal whose modem lines are scripted.

@@ -28,11 +28,6 @@ public:
     void SetStyle(TLbSpeedButtonStyle style);
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool on);
-    // Kept for the top-bar buttons; a picture button looks the same either way.
-    bool Flat() const { return flat_; }
-    void SetFlat(bool on) { flat_ = on; }
-    bool Transparent() const { return transparent_; }
-    void SetTransparent(bool on) { transparent_ = on; }
 
     TColor Color() const { return color_; }
     void SetColor(TColor color);
@@ -93,8 +88,6 @@ private:
     Qt::Alignment alignment_ = Qt::AlignLeft;
     TLbSpeedButtonStyle style_ = TLbSpeedButtonStyle::bsModern;
     bool wordWrap_ = false;
-    bool flat_ = false;
-    bool transparent_ = false;
     TColor color_ = clBtnFace;
     TColor colorWhenDown_ = clNone;
     TColor hotTrackColor_ = clNone;

@@ -25,7 +25,7 @@ void TDigit::SetValue(int value)
         value_ = value;
     }
     valueBinary_ = SegmentTable[std::size_t(value_)];
-    repaint();
+    update();
 }
 
 void TDigit::SetValueBinary(std::uint8_t bits)
@@ -33,7 +33,7 @@ void TDigit::SetValueBinary(std::uint8_t bits)
     if (bits == valueBinary_)
         return;
     valueBinary_ = bits;
-    repaint();
+    update();
 }
 
 void TDigit::SetColorOn(TColor color)
@@ -41,7 +41,7 @@ void TDigit::SetColorOn(TColor color)
     if (color == colorOn_)
         return;
     colorOn_ = color;
-    repaint();
+    update();
 }
 
 void TDigit::SetColorOff(TColor color)
@@ -49,7 +49,7 @@ void TDigit::SetColorOff(TColor color)
     if (color == colorOff_)
         return;
     colorOff_ = color;
-    repaint();
+    update();
 }
 
 void TDigit::SetColor(TColor color)

@@ -10,9 +10,10 @@
 
 // One seven-segment digit with a decimal point, drawn as filled polygons
 // scaled to the control's size. It is driven either by a number 0..9
-// (Value) or by a segment bit set (ValueBinary). A changed value or colour
-// is drawn at once, before the setter returns, so a running display never
-// lags; layout changes (Thickness, Separation) wait for the next paint.
+// (Value) or by a segment bit set (ValueBinary). A change is drawn with the
+// window's next paint, after the event loop has run: every digit changed in
+// one pass of the loop (a lane's 10 ms tick) is drawn in one update of the
+// window, not one round trip to the display server each.
 class TDigit : public QWidget
 {
     Q_OBJECT

@@ -127,7 +127,7 @@ DigitRow TFormMonitor2::BuildRow(const char* digitSuffix, const char* labMinName
 {
     DigitRow row;
     // The separators are created first, so the opaque digits lie above them
-    // and a digit's immediate repaint never has to redraw a label as well.
+    // and a digit's paint never has to redraw a label as well.
     row.labMin = NewSeparatorLabel(PanelTimer, labMinName, QStringLiteral("."), DimColor);
     row.labSec = NewSeparatorLabel(PanelTimer, labSecName, QStringLiteral(","), clYellow);
     for (std::size_t i = 0; i < row.digits.size(); ++i) {

@@ -14,10 +14,6 @@ struct LineSettings
     std::uint8_t dataBits = 8;
     TFlowControl flowControl = fcNone;
     bool enableDtr = true;
-    std::int32_t xonLimit = 512;
-    std::int32_t xoffLimit = 1;
-    std::int32_t readBufSize = 2048;
-    std::int32_t writeBufSize = 2048;
 
     bool operator==(const LineSettings&) const = default;
 };

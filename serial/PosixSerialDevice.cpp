@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <mutex>
@@ -562,8 +563,9 @@ void PosixSerialDevice::LeaveLineWait()
 std::chrono::milliseconds PosixSerialDevice::WatchdogDelay(int check)
 {
     // Early checks catch a change in the gap before the wait began; later
-    // ones only guard against a worker that was held up on its way in.
-    return std::chrono::milliseconds(check < 10 ? 1 << check : 1000);
+    // ones only guard against a worker that was held up on its way in, so
+    // a quiet line lets the watchdog sleep ever longer, up to MaxWatchdogDelay.
+    return std::min(std::chrono::milliseconds(check < 14 ? 1 << check : MaxWatchdogDelay.count()), MaxWatchdogDelay);
 }
 
 void PosixSerialDevice::StartWatchdog()

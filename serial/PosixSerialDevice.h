@@ -47,11 +47,11 @@
 // between the worker's last reading and its entry into the wait would be
 // reported only with the next change. A watchdog thread closes that gap:
 // while a line wait runs it compares the lines with the worker's last
-// reading 1, 2, 4, ... 512 ms after the wait began and then once a second,
-// and wakes the worker when they differ. Such a change is reported late
+// reading 1, 2, 4, ... ms after the wait began, the gaps doubling up to
+// 8 s, and wakes the worker when they differ. Such a change is reported late
 // (at most about 1 ms plus the time the watchdog and the worker need to be
-// scheduled; both ask for short time slices); a quiet line costs about one
-// check a second.
+// scheduled; both ask for short time slices); a quiet line costs one check
+// in 8 s.
 // A device that hangs up or vanishes ends the wait with Gone.
 //
 // Data events: EV_RXCHAR when the input queue or the receive counter grows,
@@ -92,6 +92,7 @@ public:
     std::uint64_t WatchdogChecks() const { return watchdogChecks_.load(); }
     // The watchdog's delay before its check number n (from 0) of one wait.
     static std::chrono::milliseconds WatchdogDelay(int check);
+    static constexpr std::chrono::milliseconds MaxWatchdogDelay{8000};
 
     // Whether the device at path is a free serial line with modem lines.
     // It is opened, checked and closed; no setting is changed.

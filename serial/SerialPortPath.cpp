@@ -2,6 +2,11 @@
 
 #include <cstdlib>
 
+QString PortDisplayName(int port)
+{
+    return QStringLiteral("COM%1").arg(port);
+}
+
 std::string SerialPortPath(std::uint8_t port)
 {
     const std::string variable = "RAVOLT_COM" + std::to_string(port);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
 #include <string>
 
@@ -8,3 +10,6 @@
 // variable RAVOLT_COM<n> replaces the path of port n (other adapters, tests).
 // Ports without a path give the empty string, which opens nothing.
 std::string SerialPortPath(std::uint8_t port);
+
+// The name the operator knows port n by: "COM5".
+QString PortDisplayName(int port);

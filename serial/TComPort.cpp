@@ -93,10 +93,6 @@ LineSettings TComPort::CurrentLineSettings() const
     s.dataBits = dataBits_;
     s.flowControl = flowControl_;
     s.enableDtr = enableDtr_;
-    s.xonLimit = writeBufSize_ / 4;
-    s.xoffLimit = 1;
-    s.readBufSize = readBufSize_;
-    s.writeBufSize = writeBufSize_;
     return s;
 }
 

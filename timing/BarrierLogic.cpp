@@ -30,8 +30,8 @@ void BarrierLogic::Evaluate(std::uint32_t status, BarrierRun& run)
         Note(BarrierCommand::None, BarrierOutcome::Unchanged);
         return;
     }
-    const bool startLine = status & DsrOn;
-    const bool stopLine = (status & CtsOn) || (runden_ && startLine);
+    const bool startLine = status & MS_DSR_ON;
+    const bool stopLine = (status & MS_CTS_ON) || (runden_ && startLine);
     lastStatus_ = status;
 
     const std::size_t notesBefore = notes_.size();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Clock.h"
+#include "ComTypes.h"
 #include "LineEvent.h"
 
 #include <cstdint>
@@ -54,8 +55,6 @@ public:
 class BarrierLogic
 {
 public:
-    static constexpr std::uint32_t CtsOn = 0x10;
-    static constexpr std::uint32_t DsrOn = 0x20;
     static constexpr std::uint32_t NoStatus = 0x55555555;
     static constexpr int StartLockoutMs = 1000;
     enum class Lockout { Start, Stop };

@@ -26,7 +26,7 @@ BarrierPortWatch::BarrierPortWatch(TComPort& port, QObject* parent)
 
 QString BarrierPortWatch::PortName(std::uint8_t port)
 {
-    return QStringLiteral("COM%1").arg(port);
+    return PortDisplayName(port);
 }
 
 void BarrierPortWatch::SetRunden(bool on)

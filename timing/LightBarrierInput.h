@@ -19,8 +19,6 @@ class LightBarrierInput : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr std::uint32_t CtsOn = BarrierLogic::CtsOn;
-    static constexpr std::uint32_t DsrOn = BarrierLogic::DsrOn;
     static constexpr std::uint32_t NoStatus = BarrierLogic::NoStatus;
     static constexpr int StartLockoutMs = BarrierLogic::StartLockoutMs;
 

@@ -2,11 +2,11 @@
 
 #include "ProtocolTable.h"
 #include "DrawnPicture.h"
+#include "LaneTick.h"
 #include "TDigit.h"
 
 #include <QLabel>
 #include <QSpinBox>
-#include <QTimer>
 
 namespace {
 
@@ -58,11 +58,17 @@ TFrame1::TFrame1(int tag, const ::Clock& clock, QWidget* parent)
     Image1->setGeometry(356, 43, 16, 89);
     Image1->setPixmap(DecorativeStrip(QSize(16, 89)));
 
-    Clock = new QTimer(this);
-    Clock->setObjectName(QStringLiteral("Clock"));
-    Clock->setInterval(10);
-    Clock->setTimerType(Qt::PreciseTimer);
-    connect(Clock, &QTimer::timeout, this, &TFrame1::ClockTimer);
+    tick_ = LaneTick::Shared();
+    connect(tick_.get(), &LaneTick::Tick, this, [this] {
+        if (running_)
+            ClockTimer();
+    });
+}
+
+TFrame1::~TFrame1()
+{
+    if (running_)
+        tick_->Leave();
 }
 
 void TFrame1::BuildDigits()
@@ -159,7 +165,10 @@ void TFrame1::StartRun(std::optional<TimeStamp> edge)
     StartStamp = edge ? *edge : clock_.Stamp();
     StartTick = StartStamp.tick;
     ClockTime = LocalTimeOf(edge);
-    Clock->start();
+    if (!running_) {
+        running_ = true;
+        tick_->Join();
+    }
     editStartN1->setEnabled(false);
     if (protocol_)
         protocol_->BeginRunRow(StartNumberText(), ClockTime.time());
@@ -169,7 +178,10 @@ void TFrame1::StopRun(std::optional<TimeStamp> edge)
 {
     StopStamp = edge ? *edge : clock_.Stamp();
     StopTick = StopStamp.tick;
-    Clock->stop();
+    if (running_) {
+        running_ = false;
+        tick_->Leave();
+    }
     ClockTime = LocalTimeOf(edge);
     const std::int32_t runTime = TickDiff(StopTick, StartTick);
     ShowTime(runTime);
@@ -222,7 +234,7 @@ void TFrame1::ResetLane()
 
 bool TFrame1::Running() const
 {
-    return Clock->isActive();
+    return running_;
 }
 
 QString TFrame1::StartNumberText() const

@@ -8,12 +8,13 @@
 #include <QFrame>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
+class LaneTick;
 class ProtocolTable;
 class QLabel;
 class QSpinBox;
-class QTimer;
 class TDigit;
 
 // One lane stopwatch. It measures a run with the tick counter, shows the
@@ -30,6 +31,7 @@ public:
 
     // tag 0 is lane 1 (FrameT1), 1 is lane 2 (FrameT2).
     TFrame1(int tag, const ::Clock& clock, QWidget* parent = nullptr);
+    ~TFrame1() override;
 
     int Tag() const { return tag_; }
     void SetProtocol(ProtocolTable* protocol) { protocol_ = protocol; }
@@ -40,6 +42,7 @@ public:
 
     void ShowDigits(int minutes, int seconds, int hundredths);
     void ShowTime(std::int32_t ms);
+    // The 10 ms display of a running lane (the lanes' shared tick calls it).
     void ClockTimer();
     // A light-barrier edge brings the stamp of the line change; without one
     // the lane reads the clock itself, first of all.
@@ -73,7 +76,6 @@ public:
     QSpinBox* editStartN1;
     QLabel* Label2;
     QSpinBox* editStartN2;
-    QTimer* Clock;
     QLabel* Image1;
 
     // Value changes of the two start-number fields.
@@ -92,4 +94,6 @@ private:
     ProtocolTable* protocol_ = nullptr;
     DigitRow* mirror_ = nullptr;
     bool runden_ = false;
+    bool running_ = false;
+    std::shared_ptr<LaneTick> tick_;
 };

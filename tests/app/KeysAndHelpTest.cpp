@@ -168,10 +168,16 @@ TEST(DatePanel, ShortDateThreeBlanksShortTimeAtStartUpAndEveryTick)
     TFormMain& f = *rig.form;
     EXPECT_EQ(f.PanelDate->text(), "06.12.2026   21:03") << "filled at start-up, in the German locale";
     EXPECT_TRUE(f.TimerDate->isActive());
-    EXPECT_EQ(f.TimerDate->interval(), 5000);
-    rig.clock.Advance(5000);
+    EXPECT_EQ(f.TimerDate->interval(), 3000) << "due when the next minute begins";
+    rig.clock.Advance(3000);
     ASSERT_TRUE(QMetaObject::invokeMethod(f.TimerDate, "timeout"));
     EXPECT_EQ(f.PanelDate->text(), "06.12.2026   21:04") << "the new minute within one tick";
+    EXPECT_TRUE(f.TimerDate->isActive());
+    EXPECT_EQ(f.TimerDate->interval(), 60000) << "then once a minute, not every few seconds";
+    rig.clock.Advance(59990); // a timer that came a little early
+    ASSERT_TRUE(QMetaObject::invokeMethod(f.TimerDate, "timeout"));
+    EXPECT_EQ(f.PanelDate->text(), "06.12.2026   21:04");
+    EXPECT_EQ(f.TimerDate->interval(), 10);
 }
 
 TEST(Help, OwnWindowNotModalKeepsItsSizeAndTellsWhenTheFileIsMissing)

@@ -142,33 +142,45 @@ TEST(TDigit, UnchangedValueNeitherRepaintsNorFiresAndKeepsABlankPattern)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&digit));
     digit.SetValue(7);
     digit.SetValueBinary(0);
+    QCoreApplication::processEvents();
     const int paints = digit.paints;
     int overflows = 0;
     digit.OnOverflow = [&](TDigit*) { ++overflows; };
 
     digit.SetValue(7);
+    QCoreApplication::processEvents();
     EXPECT_EQ(digit.paints, paints);
     EXPECT_EQ(digit.ValueBinary(), 0) << "same value leaves the blank pattern";
     EXPECT_EQ(overflows, 0);
 
     digit.SetValue(6);
     EXPECT_EQ(digit.ValueBinary(), TDigit::SegmentTable[6]);
-    EXPECT_EQ(digit.paints, paints + 1) << "a changed value paints before the setter returns";
+    EXPECT_EQ(digit.paints, paints) << "drawn with the window's next paint, not inside the setter";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(digit.paints, paints + 1) << "a changed value paints once the event loop runs";
 }
 
-TEST(TDigit, ColourChangesPaintAtOnceAndOnlyWhenChanged)
+TEST(TDigit, ColourChangesPaintWithTheNextPassAndOnlyWhenChanged)
 {
     CountingDigit digit;
     digit.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&digit));
+    QCoreApplication::processEvents();
     const int paints = digit.paints;
     digit.SetColorOn(clYellow);
     digit.SetColorOff(clBlack);
+    QCoreApplication::processEvents();
     EXPECT_EQ(digit.paints, paints);
     digit.SetColorOn(clDarkGrey);
+    QCoreApplication::processEvents();
     EXPECT_EQ(digit.paints, paints + 1);
     digit.SetColorOff(clRed);
+    QCoreApplication::processEvents();
     EXPECT_EQ(digit.paints, paints + 2);
+    digit.SetColorOn(clYellow);
+    digit.SetColorOff(clBlack);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(digit.paints, paints + 3) << "changes in one pass paint once";
 }
 
 TEST(TDigit, ValueBinaryIsIndependentOfValue)

@@ -253,9 +253,10 @@ TEST(PosixSerialDevice, ChangesBetweenReadingAndWaitingAreFoundByTheWatchdog)
     }
 }
 
-TEST(PosixSerialDevice, WatchdogChecksEarlyThenOnceASecond)
+TEST(PosixSerialDevice, WatchdogChecksEarlyThenSleepsLongerOnAQuietLine)
 {
-    const std::vector<std::pair<int, int>> delays = {{0, 1}, {1, 2}, {9, 512}, {10, 1000}, {60, 1000}};
+    const std::vector<std::pair<int, int>> delays = {{0, 1},     {1, 2},     {9, 512},   {10, 1024},
+                                                     {12, 4096}, {13, 8000}, {60, 8000}, {1000, 8000}};
     for (const auto& [check, ms] : delays)
         EXPECT_EQ(PosixSerialDevice::WatchdogDelay(check).count(), ms) << check;
 }

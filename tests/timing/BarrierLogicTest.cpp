@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr std::uint32_t CTS = BarrierLogic::CtsOn;
-constexpr std::uint32_t DSR = BarrierLogic::DsrOn;
+constexpr std::uint32_t CTS = MS_CTS_ON;
+constexpr std::uint32_t DSR = MS_DSR_ON;
 
 // The run control as the logic sees it: records each command with its tick.
 struct FakeRun final : BarrierRun

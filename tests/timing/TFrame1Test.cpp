@@ -1,4 +1,5 @@
 #include "FakeClock.h"
+#include "LaneTick.h"
 #include "QtPrinters.h"
 #include "ProtocolTable.h"
 #include "TDigit.h"
@@ -7,8 +8,12 @@
 
 #include <QLabel>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
 
 namespace {
 
@@ -245,4 +250,74 @@ TEST(TFrame1, StartNumberChangesAreReported)
     EXPECT_EQ(next, 1);
     rig.lane.editStartN1->setValue(5);
     EXPECT_EQ(current, 1);
+}
+
+namespace {
+
+// Counts the paints of the digits it watches and the windows' update passes.
+struct PaintCounter : QObject
+{
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints[watched];
+        else if (event->type() == QEvent::UpdateRequest)
+            ++updates[watched];
+        return false;
+    }
+    std::map<QObject*, int> paints;
+    std::map<QObject*, int> updates;
+};
+
+} // namespace
+
+TEST(TFrame1, BothLanesShareOneTickAndEachWindowIsDrawnOncePerTick)
+{
+    FakeClock clock;
+    QWidget window;
+    TFrame1 lane1(0, clock, &window);
+    TFrame1 lane2(1, clock, &window);
+    lane2.move(0, 150);
+    MirrorRow spectator;
+    for (int i = 0; i < 6; ++i)
+        spectator.digits[i]->move(20 * i, 0);
+    lane1.SetMirror(&spectator.row);
+    window.show();
+    spectator.parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&spectator.parent));
+
+    const auto tick = LaneTick::Shared();
+    lane1.StartRun();
+    lane2.StartRun();
+    EXPECT_TRUE(tick->Active()) << "one tick for both lanes";
+    clock.Advance(10); // 00.00,01, and the spectator row takes the lanes' colours
+    Q_EMIT tick->Tick();
+    QCoreApplication::processEvents();
+
+    PaintCounter counter;
+    std::vector<TDigit*> digits;
+    for (TFrame1* lane : {&lane1, &lane2})
+        digits.insert(digits.end(), lane->Digits.digits.begin(), lane->Digits.digits.end());
+    digits.insert(digits.end(), std::begin(spectator.digits), std::end(spectator.digits));
+    for (TDigit* d : digits)
+        d->installEventFilter(&counter);
+    window.installEventFilter(&counter);
+    spectator.parent.installEventFilter(&counter);
+
+    clock.Advance(1224); // 00.01,23: the last three digits of each row change
+    Q_EMIT tick->Tick();
+    EXPECT_TRUE(counter.paints.empty()) << "nothing is drawn inside the tick itself";
+    EXPECT_EQ(lane2.Digits.digits[5]->Value(), 3) << "both lanes took the tick";
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(counter.updates[&window], 1) << "both lanes' digits in one update";
+    EXPECT_EQ(counter.updates[&spectator.parent], 1);
+    for (std::size_t i = 0; i < digits.size(); ++i)
+        EXPECT_EQ(counter.paints[digits[i]], i % 6 >= 3 ? 1 : 0) << "digit " << i;
+
+    lane1.StopRun();
+    EXPECT_TRUE(tick->Active()) << "lane 2 still runs";
+    lane2.StopRun();
+    EXPECT_FALSE(tick->Active());
 }
