@@ -4,7 +4,7 @@
 #include "FakeSerialDevice.h"
 #include "Journal.h"
 #include "ProgramWindows.h"
-#include "ProtocolTable.h"
+#include "ProtocolModel.h"
 #include "RunControl.h"
 #include "StartupPaths.h"
 #include "TFormMain.h"

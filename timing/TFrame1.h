@@ -10,7 +10,7 @@
 #include <functional>
 #include <optional>
 
-class ProtocolTable;
+class ProtocolModel;
 class QLabel;
 class QSpinBox;
 class QTimer;
@@ -32,7 +32,7 @@ public:
     TFrame1(int tag, const ::Clock& clock, QWidget* parent = nullptr);
 
     int Tag() const { return tag_; }
-    void SetProtocol(ProtocolTable* protocol) { protocol_ = protocol; }
+    void SetProtocol(ProtocolModel* protocol) { protocol_ = protocol; }
     // The spectator window's row for this lane; null while there is none.
     void SetMirror(DigitRow* row) { mirror_ = row; }
     // Runden mode steps the start numbers by 1 instead of 2.
@@ -89,7 +89,7 @@ private:
 
     const int tag_;
     const ::Clock& clock_;
-    ProtocolTable* protocol_ = nullptr;
+    ProtocolModel* protocol_ = nullptr;
     DigitRow* mirror_ = nullptr;
     bool runden_ = false;
 };

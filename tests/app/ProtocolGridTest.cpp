@@ -1,4 +1,6 @@
-#include "ProtocolTable.h"
+#include "ProtocolGrid.h"
+#include "ProtocolModel.h"
+#include "TSortGrid.h"
 #include "QtPrinters.h"
 #include "TimeText.h"
 
@@ -16,10 +18,12 @@ class ProtocolTableTest : public ::testing::Test
 {
 protected:
     ProtocolTableTest()
-        : table(*new ProtocolTable(grid))
+        : table(*new ProtocolModel(&grid))
     {
+        view = new ProtocolGrid(grid, table);
         table.SetLength(1000);
-        table.OnProtocolCommands = [this](bool hasRuns) { commands.push_back(hasRuns); };
+        QObject::connect(&table, &ProtocolModel::ProtocolCommands, &table,
+                         [this](bool hasRuns) { commands.push_back(hasRuns); });
     }
 
     QStringList RowTexts(int row) const
@@ -54,7 +58,8 @@ protected:
     }
 
     TSortGrid grid;
-    ProtocolTable& table;
+    ProtocolModel& table;
+    ProtocolGrid* view = nullptr;
     std::vector<bool> commands;
 };
 
@@ -368,7 +373,7 @@ TEST_F(ProtocolTableTest, columnsGrowToTheirOwnTextsOnlyWithRoomZeitCanSpare)
     for (const auto& c : cases) {
         grid.resize(c.client + frame, 300);
         ASSERT_EQ(grid.ClientWidth(), c.client) << c.name;
-        table.FitProtocolColumns();
+        view->FitProtocolColumns();
         for (int col = 0; col < 6; ++col)
             EXPECT_EQ(grid.ColWidths(col), c.widths[std::size_t(col)]) << c.name << ", column " << col;
     }
@@ -394,16 +399,19 @@ TEST_F(ProtocolTableTest, onlyTheHeaderIsLeftAligned)
         TFormatOptions format;
         format.AlignmentHorz = Qt::AlignRight;
         bool checkBox = false, combobox = false, ellipsis = false;
-        table.SortGrid1GetCellFormat(&grid, 3, row, TGridDrawState(), format, checkBox, combobox, ellipsis);
+        grid.OnGetCellFormat(&grid, 3, row, TGridDrawState(), format, checkBox, combobox, ellipsis);
         EXPECT_EQ(format.AlignmentHorz, row == 0 ? Qt::AlignLeft : Qt::AlignRight) << row;
         EXPECT_FALSE(checkBox || combobox || ellipsis);
     }
 }
 
-TEST(ProtocolTableLifetime, gridThatOutlivesTheTableFormatsWithItsOwnDefaults)
+TEST(ProtocolTableLifetime, gridThatOutlivesTheModelShowsItsOwnCellsWithItsOwnDefaults)
 {
     TSortGrid grid;
-    delete new ProtocolTable(grid);
+    auto* model = new ProtocolModel;
+    delete new ProtocolGrid(grid, *model);
+    delete model;
+    EXPECT_EQ(grid.RowCount(), 2);
     EXPECT_EQ(grid.CellFormat(3, 0, gdFixed).AlignmentHorz, Qt::AlignRight);
     grid.SortByColumn(3);
     EXPECT_EQ(grid.SortOptions().SortStyle, ssNormal);
@@ -447,7 +455,7 @@ TEST_F(ProtocolTableTest, replaceRowsAndClearLeaveTheHeaderAndAtLeastOneRow)
 TEST_F(ProtocolTableTest, everyChangeOfTheProtocolIsReportedOnce)
 {
     int changes = 0;
-    QObject::connect(&table, &ProtocolTable::Changed, &table, [&changes] { ++changes; });
+    QObject::connect(&table, &ProtocolModel::Changed, &table, [&changes] { ++changes; });
     LoadedProtocol loaded;
     loaded.rows = {Row6({"5", kStart, kStop, "5,00", "720,0", " "})};
     loaded.opened = loaded.complete = true;
@@ -508,7 +516,7 @@ TEST_F(ProtocolTableTest, saveAndLoadGiveBackEveryRowWithBlanksAndRanked)
     const ProtocolRows saved = table.Rows();
 
     TSortGrid other;
-    ProtocolTable& loadedTable = *new ProtocolTable(other);
+    ProtocolModel& loadedTable = *new ProtocolModel(&other);
     loadedTable.LoadProtocolText(ParseProtocolText(ProtocolTextBytes(saved)), QString(), false);
     const ProtocolRows expected = {kHeader, Row6({"3", kStart, kStop, "5,00", "720,0", "1"}),
         Row6({"1", kStart, kStop, "6,00", "600,0", "2"}), Row6({"2", "10:02.00,00", " ", " ", " ", " "})};
