@@ -75,6 +75,7 @@ struct SortKey
     QString text;
     double number = 0;
     bool isNumber = false;
+    qsizetype timeKey = 0;
     int row = 0;
 };
 
@@ -323,14 +324,16 @@ void ProtocolModel::SortRows(int col, bool descending)
         key.row = row;
         if (style == SortStyle::Numeric)
             key.isNumber = ToNumber(key.text, &key.number);
+        else if (style == SortStyle::Time)
+            key.timeKey = TimeTextOrderKey(key.text);
         keys.push_back(std::move(key));
     }
     auto compare = [&](const SortKey& a, const SortKey& b) {
         int result;
         if (style == SortStyle::Numeric && a.isNumber && b.isNumber)
             result = (a.number > b.number) - (a.number < b.number);
-        else if (style == SortStyle::Time)
-            result = Sign(CompareTimeText(a.text, b.text));
+        else if (style == SortStyle::Time && a.timeKey != b.timeKey)
+            result = a.timeKey < b.timeKey ? -1 : 1;
         else
             result = Sign(QString::compare(a.text, b.text, Qt::CaseSensitive));
         // Equal texts keep their former order in either direction.
