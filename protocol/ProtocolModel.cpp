@@ -79,6 +79,31 @@ struct SortKey
     int row = 0;
 };
 
+// A natural merge sort: finds the ascending runs, then merges neighbouring
+// runs until one is left. Stable, like every merge sort.
+template<typename Less>
+void MergeRuns(std::vector<SortKey>& keys, Less less)
+{
+    std::vector<std::size_t> bounds{0};
+    for (std::size_t i = 1; i < keys.size(); ++i) {
+        if (less(keys[i], keys[i - 1]))
+            bounds.push_back(i);
+    }
+    bounds.push_back(keys.size());
+    while (bounds.size() > 2) {
+        const std::size_t runs = bounds.size() - 1;
+        std::vector<std::size_t> merged{0};
+        for (std::size_t k = 0; k + 1 < runs; k += 2) {
+            std::inplace_merge(keys.begin() + std::ptrdiff_t(bounds[k]), keys.begin() + std::ptrdiff_t(bounds[k + 1]),
+                               keys.begin() + std::ptrdiff_t(bounds[k + 2]), less);
+            merged.push_back(bounds[k + 2]);
+        }
+        if (runs % 2 == 1)
+            merged.push_back(bounds[runs]);
+        bounds = std::move(merged);
+    }
+}
+
 } // namespace
 
 class ProtocolModel::ChangeScope
@@ -341,10 +366,15 @@ void ProtocolModel::SortRows(int col, bool descending)
             return a.row < b.row;
         return (descending ? -result : result) < 0;
     };
-    // A merge sort: the numeric fallback to text order and the time order
-    // need not be transitive, and a partitioning sort can run past the ends
-    // of its range when they are not.
-    std::stable_sort(keys.begin(), keys.end(), compare);
+    // A merge sort: the numeric fallback to text order need not be
+    // transitive, and a partitioning sort can run past the ends of its range
+    // when it is not. The time order is total, so a ranking may merge the
+    // runs already in order: after a stop that is all but one row, and the
+    // ranking stays linear.
+    if (style == SortStyle::Time)
+        MergeRuns(keys, compare);
+    else
+        std::stable_sort(keys.begin(), keys.end(), compare);
 
     ProtocolRows sorted;
     sorted.reserve(rows_.size());
