@@ -46,6 +46,7 @@ std::unique_ptr<TFormMain> StartAgain(MainWindowRig& rig)
 {
     QCoreApplication::processEvents();
     rig.form->Backup->WaitForWrites();
+    rig.form->StartNumbers->WaitForWrites();
     return CreateProgramWindows(rig.settings, rig.Seams());
 }
 
@@ -110,6 +111,7 @@ TEST(StartNumbers, TheBackupStaysAPlainProtocolFile)
     TimedRun(rig);
     QCoreApplication::processEvents();
     rig.form->Backup->WaitForWrites();
+    rig.form->StartNumbers->WaitForWrites();
     const LoadedProtocol loaded = LoadProtocolText(rig.form->Backup->Path());
     ASSERT_TRUE(loaded.complete);
     ASSERT_EQ(loaded.rows.size(), 1u);
