@@ -75,4 +75,21 @@ void BM_RankUnordered(benchmark::State& state)
 }
 BENCHMARK(BM_RankUnordered)->Unit(benchmark::kMillisecond)->Repetitions(BenchRepetitions(15))->ReportAggregatesOnly(true);
 
+// Removing the blank rows of a 100,000-row protocol, one in ten blank.
+void BM_RemoveEmptyRows100000(benchmark::State& state)
+{
+    ProtocolRows rows;
+    for (int row = 1; row <= 100000; ++row)
+        rows.push_back({QString::number(row), QStringLiteral("10:00.00,00"), QStringLiteral("10:01.00,00"),
+                        row % 10 == 0 ? QString() : QStringLiteral("1.05,12"), QStringLiteral("45,0"), QString()});
+    ProtocolModel table;
+    for (auto _ : state) {
+        state.PauseTiming();
+        table.ReplaceRows(rows);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(table.RemoveEmptyRows());
+    }
+}
+BENCHMARK(BM_RemoveEmptyRows100000)->Unit(benchmark::kMillisecond)->Repetitions(BenchRepetitions(5))->ReportAggregatesOnly(true);
+
 } // namespace
