@@ -5,7 +5,7 @@
 #include "HtmlPage.h"
 #include "JournalFeed.h"
 #include "ProtocolFile.h"
-#include "ProtocolTable.h"
+#include "ProtocolModel.h"
 #include "QtDesktopShell.h"
 #include "RtfWordProcessor.h"
 #include "TExcel.h"
@@ -184,11 +184,11 @@ void ProtocolExports::sbExcelClick()
         return;
     excel.NewWorkbook();
     // Every run time of the column is a number, shown as the protocol writes it.
-    excel.RunTimeEntry = ProtocolTable::ColZeit;
+    excel.RunTimeEntry = ProtocolModel::ColZeit;
     for (const ProtocolRow& row : parts_.rows()) {
         excel.Values.clear();
         for (int c = 0; c < int(row.size()); ++c)
-            excel.Values.append(c == ProtocolTable::ColZeit ? row[c] : SpreadsheetCellText(row[c]));
+            excel.Values.append(c == ProtocolModel::ColZeit ? row[c] : SpreadsheetCellText(row[c]));
         excel.WriteLine();
     }
     excel.AutoFitColumns();

@@ -4,7 +4,7 @@
 #include "Journal.h"
 #include "ProtocolBackup.h"
 #include "ProtocolFile.h"
-#include "ProtocolTable.h"
+#include "ProtocolModel.h"
 #include "RunControl.h"
 #include "TFrame1.h"
 
@@ -52,7 +52,7 @@ const char* Extension(int type)
 
 } // namespace
 
-ProtocolFileCommands::ProtocolFileCommands(ProtocolTable& protocol, RunControl& runs, TFrame1& lane2,
+ProtocolFileCommands::ProtocolFileCommands(ProtocolModel& protocol, RunControl& runs, TFrame1& lane2,
                                            const Clock& clock, QWidget* dialogParent)
     : QObject(dialogParent)
     , protocol_(protocol)

@@ -9,7 +9,7 @@ class Clock;
 class JournalFeed;
 struct LoadedProtocol;
 class ProtocolBackup;
-class ProtocolTable;
+class ProtocolModel;
 class QFileDialog;
 class QWidget;
 class RunControl;
@@ -32,7 +32,7 @@ class ProtocolFileCommands : public QObject
 public:
     enum FileType { TextFile = 1, WordDocument = 2, WebPage = 3 };
 
-    ProtocolFileCommands(ProtocolTable& protocol, RunControl& runs, TFrame1& lane2, const Clock& clock,
+    ProtocolFileCommands(ProtocolModel& protocol, RunControl& runs, TFrame1& lane2, const Clock& clock,
                          QWidget* dialogParent);
 
     // The dialogs' filters from the file types' display names.
@@ -93,7 +93,7 @@ private:
     // kept: the command must not run then.
     bool Snapshot(const QString& command);
 
-    ProtocolTable& protocol_;
+    ProtocolModel& protocol_;
     RunControl& runs_;
     TFrame1& lane2_;
     const Clock& clock_;

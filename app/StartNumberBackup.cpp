@@ -80,7 +80,8 @@ StartNumberBackup::StartNumberBackup(TFrame1& lane1, TFrame1& lane2, RunControl&
     // Written once the running command is done, like the protocol backup.
     timer_.setSingleShot(true);
     timer_.setInterval(0);
-    connect(&timer_, &QTimer::timeout, this, &StartNumberBackup::WriteNow);
+    connect(&timer_, &QTimer::timeout, this, &StartNumberBackup::HandOver);
+    writer_.setMaxThreadCount(1);
     for (TFrame1* lane : lanes_) {
         connect(lane->editStartN1, &QSpinBox::valueChanged, this, &StartNumberBackup::Schedule);
         connect(lane->editStartN2, &QSpinBox::valueChanged, this, &StartNumberBackup::Schedule);
@@ -111,9 +112,21 @@ LaneNumbers StartNumberBackup::Current() const
     return numbers;
 }
 
+void StartNumberBackup::HandOver()
+{
+    const quint64 number = ++*newest_;
+    writer_.start([newest = newest_, number, path = PathBeside(backupPath_()), text = Current().Text()] {
+        if (*newest == number)
+            WriteFileAtomically(path, text);
+    });
+}
+
 bool StartNumberBackup::WriteNow()
 {
     timer_.stop();
+    // Whatever the writer has not started is older than this write.
+    ++*newest_;
+    writer_.waitForDone();
     // A failure shows through the protocol backup's notice: both files go
     // to the same folder.
     return WriteFileAtomically(PathBeside(backupPath_()), Current().Text());

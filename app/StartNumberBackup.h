@@ -2,8 +2,11 @@
 
 #include <QObject>
 #include <QString>
+#include <QThreadPool>
 #include <QTimer>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class JournalFeed;
@@ -42,7 +45,13 @@ public:
     static QString PathBeside(const QString& backupPath);
     void SetJournal(JournalFeed* journal) { journal_ = journal; }
 
+    // Written once the running command is done, on a writer thread (its
+    // flush to the disk takes milliseconds); a write not yet started gives
+    // way to a newer one.
     void Schedule();
+    // Blocks until the writer thread is done.
+    void WaitForWrites() { writer_.waitForDone(); }
+    // Writes at once on this thread (at exit), after the writer's last one.
     bool WriteNow();
     // Puts back the numbers kept beside the backup that was read at start
     // (it may be the per-user copy); a missing or damaged file leaves the
@@ -51,10 +60,15 @@ public:
 
 private:
     LaneNumbers Current() const;
+    void HandOver();
 
     TFrame1* lanes_[2];
     RunControl& runs_;
     std::function<QString()> backupPath_;
     JournalFeed* journal_ = nullptr;
     QTimer timer_;
+    // The number of the newest write; an older one not yet started is skipped.
+    std::shared_ptr<std::atomic<quint64>> newest_ = std::make_shared<std::atomic<quint64>>(0);
+    // One thread, so the writes land in order.
+    QThreadPool writer_;
 };

@@ -20,7 +20,8 @@
 #include "ProtocolBackup.h"
 #include "ProtocolFileCommands.h"
 #include "ProgramInfo.h"
-#include "ProtocolTable.h"
+#include "ProtocolGrid.h"
+#include "ProtocolModel.h"
 #include "QtSoundPlayer.h"
 #include "RunControl.h"
 #include "TCfgDialog.h"
@@ -169,18 +170,18 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     layout->insertWidget(1, BuildNotice());
     BuildHiddenMenu();
 
-    protocol_ = new ProtocolTable(*SortGrid1);
-    protocol_->OnProtocolCommands = [this](bool hasRuns) {
+    protocol_ = new ProtocolModel(this);
+    protocolGrid_ = new ProtocolGrid(*SortGrid1, *protocol_);
+    connect(protocol_, &ProtocolModel::ProtocolCommands, this, [this](bool hasRuns) {
         for (QToolButton* b : {sbCLS, sbPrint, sbExcel, sbWord, sbSave, sbInet})
             b->setEnabled(hasRuns);
-    };
+    });
     FrameT1->SetProtocol(protocol_);
     FrameT2->SetProtocol(protocol_);
 
     RunControlParts parts;
     parts.frameT1 = FrameT1;
     parts.frameT2 = FrameT2;
-    parts.grid = SortGrid1;
     parts.protocol = protocol_;
     parts.mStart = mStart;
     parts.mStop = mStop;
@@ -219,7 +220,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     SortGrid1->OnRowSelected = [this](TSortGrid*) { runControl_->SortGrid1RowSelected(); };
     // The window's resize reaches the grid through the layouts; "Zeit" takes
     // what the other columns leave once the grid has its new size.
-    SortGrid1->OnResize = [this](TSortGrid*) { protocol_->FitProtocolColumns(); };
+    SortGrid1->OnResize = [this](TSortGrid*) { protocolGrid_->FitProtocolColumns(); };
 
     FormCreate(seams);
     SortGrid1->setFocus();
@@ -292,7 +293,7 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
     // every change of the protocol is backed up.
     CreateBackup();
     FileCommands->RestoreBackup(paths_.BackupToRead(), *Backup);
-    connect(protocol_, &ProtocolTable::Changed, Backup, &ProtocolBackup::Schedule);
+    connect(protocol_, &ProtocolModel::Changed, Backup, &ProtocolBackup::Schedule);
     // Ranking the restored rows may have moved the selection: no stray F11
     // may void a restored result.
     runControl_->DisableAccident();
@@ -405,7 +406,7 @@ void TFormMain::CreateBackup()
     StartNumbers->SetJournal(journal_.get());
     // Starts and stops change the protocol, a reset the numbers; a reset
     // that leaves the numbers as they were still ends a shown result.
-    connect(protocol_, &ProtocolTable::Changed, StartNumbers, &StartNumberBackup::Schedule);
+    connect(protocol_, &ProtocolModel::Changed, StartNumbers, &StartNumberBackup::Schedule);
     connect(mReset, &QAction::triggered, StartNumbers, &StartNumberBackup::Schedule);
     exitQuestion_ = std::make_unique<BackupExitQuestion>(this);
     exitQuestion_->SaveElsewhere = [this] { FileCommands->sbSaveClick(); };

@@ -17,7 +17,8 @@ class HiddenMenu;
 class LightBarrierInput;
 class ProtocolBackup;
 class ProtocolFileCommands;
-class ProtocolTable;
+class ProtocolGrid;
+class ProtocolModel;
 class QAction;
 class QLabel;
 class QMenu;
@@ -44,7 +45,7 @@ class TSortGrid;
 
 // The operator's desk. It builds the widgets and wires them to the classes
 // that hold the behaviour:
-//   keys / run buttons -> QActions -> RunControl -> TFrame1 lanes -> ProtocolTable -> TSortGrid
+//   keys / run buttons -> QActions -> RunControl -> TFrame1 lanes -> ProtocolModel -> TSortGrid
 //   serial line events -> LightBarrierInput -> the same QActions
 // It holds no timing logic of its own.
 // What tests (and the developer's barrier simulation) replace in the main
@@ -168,7 +169,7 @@ public:
     QToolButton* sbPrint;
     QToolButton* sbCLS;
 
-    ProtocolTable* Protocol() const { return protocol_; }
+    ProtocolModel* Protocol() const { return protocol_; }
     ProtocolExports* Exports() const { return exports_; }
     RunControl* Runs() const { return runControl_; }
     LightBarrierInput* Barrier() const { return barrier_; }
@@ -218,7 +219,8 @@ private:
     std::function<std::uint32_t()> probePorts_;
     QtSoundPlayer* ownSound_ = nullptr;
     SoundPlayer* sound_;
-    ProtocolTable* protocol_ = nullptr;
+    ProtocolModel* protocol_ = nullptr;
+    ProtocolGrid* protocolGrid_ = nullptr;
     ProtocolExports* exports_ = nullptr;
     RunControl* runControl_ = nullptr;
     LightBarrierInput* barrier_ = nullptr;

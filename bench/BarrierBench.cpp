@@ -10,7 +10,7 @@
 #include "FakeSerialDevice.h"
 #include "IniSettingsStore.h"
 #include "LightBarrierInput.h"
-#include "ProtocolTable.h"
+#include "ProtocolModel.h"
 #include "TAppSettings.h"
 #include "TFormMain.h"
 #include "TImage.h"
@@ -229,15 +229,17 @@ int main(int argc, char** argv)
 
     // Load: the user-interface thread ranks a 10,000-row protocol over and over.
     TSortGrid grid;
-    ProtocolTable protocol(grid);
-    grid.SetRowCount(10001);
+    ProtocolModel protocol;
+    grid.ShowModel(&protocol);
     QRandomGenerator random(7);
+    ProtocolRows rows;
     for (int r = 1; r <= 10000; ++r) {
         const int ms = int(random.bounded(20000, 120000));
-        grid.SetRows(r, {QString::number(r), QStringLiteral("9:05.03,07"), QStringLiteral("9:06.03,07"),
-                         QStringLiteral("%1,%2").arg(ms / 1000).arg((ms / 10) % 100, 2, 10, QLatin1Char('0')),
-                         QStringLiteral("79,8"), QString()});
+        rows.push_back({QString::number(r), QStringLiteral("9:05.03,07"), QStringLiteral("9:06.03,07"),
+                        QStringLiteral("%1,%2").arg(ms / 1000).arg((ms / 10) % 100, 2, 10, QLatin1Char('0')),
+                        QStringLiteral("79,8"), QString()});
     }
+    protocol.ReplaceRows(rows);
     QElapsedTimer ranking;
     qint64 rankNs = 0;
     int ranks = 0;

@@ -8,7 +8,7 @@
 #include "ProgramWindows.h"
 #include "ProtocolBackup.h"
 #include "ProtocolFile.h"
-#include "ProtocolTable.h"
+#include "ProtocolModel.h"
 #include "TAppSettings.h"
 #include "TFormMain.h"
 #include "TSortGrid.h"
@@ -78,7 +78,8 @@ int main(int argc, char** argv)
     const double refuseMs = MedianMs(runs, [&] { LoadProtocolText(beyond); });
 
     TSortGrid grid;
-    ProtocolTable table(grid);
+    ProtocolModel table;
+        grid.ShowModel(&table);
     table.ReplaceRows(loaded.rows);
     ProtocolBackup backup(folder.filePath(QStringLiteral("Ravolt-Sicherungsdatei.txt")), [&] { return table.Rows(); });
     const double backupMs = MedianMs(runs, [&] { backup.WriteNow(); });

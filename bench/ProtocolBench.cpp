@@ -1,5 +1,6 @@
 #include "BenchSmoke.h"
-#include "ProtocolTable.h"
+#include "ProtocolModel.h"
+#include "TSortGrid.h"
 #include "TimeText.h"
 
 #include <QTest>
@@ -20,17 +21,14 @@ bool ShowGrid(TSortGrid& grid)
 }
 
 // A protocol of 10,000 finished runs with times between 40 s and 2 min.
-void FillProtocol(TSortGrid& grid, std::mt19937& random)
+void FillProtocol(ProtocolModel& table, std::mt19937& random)
 {
     std::uniform_int_distribution<std::int32_t> ms(40000, 120000);
-    grid.SetRowCount(kRuns + 1);
-    for (int row = 1; row <= kRuns; ++row) {
-        grid.SetCells(0, row, QString::number(row));
-        grid.SetCells(1, row, QStringLiteral("10:00.00,00"));
-        grid.SetCells(2, row, QStringLiteral("10:01.00,00"));
-        grid.SetCells(3, row, FormatRunTime(ms(random)));
-        grid.SetCells(4, row, QStringLiteral("45,0"));
-    }
+    ProtocolRows rows;
+    for (int row = 1; row <= kRuns; ++row)
+        rows.push_back({QString::number(row), QStringLiteral("10:00.00,00"), QStringLiteral("10:01.00,00"),
+                        FormatRunTime(ms(random)), QStringLiteral("45,0"), QString()});
+    table.ReplaceRows(rows);
 }
 
 // The case after every stop: a ranked table with the new result at the
@@ -39,12 +37,13 @@ void BM_RankAfterStop(benchmark::State& state)
 {
     std::mt19937 random(1);
     TSortGrid grid;
-    auto* table = new ProtocolTable(grid);
+    auto* table = new ProtocolModel(&grid);
+    grid.ShowModel(table);
     if (!ShowGrid(grid)) {
         state.SkipWithError("grid not shown");
         return;
     }
-    FillProtocol(grid, random);
+    FillProtocol(*table, random);
     table->RankProtocol(QStringLiteral("1"), true);
     std::uniform_int_distribution<std::int32_t> ms(40000, 120000);
     for (auto _ : state) {
@@ -61,18 +60,36 @@ void BM_RankUnordered(benchmark::State& state)
 {
     std::mt19937 random(2);
     TSortGrid grid;
-    auto* table = new ProtocolTable(grid);
+    auto* table = new ProtocolModel(&grid);
+    grid.ShowModel(table);
     if (!ShowGrid(grid)) {
         state.SkipWithError("grid not shown");
         return;
     }
     for (auto _ : state) {
         state.PauseTiming();
-        FillProtocol(grid, random);
+        FillProtocol(*table, random);
         state.ResumeTiming();
         benchmark::DoNotOptimize(table->RankProtocol(QStringLiteral("1"), true));
     }
 }
 BENCHMARK(BM_RankUnordered)->Unit(benchmark::kMillisecond)->Repetitions(BenchRepetitions(15))->ReportAggregatesOnly(true);
+
+// Removing the blank rows of a 100,000-row protocol, one in ten blank.
+void BM_RemoveEmptyRows100000(benchmark::State& state)
+{
+    ProtocolRows rows;
+    for (int row = 1; row <= 100000; ++row)
+        rows.push_back({QString::number(row), QStringLiteral("10:00.00,00"), QStringLiteral("10:01.00,00"),
+                        row % 10 == 0 ? QString() : QStringLiteral("1.05,12"), QStringLiteral("45,0"), QString()});
+    ProtocolModel table;
+    for (auto _ : state) {
+        state.PauseTiming();
+        table.ReplaceRows(rows);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(table.RemoveEmptyRows());
+    }
+}
+BENCHMARK(BM_RemoveEmptyRows100000)->Unit(benchmark::kMillisecond)->Repetitions(BenchRepetitions(5))->ReportAggregatesOnly(true);
 
 } // namespace

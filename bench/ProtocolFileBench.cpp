@@ -1,9 +1,10 @@
 #include "BenchSmoke.h"
 #include "ProtocolBackup.h"
 #include "ProtocolFile.h"
-#include "ProtocolTable.h"
+#include "ProtocolModel.h"
 #include "TimeText.h"
 
+#include <memory>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -31,8 +32,7 @@ ProtocolRows TenThousandRuns()
 void BM_LoadAndRank(benchmark::State& state)
 {
     const QByteArray bytes = ProtocolTextBytes(TenThousandRuns());
-    TSortGrid grid;
-    auto* table = new ProtocolTable(grid);
+    const auto table = std::make_unique<ProtocolModel>();
     for (auto _ : state)
         benchmark::DoNotOptimize(table->LoadProtocolText(ParseProtocolText(bytes), QStringLiteral("1"), true));
 }
@@ -49,8 +49,7 @@ BENCHMARK(BM_LoadStepParse)->Unit(benchmark::kMillisecond)->Repetitions(BenchRep
 void BM_LoadStepPutRows(benchmark::State& state)
 {
     const auto loaded = ParseProtocolText(ProtocolTextBytes(TenThousandRuns()));
-    TSortGrid grid;
-    auto* table = new ProtocolTable(grid);
+    const auto table = std::make_unique<ProtocolModel>();
     for (auto _ : state)
         table->ReplaceRows(loaded.rows);
 }
@@ -58,8 +57,7 @@ BENCHMARK(BM_LoadStepPutRows)->Unit(benchmark::kMillisecond)->Repetitions(BenchR
 void BM_LoadStepRank(benchmark::State& state)
 {
     const auto loaded = ParseProtocolText(ProtocolTextBytes(TenThousandRuns()));
-    TSortGrid grid;
-    auto* table = new ProtocolTable(grid);
+    const auto table = std::make_unique<ProtocolModel>();
     for (auto _ : state) {
         state.PauseTiming();
         table->ReplaceRows(loaded.rows);

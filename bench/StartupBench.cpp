@@ -6,7 +6,7 @@
 #include "IniSettingsStore.h"
 #include "ProgramWindows.h"
 #include "ProtocolFile.h"
-#include "ProtocolTable.h"
+#include "ProtocolModel.h"
 #include "TAppSettings.h"
 #include "TSortGrid.h"
 
@@ -99,7 +99,8 @@ int main(int argc, char** argv)
     const LoadedProtocol loaded = LoadProtocolText(backup);
     const double rankMs = MedianMs(runs, [&] {
         TSortGrid grid;
-        ProtocolTable table(grid);
+        ProtocolModel table;
+        grid.ShowModel(&table);
         table.ReplaceRows(loaded.rows);
         table.RankProtocol(QStringLiteral("1"), false);
     });

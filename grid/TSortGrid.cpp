@@ -81,6 +81,7 @@ QPixmap Arrow(bool up)
 TSortGrid::TSortGrid(QWidget* parent)
     : QTableView(parent)
     , model_(new SortGridModel(this))
+    , shown_(model_)
     , header_(new SortGridHeader(this))
     , arrowUp_(Arrow(true))
     , arrowDown_(Arrow(false))
@@ -119,56 +120,119 @@ void TSortGrid::Silently(Change change)
     silent_ = wasSilent;
 }
 
+bool TSortGrid::Shown() const
+{
+    return shown_ != model_;
+}
+
+void TSortGrid::ShowModel(QAbstractItemModel* rows)
+{
+    shown_ = rows ? rows : model_;
+    // The model's own moves of the current row are not the operator's: the
+    // "about to" handlers run before the view's, the closing ones after.
+    auto hush = [this] { silent_ = true; };
+    auto speak = [this] { silent_ = false; };
+    if (Shown()) {
+        connect(shown_, &QAbstractItemModel::rowsAboutToBeRemoved, this, hush);
+        connect(shown_, &QAbstractItemModel::modelAboutToBeReset, this, hush);
+        connect(shown_, &QAbstractItemModel::layoutAboutToBeChanged, this, hush);
+    }
+    Silently([&] { setModel(shown_); });
+    if (Shown()) {
+        connect(shown_, &QAbstractItemModel::rowsRemoved, this, speak);
+        connect(shown_, &QAbstractItemModel::modelReset, this, speak);
+        connect(shown_, &QAbstractItemModel::layoutChanged, this, speak);
+        // Rows in or out: back to the top, as for the grid's own cells.
+        connect(shown_, &QAbstractItemModel::rowsInserted, this, [this] { SizeChanged(); });
+        connect(shown_, &QAbstractItemModel::rowsRemoved, this, [this] { SizeChanged(); });
+        // A model that goes first leaves the grid its own cells.
+        connect(shown_, &QObject::destroyed, this, [this] {
+            shown_ = model_;
+            Silently([this] { setModel(model_); });
+        });
+    }
+    selectionList_.clear();
+}
+
 QString TSortGrid::Cells(int col, int row) const
 {
-    return model_->Cell(col, row);
+    if (!Shown())
+        return model_->Cell(col, row);
+    if (row == 0)
+        return shown_->headerData(col, Qt::Horizontal, Qt::DisplayRole).toString();
+    return shown_->index(row - 1, col).data(Qt::DisplayRole).toString();
 }
 
 void TSortGrid::SetCells(int col, int row, const QString& text)
 {
-    model_->SetCell(col, row, text);
+    if (!Shown())
+        model_->SetCell(col, row, text);
+    else if (row > 0)
+        shown_->setData(shown_->index(row - 1, col), text, Qt::EditRole);
 }
 
 QStringList TSortGrid::Rows(int row) const
 {
-    return model_->Row(row);
+    if (!Shown())
+        return model_->Row(row);
+    QStringList texts;
+    if (row < 0 || row >= RowCount())
+        return texts;
+    for (int col = 0; col < ColCount(); ++col)
+        texts.append(Cells(col, row));
+    return texts;
 }
 
 void TSortGrid::SetRows(int row, const QStringList& texts)
 {
+    if (Shown()) {
+        for (int col = 0; col < ColCount() && row > 0; ++col)
+            shown_->setData(shown_->index(row - 1, col), texts.value(col), Qt::EditRole);
+        return;
+    }
     model_->SetRow(row, texts);
 }
 
 void TSortGrid::SetRowText(int row, const QString& lines)
 {
-    model_->SetRow(row, lines.split(QRegularExpression(QStringLiteral("\r\n|\n|\r"))));
+    SetRows(row, lines.split(QRegularExpression(QStringLiteral("\r\n|\n|\r"))));
 }
 
 void TSortGrid::ClearRow(int row)
 {
-    model_->SetRow(row, {});
+    SetRows(row, {});
 }
 
 int TSortGrid::RowCount() const
 {
-    return model_->Rows();
+    return Shown() ? shown_->rowCount() + 1 : model_->Rows();
 }
 
 void TSortGrid::SetRowCount(int count)
 {
     if (count == RowCount())
         return;
+    if (Shown()) {
+        const int rows = shown_->rowCount();
+        if (count - 1 > rows)
+            shown_->insertRows(rows, count - 1 - rows);
+        else if (count >= 1)
+            shown_->removeRows(count - 1, rows - (count - 1));
+        return;
+    }
     Silently([&] { model_->SetRows(count); });
     SizeChanged();
 }
 
 int TSortGrid::ColCount() const
 {
-    return model_->Cols();
+    return Shown() ? shown_->columnCount() : model_->Cols();
 }
 
 void TSortGrid::SetColCount(int count)
 {
+    if (Shown())
+        return;
     if (count == ColCount())
         return;
     Silently([&] { model_->SetCols(count); });
@@ -216,9 +280,9 @@ void TSortGrid::SelectRow(int row)
         return;
     // The selection rectangle only: no selection check, no notification.
     silent_ = true;
-    const QModelIndex anchor = model_->index(row - 1, 0);
-    selectionModel()->setCurrentIndex(model_->index(row - 1, ColCount() - 1), QItemSelectionModel::NoUpdate);
-    selectionModel()->select(QItemSelection(anchor, model_->index(row - 1, ColCount() - 1)),
+    const QModelIndex anchor = shown_->index(row - 1, 0);
+    selectionModel()->setCurrentIndex(shown_->index(row - 1, ColCount() - 1), QItemSelectionModel::NoUpdate);
+    selectionModel()->select(QItemSelection(anchor, shown_->index(row - 1, ColCount() - 1)),
                              QItemSelectionModel::ClearAndSelect);
     silent_ = false;
 }
@@ -228,6 +292,14 @@ int TSortGrid::FindRow(int col, const QString& text, bool ignoreCase) const
     if (col < 0 || col >= ColCount())
         return -1;
     const QString wanted = ignoreCase ? FoldAscii(text) : text;
+    if (Shown()) {
+        for (int r = 1; r < RowCount(); ++r) {
+            const QString cell = Cells(col, r);
+            if (ignoreCase ? EqualsFolded(cell, wanted) : cell == wanted)
+                return r;
+        }
+        return -1;
+    }
     const auto& rows = model_->AllRows();
     for (int r = 1; r < rows.size(); ++r) {
         const QString& cell = rows[r].at(col);
@@ -245,6 +317,10 @@ void TSortGrid::DeleteRow(int row)
     }
     if (row < 1 || row >= RowCount())
         return;
+    if (Shown()) {
+        shown_->removeRows(row - 1, 1);
+        return;
+    }
     Silently([&] { model_->RemoveRow(row); });
     SizeChanged();
 }
@@ -280,6 +356,12 @@ void TSortGrid::SortByColumn(int col)
         return;
     options_.SortCol = col;
     BeginUpdate();
+    // A shown model sorts itself; the selection follows its rows there.
+    if (Shown()) {
+        shown_->sort(col, options_.SortDirection == sdDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
+        EndUpdate();
+        return;
+    }
     const QList<int> remembered = selectionList_;
     const QVector<QStringList>& snapshot = model_->AllRows();
 
@@ -336,7 +418,7 @@ void TSortGrid::JumpToCell(int col, int row, bool show)
         return;
     col = std::clamp(col, 0, ColCount() - 1);
     row = std::clamp(row, 1, RowCount() - 1);
-    Silently([&] { setCurrentIndex(model_->index(row - 1, col)); });
+    Silently([&] { setCurrentIndex(shown_->index(row - 1, col)); });
     if (show) {
         const int top = std::clamp(row - 1, 1, std::max(1, RowCount() - FullyVisibleRows()));
         verticalScrollBar()->setValue(top - 1);

@@ -25,6 +25,12 @@ class TSortGrid : public QTableView
 public:
     explicit TSortGrid(QWidget* parent = nullptr);
 
+    // Shows rows that another model owns (row 0 its horizontal header, rows
+    // 1.. its rows) instead of the grid's own cells; null returns to them.
+    // While shown, the model owns the rows: the cell and row setters leave
+    // them alone, and a sort asks the model to sort itself.
+    void ShowModel(QAbstractItemModel* rows);
+
     QString Cells(int col, int row) const;
     void SetCells(int col, int row, const QString& text);
     QStringList Rows(int row) const;
@@ -131,7 +137,11 @@ private:
     void StretchLastColumn();
     int FullyVisibleRows() const;
 
+    // Whether another model's rows are shown.
+    bool Shown() const;
+
     SortGridModel* model_;
+    QAbstractItemModel* shown_;
     SortGridHeader* header_;
     TSortOptions options_;
     QList<int> selectionList_;

@@ -19,7 +19,7 @@ public:
     virtual void Record(std::uint32_t tick, const QString& what) = 0;
     // The same, stamped with the tick of now.
     virtual void Record(const QString& what) = 0;
-    // Keeps rows (the header row first, as ProtocolTable::Rows gives them)
+    // Keeps rows (the header row first, as ProtocolModel::Rows gives them)
     // as a protocol text file before `command` removes or replaces results.
     // False, with the German reason in *error, when it could not be kept:
     // the command must not run then. kept, if given, gets the file's path.

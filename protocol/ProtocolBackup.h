@@ -5,13 +5,18 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <cstdint>
 #include <functional>
+#include <memory>
 
 // Keeps the automatic backup file up to date: every change of the protocol
 // is written to it, so a crash or a power cut loses nothing. The changes of
-// one command (a stop writes cells and ranks) are written once, when control
-// returns to the event loop. A failed write never disturbs timing and never
-// touches the previous backup; it is reported through OnStatus.
+// one command (a stop writes cells and ranks) are taken once, when control
+// returns to the event loop, as a copy of the rows; a writer thread writes
+// the copies in order, so encoding and flushing never hold up the desk. A
+// copy not yet started gives way to a newer one. A failed write never
+// disturbs timing and never touches the previous backup; it is reported
+// through OnStatus once the writer is done.
 //
 // When the file cannot be written (its folder deleted, the disk full) the
 // same rows go to the fallback file in the per-user folder, and the next
@@ -24,6 +29,8 @@ class ProtocolBackup : public QObject
 public:
     // rows gives the whole protocol (header row first), read at each write.
     ProtocolBackup(const QString& path, std::function<ProtocolRows()> rows, QObject* parent = nullptr);
+    // Waits for the writer's last copy.
+    ~ProtocolBackup() override;
 
     const QString& Path() const { return path_; }
     void SetFallback(const QString& fallbackPath) { fallback_ = fallbackPath; }
@@ -38,9 +45,13 @@ public:
 
     // A change happened: write once the current command is done.
     void Schedule();
-    bool Scheduled() const { return timer_.isActive(); }
-    // Writes at once (at exit); a scheduled write is then not needed. False
-    // when neither the file nor its fallback could be written.
+    // A write is still to come: the command's end, or the writer's result.
+    bool Scheduled() const { return timer_.isActive() || applied_ < handedOver_; }
+    // Blocks until the writer is idle and its result is reported.
+    void WaitForWrites();
+    // Writes the rows as they are now, at once and on this thread (at exit),
+    // after the writer's current copy; a scheduled write is then not needed.
+    // False when neither the file nor its fallback could be written.
     bool WriteNow();
     // Whether the last write reached a file (either one).
     bool LastWriteSaved() const { return lastSaved_; }
@@ -52,7 +63,13 @@ public:
     std::function<void(const QString& notice)> OnStatus;
 
 private:
-    bool WriteFallback(const ProtocolRows& rows, QString* reason);
+    class Writer;
+    struct Job;
+    struct Outcome;
+
+    Job MakeJob();
+    void HandOver();
+    void Apply(const Outcome& outcome);
     void SetFailure(const QString& failure);
 
     QString path_;
@@ -61,6 +78,11 @@ private:
     QTimer timer_;
     bool keepOff_ = false;
     bool lastSaved_ = true;
+    // Every write is numbered; only a result newer than the last one shown
+    // is shown.
+    std::uint64_t handedOver_ = 0;
+    std::uint64_t applied_ = 0;
+    std::unique_ptr<Writer> writer_;
     QString remark_;
     QString failure_;
 };

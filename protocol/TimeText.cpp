@@ -56,8 +56,10 @@ int Sign(int value)
     return (value > 0) - (value < 0);
 }
 
+} // namespace
+
 // Voided cells sort after every time, empty cells after the voided ones.
-qsizetype LengthKey(const QString& text)
+qsizetype TimeTextOrderKey(const QString& text)
 {
     if (text == u"-")
         return 18;
@@ -65,8 +67,6 @@ qsizetype LengthKey(const QString& text)
         return 19;
     return text.size();
 }
-
-} // namespace
 
 QString FormatClockTime(const QTime& time)
 {
@@ -113,8 +113,8 @@ std::optional<std::int32_t> ReadRunTime(const QString& text)
 
 int CompareTimeText(const QString& a, const QString& b)
 {
-    const qsizetype keyA = LengthKey(a);
-    const qsizetype keyB = LengthKey(b);
+    const qsizetype keyA = TimeTextOrderKey(a);
+    const qsizetype keyB = TimeTextOrderKey(b);
     if (keyA != keyB)
         return keyA < keyB ? -1 : 1;
     // Blank texts too: "" before " " (a loaded unfinished run), so the order

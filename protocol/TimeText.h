@@ -30,6 +30,9 @@ std::optional<std::int32_t> ReadRunTime(const QString& text);
 // lengths by character codes, then every "-", then every empty or blank-only
 // text (these too by character codes: "" < " " < "  "). Negative, 0 or positive like strcmp.
 int CompareTimeText(const QString& a, const QString& b);
+// What CompareTimeText compares first (the length, or the place of "-" and
+// of blank texts); a sort can take it once per row.
+qsizetype TimeTextOrderKey(const QString& text);
 
 // True for the empty text and for a text of blanks only (as loaded files
 // store an empty cell).

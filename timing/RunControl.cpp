@@ -1,12 +1,11 @@
 #include "RunControl.h"
 
 #include "Journal.h"
-#include "ProtocolTable.h"
+#include "ProtocolModel.h"
 #include "SoundPlayer.h"
 #include "TFormMonitor2.h"
 #include "TFrame1.h"
 #include "TLbSpeedButton.h"
-#include "TSortGrid.h"
 #include "TimeText.h"
 
 #include <QAction>
@@ -82,9 +81,9 @@ bool RunControl::Start(CommandSource source, std::optional<TimeStamp> stamp)
     startLane_ = next;
     lane->StartRun(stamp);
 
-    const int row = p_.grid->FindRow(0, lane->StartNumberText(), false);
+    const int row = p_.protocol->FindRow(lane->StartNumberText());
     if (row > 0)
-        p_.grid->SelectRow(row);
+        p_.protocol->SelectRow(row);
     PlayEventSound(startSoundPath_);
 
     const bool startAvailable =
@@ -100,7 +99,6 @@ bool RunControl::Start(CommandSource source, std::optional<TimeStamp> stamp)
     SetButtonState(p_.bSTOP, true);
     SetButtonState(p_.bRESET, false);
     p_.mReset->setEnabled(false);
-    p_.protocol->FitProtocolColumns();
     if (journal_) {
         journal_->Record(lane->StartTick, QStringLiteral("START Bahn %1, Nr. %2 (%3): Start %4")
                                               .arg(startLane_)
@@ -117,7 +115,7 @@ bool RunControl::KeepReplacedResult(int row, const QString& startNumber, Command
 {
     if (!journal_)
         return true;
-    const QString result = RowText(row, ProtocolTable::ColStart, ProtocolTable::ColPlatz);
+    const QString result = RowText(row, ProtocolModel::ColStart, ProtocolModel::ColPlatz);
     QString why;
     QString kept;
     const bool written = journal_->Snapshot(QStringLiteral("Neustart"), p_.protocol->Rows(), &why, &kept);
@@ -126,7 +124,7 @@ bool RunControl::KeepReplacedResult(int row, const QString& startNumber, Command
     Record(QStringLiteral("Neustart Nr. %1 (%2) ersetzt das Ergebnis: %3; %4")
                .arg(startNumber, SourceText(source), result, where));
     notice = QStringLiteral("Nr. %1 neu gestartet, altes Ergebnis ersetzt (%2) – %3")
-                 .arg(startNumber, RowText(row, ProtocolTable::ColZeit, ProtocolTable::ColPlatz), where);
+                 .arg(startNumber, RowText(row, ProtocolModel::ColZeit, ProtocolModel::ColPlatz), where);
     return written;
 }
 
@@ -139,7 +137,7 @@ bool RunControl::Stop(CommandSource source, std::optional<TimeStamp> stamp)
     lane->StopRun(stamp);
     // The lane has just completed and selected its row; the ranking below
     // moves it.
-    const QString result = journal_ ? SelectedRowText(ProtocolTable::ColStopp, ProtocolTable::ColKmh) : QString();
+    const QString result = journal_ ? SelectedRowText(ProtocolModel::ColStopp, ProtocolModel::ColKmh) : QString();
     PlayEventSound(stopSoundPath_);
     RankProtocol();
 
@@ -494,9 +492,7 @@ void RunControl::Leerenzeilenentfernen1Click()
                                     [](const ProtocolRow& row) { return IsBlankText(row[3]); });
     if (rowsGo && !Snapshot(QStringLiteral("Leere Zeilen entfernen"), rows))
         return;
-    const int before = p_.grid->RowCount();
-    p_.protocol->RemoveEmptyRows();
-    const int removed = before - p_.grid->RowCount();
+    const int removed = p_.protocol->RemoveEmptyRows();
     Record(removed == 1 ? QStringLiteral("Leere Zeilen entfernt: 1 Zeile")
                         : QStringLiteral("Leere Zeilen entfernt: %1 Zeilen").arg(removed));
     RankProtocol();
@@ -523,8 +519,8 @@ QString RunControl::SourceText(CommandSource source)
 
 QString RunControl::SelectedRowText(int firstCol, int lastCol) const
 {
-    const int row = p_.grid->Row();
-    if (row < 1 || row >= p_.grid->RowCount())
+    const int row = p_.protocol->SelectedRow();
+    if (row < 1 || row >= p_.protocol->RowCount())
         return QStringLiteral("keine Zeile gewählt");
     return RowText(row, firstCol, lastCol);
 }
@@ -534,7 +530,7 @@ QString RunControl::RowText(int row, int firstCol, int lastCol) const
     static const char* const names[] = {"Nr.", "Start", "Stopp", "Zeit", "km/h", "Platz"};
     QStringList cells;
     for (int col = firstCol; col <= lastCol; ++col) {
-        const QString text = p_.grid->Cells(col, row);
+        const QString text = p_.protocol->Cell(col, row);
         cells << QLatin1String(names[col]) + QLatin1Char(' ') + (text.isEmpty() ? QStringLiteral("leer") : text);
     }
     return cells.join(QStringLiteral(", "));

@@ -12,13 +12,12 @@
 #include <optional>
 
 class JournalFeed;
-class ProtocolTable;
+class ProtocolModel;
 class QAction;
 class SoundPlayer;
 class TFormMonitor2;
 class TFrame1;
 class TLbSpeedButton;
-class TSortGrid;
 
 // The commands of the timing desk and the parts they act on. The main
 // window builds the widgets and hands them over; the run control connects
@@ -29,8 +28,7 @@ struct RunControlParts
 {
     TFrame1* frameT1 = nullptr;
     TFrame1* frameT2 = nullptr;
-    TSortGrid* grid = nullptr;
-    ProtocolTable* protocol = nullptr;
+    ProtocolModel* protocol = nullptr;
     QAction* mStart = nullptr;
     QAction* mStop = nullptr;
     QAction* mReset = nullptr;

@@ -1,6 +1,6 @@
 #include "TFrame1.h"
 
-#include "ProtocolTable.h"
+#include "ProtocolModel.h"
 #include "DrawnPicture.h"
 #include "LaneTick.h"
 #include "TDigit.h"

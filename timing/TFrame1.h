@@ -12,7 +12,7 @@
 #include <optional>
 
 class LaneTick;
-class ProtocolTable;
+class ProtocolModel;
 class QLabel;
 class QSpinBox;
 class TDigit;
@@ -34,7 +34,7 @@ public:
     ~TFrame1() override;
 
     int Tag() const { return tag_; }
-    void SetProtocol(ProtocolTable* protocol) { protocol_ = protocol; }
+    void SetProtocol(ProtocolModel* protocol) { protocol_ = protocol; }
     // The spectator window's row for this lane; null while there is none.
     void SetMirror(DigitRow* row) { mirror_ = row; }
     // Runden mode steps the start numbers by 1 instead of 2.
@@ -91,7 +91,7 @@ private:
 
     const int tag_;
     const ::Clock& clock_;
-    ProtocolTable* protocol_ = nullptr;
+    ProtocolModel* protocol_ = nullptr;
     DigitRow* mirror_ = nullptr;
     bool runden_ = false;
     bool running_ = false;

@@ -45,6 +45,8 @@ QStringList Snapshots(MainWindowRig& rig, const QString& prefix)
 std::unique_ptr<TFormMain> StartAgain(MainWindowRig& rig)
 {
     QCoreApplication::processEvents();
+    rig.form->Backup->WaitForWrites();
+    rig.form->StartNumbers->WaitForWrites();
     return CreateProgramWindows(rig.settings, rig.Seams());
 }
 
@@ -108,6 +110,8 @@ TEST(StartNumbers, TheBackupStaysAPlainProtocolFile)
     MainWindowRig rig;
     TimedRun(rig);
     QCoreApplication::processEvents();
+    rig.form->Backup->WaitForWrites();
+    rig.form->StartNumbers->WaitForWrites();
     const LoadedProtocol loaded = LoadProtocolText(rig.form->Backup->Path());
     ASSERT_TRUE(loaded.complete);
     ASSERT_EQ(loaded.rows.size(), 1u);

@@ -6,7 +6,7 @@
 #include "FakeSettingsStore.h"
 #include "LightBarrierInput.h"
 #include "ProgramWindows.h"
-#include "ProtocolTable.h"
+#include "ProtocolModel.h"
 #include "RecordingExportLayers.h"
 #include "RecordingSoundPlayer.h"
 #include "RunControl.h"

@@ -253,6 +253,8 @@ TEST(ProtocolBackup, writesOncePerCommandAndReportsFailureUntilAWriteSucceeds)
     EXPECT_TRUE(backup.Scheduled());
     EXPECT_EQ(reads, 0);
     QCoreApplication::processEvents();
+    EXPECT_EQ(reads, 1) << "the rows are taken when the command is done";
+    backup.WaitForWrites();
     EXPECT_FALSE(backup.Scheduled());
     EXPECT_EQ(reads, 1);
     EXPECT_EQ(ReadAll(path), ProtocolTextBytes(rows));

@@ -1,7 +1,7 @@
 #include "FakeClock.h"
 #include "LaneTick.h"
 #include "QtPrinters.h"
-#include "ProtocolTable.h"
+#include "ProtocolModel.h"
 #include "TDigit.h"
 #include "TFrame1.h"
 #include "TSortGrid.h"
@@ -22,8 +22,8 @@ struct LaneRig
 {
     explicit LaneRig(int tag = 0)
         : lane(tag, clock)
-        , protocol(grid)
     {
+        grid.ShowModel(&protocol);
         lane.SetProtocol(&protocol);
     }
 
@@ -46,7 +46,7 @@ struct LaneRig
     FakeClock clock;
     TSortGrid grid;
     TFrame1 lane;
-    ProtocolTable protocol;
+    ProtocolModel protocol;
 };
 
 // A stand-in for the spectator window's row of one lane.
@@ -129,7 +129,8 @@ TEST(TFrame1, StartTakesTheTickBeforeAnythingElse)
     slow.nowCostMs = 7;
     slow.tick = 5000;
     TSortGrid grid;
-    ProtocolTable protocol(grid);
+    ProtocolModel protocol;
+    grid.ShowModel(&protocol);
     TFrame1 lane(0, slow);
     lane.SetProtocol(&protocol);
 

@@ -1,4 +1,6 @@
-#include "ProtocolTable.h"
+#include "ProtocolGrid.h"
+#include "ProtocolModel.h"
+#include "TSortGrid.h"
 #include "QtPrinters.h"
 #include "TimeText.h"
 
@@ -11,15 +13,17 @@
 
 namespace {
 
-// The protocol on a real grid, with the calls the run control makes.
-class ProtocolTableTest : public ::testing::Test
+// The protocol model shown by a real grid, with the calls the run control makes.
+class ProtocolGridTest : public ::testing::Test
 {
 protected:
-    ProtocolTableTest()
-        : table(*new ProtocolTable(grid))
+    ProtocolGridTest()
+        : table(*new ProtocolModel(&grid))
     {
+        view = new ProtocolGrid(grid, table);
         table.SetLength(1000);
-        table.OnProtocolCommands = [this](bool hasRuns) { commands.push_back(hasRuns); };
+        QObject::connect(&table, &ProtocolModel::ProtocolCommands, &table,
+                         [this](bool hasRuns) { commands.push_back(hasRuns); });
     }
 
     QStringList RowTexts(int row) const
@@ -54,7 +58,8 @@ protected:
     }
 
     TSortGrid grid;
-    ProtocolTable& table;
+    ProtocolModel& table;
+    ProtocolGrid* view = nullptr;
     std::vector<bool> commands;
 };
 
@@ -63,7 +68,7 @@ const QString kStop = QStringLiteral("10:01.00,00");
 
 } // namespace
 
-TEST_F(ProtocolTableTest, setsUpAnEmptyProtocolOfSixColumns)
+TEST_F(ProtocolGridTest, setsUpAnEmptyProtocolOfSixColumns)
 {
     EXPECT_EQ(grid.ColCount(), 6);
     EXPECT_EQ(grid.RowCount(), 2);
@@ -77,7 +82,7 @@ TEST_F(ProtocolTableTest, setsUpAnEmptyProtocolOfSixColumns)
     EXPECT_EQ(commands, std::vector<bool>{false});
 }
 
-TEST_F(ProtocolTableTest, firstStartUsesTheBlankRowAndEnablesTheCommands)
+TEST_F(ProtocolGridTest, firstStartUsesTheBlankRowAndEnablesTheCommands)
 {
     table.BeginRunRow(QStringLiteral("1"), QTime(9, 5, 3, 70));
     EXPECT_EQ(grid.RowCount(), 2);
@@ -89,7 +94,7 @@ TEST_F(ProtocolTableTest, firstStartUsesTheBlankRowAndEnablesTheCommands)
     EXPECT_EQ(RowTexts(2), (QStringList{"2", "9:05.10,00", "", "", "", ""}));
 }
 
-TEST_F(ProtocolTableTest, finishWritesStopTimeAndSpeedAndSelectsTheRow)
+TEST_F(ProtocolGridTest, finishWritesStopTimeAndSpeedAndSelectsTheRow)
 {
     table.BeginRunRow(QStringLiteral("1"), QTime(10, 0));
     table.BeginRunRow(QStringLiteral("2"), QTime(10, 0, 20));
@@ -99,14 +104,14 @@ TEST_F(ProtocolTableTest, finishWritesStopTimeAndSpeedAndSelectsTheRow)
     EXPECT_EQ(RowTexts(2), (QStringList{"2", "10:00.20,00", "", "", "", ""}));
 }
 
-TEST_F(ProtocolTableTest, speedHasNoThousandsSeparator)
+TEST_F(ProtocolGridTest, speedHasNoThousandsSeparator)
 {
     table.SetLength(100000);
     Run(QStringLiteral("1"), 45120);
     EXPECT_EQ(grid.Cells(4, 1), QStringLiteral("7978,7"));
 }
 
-TEST_F(ProtocolTableTest, zeroRunTimeLeavesSpeedEmpty)
+TEST_F(ProtocolGridTest, zeroRunTimeLeavesSpeedEmpty)
 {
     Run(QStringLiteral("1"), 0);
     EXPECT_EQ(RowTexts(1), (QStringList{"1", kStart, kStop, "0,00", "", ""}));
@@ -114,7 +119,7 @@ TEST_F(ProtocolTableTest, zeroRunTimeLeavesSpeedEmpty)
     EXPECT_EQ(grid.Cells(5, 1), QStringLiteral("1"));
 }
 
-TEST_F(ProtocolTableTest, negativeRunTimeIsWrittenAsNoResultAndNotRanked)
+TEST_F(ProtocolGridTest, negativeRunTimeIsWrittenAsNoResultAndNotRanked)
 {
     Run(QStringLiteral("1"), 5000);
     Run(QStringLiteral("2"), -20);
@@ -123,7 +128,7 @@ TEST_F(ProtocolTableTest, negativeRunTimeIsWrittenAsNoResultAndNotRanked)
     EXPECT_EQ(Column(5), (QStringList{"1", ""}));
 }
 
-TEST_F(ProtocolTableTest, restartWithoutManyStartClearsAndReusesTheRow)
+TEST_F(ProtocolGridTest, restartWithoutManyStartClearsAndReusesTheRow)
 {
     Run(QStringLiteral("1"), 5000);
     Run(QStringLiteral("2"), 6000);
@@ -135,7 +140,7 @@ TEST_F(ProtocolTableTest, restartWithoutManyStartClearsAndReusesTheRow)
     EXPECT_EQ(grid.Row(), 1);
 }
 
-TEST_F(ProtocolTableTest, manyStartGivesEveryStartItsOwnRow)
+TEST_F(ProtocolGridTest, manyStartGivesEveryStartItsOwnRow)
 {
     table.SetManyStart(true);
     Run(QStringLiteral("1"), 5000);
@@ -148,7 +153,7 @@ TEST_F(ProtocolTableTest, manyStartGivesEveryStartItsOwnRow)
 
 // Two cars with the same number overlap on the track; each stop completes
 // the row of the run that started first and is still open.
-TEST_F(ProtocolTableTest, manyStartStopsCompleteTheOpenRunsInStartOrder)
+TEST_F(ProtocolGridTest, manyStartStopsCompleteTheOpenRunsInStartOrder)
 {
     table.SetManyStart(true);
     Run(QStringLiteral("7"), 9000);
@@ -170,7 +175,7 @@ TEST_F(ProtocolTableTest, manyStartStopsCompleteTheOpenRunsInStartOrder)
     EXPECT_EQ(grid.RowCount(), 4);
 }
 
-TEST_F(ProtocolTableTest, manyStartFinishesTheLastRowUnlessTheOneAboveIsThisRunsOpenRow)
+TEST_F(ProtocolGridTest, manyStartFinishesTheLastRowUnlessTheOneAboveIsThisRunsOpenRow)
 {
     table.SetManyStart(true);
     table.BeginRunRow(QStringLiteral("3"), QTime(10, 0));
@@ -189,7 +194,7 @@ TEST_F(ProtocolTableTest, manyStartFinishesTheLastRowUnlessTheOneAboveIsThisRuns
 
 // The run's row was deleted while the car was on the track: the time must
 // neither be lost nor land in another car's row.
-TEST_F(ProtocolTableTest, stopWhoseRowIsGoneAppendsANewRow)
+TEST_F(ProtocolGridTest, stopWhoseRowIsGoneAppendsANewRow)
 {
     for (bool manyStart : {false, true}) {
         SCOPED_TRACE(manyStart);
@@ -209,7 +214,7 @@ TEST_F(ProtocolTableTest, stopWhoseRowIsGoneAppendsANewRow)
     }
 }
 
-TEST_F(ProtocolTableTest, stopAfterTheTableWasClearedUsesTheBlankRow)
+TEST_F(ProtocolGridTest, stopAfterTheTableWasClearedUsesTheBlankRow)
 {
     table.BeginRunRow(QStringLiteral("4"), QTime(10, 0));
     grid.ClearRow(1);
@@ -218,7 +223,7 @@ TEST_F(ProtocolTableTest, stopAfterTheTableWasClearedUsesTheBlankRow)
     EXPECT_EQ(RowTexts(1), (QStringList{"4", "", kStop, "8,00", "450,0", ""}));
 }
 
-TEST_F(ProtocolTableTest, rankingOrdersByRunTimeThenVoidedThenEmpty)
+TEST_F(ProtocolGridTest, rankingOrdersByRunTimeThenVoidedThenEmpty)
 {
     const QStringList times = {"", "1:00.00,00", "-", "59,99", "10.00,00", "9,99", "1.00,00", "10,00"};
     for (int i = 0; i < times.size(); ++i)
@@ -230,7 +235,7 @@ TEST_F(ProtocolTableTest, rankingOrdersByRunTimeThenVoidedThenEmpty)
     EXPECT_EQ(grid.Row(), 2);
 }
 
-TEST_F(ProtocolTableTest, equalTimesShareThePlaceOfTheFirst)
+TEST_F(ProtocolGridTest, equalTimesShareThePlaceOfTheFirst)
 {
     Run(QStringLiteral("1"), 6000);
     Run(QStringLiteral("2"), 5120);
@@ -243,7 +248,7 @@ TEST_F(ProtocolTableTest, equalTimesShareThePlaceOfTheFirst)
 
 // Started runs stay in start order; loaded unfinished runs (a blank "Zeit")
 // come after them.
-TEST_F(ProtocolTableTest, unfinishedRunsStayBelowInStartOrderLoadedOnesLast)
+TEST_F(ProtocolGridTest, unfinishedRunsStayBelowInStartOrderLoadedOnesLast)
 {
     table.BeginRunRow(QStringLiteral("9"), QTime(10, 0));
     SetRow(2, {"3", kStart, " ", " ", " ", " "});
@@ -255,7 +260,7 @@ TEST_F(ProtocolTableTest, unfinishedRunsStayBelowInStartOrderLoadedOnesLast)
     EXPECT_EQ(Column(5), (QStringList{"1", "", "", " "}));
 }
 
-TEST_F(ProtocolTableTest, rankingDisablesHeaderSortingAndSelectsTheStartNumber)
+TEST_F(ProtocolGridTest, rankingDisablesHeaderSortingAndSelectsTheStartNumber)
 {
     Run(QStringLiteral("1"), 6000);
     Run(QStringLiteral("2"), 5000);
@@ -267,7 +272,7 @@ TEST_F(ProtocolTableTest, rankingDisablesHeaderSortingAndSelectsTheStartNumber)
     EXPECT_EQ(Column(0), (QStringList{"2", "1"}));
 }
 
-TEST_F(ProtocolTableTest, rundenReturnsTheTimeOfRowOne)
+TEST_F(ProtocolGridTest, rundenReturnsTheTimeOfRowOne)
 {
     Run(QStringLiteral("1"), 65120);
     EXPECT_EQ(table.RankProtocol(QStringLiteral("1"), true), 65120);
@@ -283,7 +288,7 @@ TEST_F(ProtocolTableTest, rundenReturnsTheTimeOfRowOne)
     EXPECT_EQ(table.RankProtocol(QStringLiteral("2"), true), 0);
 }
 
-TEST_F(ProtocolTableTest, voidingAStartedRowVoidsOnlyItsStart)
+TEST_F(ProtocolGridTest, voidingAStartedRowVoidsOnlyItsStart)
 {
     table.BeginRunRow(QStringLiteral("1"), QTime(10, 0));
     grid.SelectRow(1);
@@ -298,7 +303,7 @@ TEST_F(ProtocolTableTest, voidingAStartedRowVoidsOnlyItsStart)
     EXPECT_EQ(RowTexts(1), (QStringList{"1", "-", kStop, "5,00", "720,0", "1"}));
 }
 
-TEST_F(ProtocolTableTest, voidingAFinishedRowMovesTheOthersUp)
+TEST_F(ProtocolGridTest, voidingAFinishedRowMovesTheOthersUp)
 {
     Run(QStringLiteral("1"), 5000);
     Run(QStringLiteral("2"), 6000);
@@ -316,7 +321,7 @@ TEST_F(ProtocolTableTest, voidingAFinishedRowMovesTheOthersUp)
     EXPECT_TRUE(table.SelectedRowVoidable());
 }
 
-TEST_F(ProtocolTableTest, removingEmptyRowsKeepsTimedAndVoidedRuns)
+TEST_F(ProtocolGridTest, removingEmptyRowsKeepsTimedAndVoidedRuns)
 {
     SetRow(1, {"1", kStart, kStop, "5,00", "720,0", "1"});
     SetRow(2, {"2", kStart, "", "", "", ""});
@@ -333,7 +338,7 @@ TEST_F(ProtocolTableTest, removingEmptyRowsKeepsTimedAndVoidedRuns)
     EXPECT_FALSE(table.HasRuns());
 }
 
-TEST_F(ProtocolTableTest, deletingTheLastRunLeavesABlankRowAndNoRuns)
+TEST_F(ProtocolGridTest, deletingTheLastRunLeavesABlankRowAndNoRuns)
 {
     Run(QStringLiteral("1"), 5000);
     grid.SelectRow(1);
@@ -344,7 +349,7 @@ TEST_F(ProtocolTableTest, deletingTheLastRunLeavesABlankRowAndNoRuns)
     EXPECT_EQ(commands.back(), false);
 }
 
-TEST_F(ProtocolTableTest, columnsGrowToTheirOwnTextsOnlyWithRoomZeitCanSpare)
+TEST_F(ProtocolGridTest, columnsGrowToTheirOwnTextsOnlyWithRoomZeitCanSpare)
 {
     grid.resize(500, 300);
     grid.show();
@@ -368,13 +373,13 @@ TEST_F(ProtocolTableTest, columnsGrowToTheirOwnTextsOnlyWithRoomZeitCanSpare)
     for (const auto& c : cases) {
         grid.resize(c.client + frame, 300);
         ASSERT_EQ(grid.ClientWidth(), c.client) << c.name;
-        table.FitProtocolColumns();
+        view->FitProtocolColumns();
         for (int col = 0; col < 6; ++col)
             EXPECT_EQ(grid.ColWidths(col), c.widths[std::size_t(col)]) << c.name << ", column " << col;
     }
 }
 
-TEST_F(ProtocolTableTest, headerSortsTimeColumnsByTimeAndNumbersByValue)
+TEST_F(ProtocolGridTest, headerSortsTimeColumnsByTimeAndNumbersByValue)
 {
     SetRow(1, {"10", "10:00.00,00", "", "", "", ""});
     SetRow(2, {"9", "9:59.59,99", "", "", "", ""});
@@ -388,22 +393,25 @@ TEST_F(ProtocolTableTest, headerSortsTimeColumnsByTimeAndNumbersByValue)
     EXPECT_EQ(Column(0), (QStringList{"100", "10", "9"}));
 }
 
-TEST_F(ProtocolTableTest, onlyTheHeaderIsLeftAligned)
+TEST_F(ProtocolGridTest, onlyTheHeaderIsLeftAligned)
 {
     for (int row : {0, 1}) {
         TFormatOptions format;
         format.AlignmentHorz = Qt::AlignRight;
         bool checkBox = false, combobox = false, ellipsis = false;
-        table.SortGrid1GetCellFormat(&grid, 3, row, TGridDrawState(), format, checkBox, combobox, ellipsis);
+        grid.OnGetCellFormat(&grid, 3, row, TGridDrawState(), format, checkBox, combobox, ellipsis);
         EXPECT_EQ(format.AlignmentHorz, row == 0 ? Qt::AlignLeft : Qt::AlignRight) << row;
         EXPECT_FALSE(checkBox || combobox || ellipsis);
     }
 }
 
-TEST(ProtocolTableLifetime, gridThatOutlivesTheTableFormatsWithItsOwnDefaults)
+TEST(ProtocolGridLifetime, gridThatOutlivesTheModelShowsItsOwnCellsWithItsOwnDefaults)
 {
     TSortGrid grid;
-    delete new ProtocolTable(grid);
+    auto* model = new ProtocolModel;
+    delete new ProtocolGrid(grid, *model);
+    delete model;
+    EXPECT_EQ(grid.RowCount(), 2);
     EXPECT_EQ(grid.CellFormat(3, 0, gdFixed).AlignmentHorz, Qt::AlignRight);
     grid.SortByColumn(3);
     EXPECT_EQ(grid.SortOptions().SortStyle, ssNormal);
@@ -423,7 +431,7 @@ const ProtocolRow kHeader = Row6({"Nr.", "Start", "Stopp", "Zeit", "km/h", "Plat
 
 } // namespace
 
-TEST_F(ProtocolTableTest, replaceRowsAndClearLeaveTheHeaderAndAtLeastOneRow)
+TEST_F(ProtocolGridTest, replaceRowsAndClearLeaveTheHeaderAndAtLeastOneRow)
 {
     for (int i = 1; i <= 4; ++i)
         Run(QString::number(i), 5000 + i);
@@ -444,10 +452,10 @@ TEST_F(ProtocolTableTest, replaceRowsAndClearLeaveTheHeaderAndAtLeastOneRow)
 
 // The backup follows Changed: every operation that changes the protocol
 // reports exactly once, a load (rows + ranking) too.
-TEST_F(ProtocolTableTest, everyChangeOfTheProtocolIsReportedOnce)
+TEST_F(ProtocolGridTest, everyChangeOfTheProtocolIsReportedOnce)
 {
     int changes = 0;
-    QObject::connect(&table, &ProtocolTable::Changed, &table, [&changes] { ++changes; });
+    QObject::connect(&table, &ProtocolModel::Changed, &table, [&changes] { ++changes; });
     LoadedProtocol loaded;
     loaded.rows = {Row6({"5", kStart, kStop, "5,00", "720,0", " "})};
     loaded.opened = loaded.complete = true;
@@ -469,7 +477,7 @@ TEST_F(ProtocolTableTest, everyChangeOfTheProtocolIsReportedOnce)
     }
 }
 
-TEST_F(ProtocolTableTest, onlyAFileReadWholeIsRankedAndUpdatesTheCommands)
+TEST_F(ProtocolGridTest, onlyAFileReadWholeIsRankedAndUpdatesTheCommands)
 {
     const ProtocolRows rows = {Row6({"1", kStart, kStop, "6,00", "600,0", " "}),
         Row6({"2", kStart, " ", " ", " ", " "}), Row6({"3", kStart, kStop, "5,00", "720,0", " "})};
@@ -500,7 +508,7 @@ TEST_F(ProtocolTableTest, onlyAFileReadWholeIsRankedAndUpdatesTheCommands)
     }
 }
 
-TEST_F(ProtocolTableTest, saveAndLoadGiveBackEveryRowWithBlanksAndRanked)
+TEST_F(ProtocolGridTest, saveAndLoadGiveBackEveryRowWithBlanksAndRanked)
 {
     Run(QStringLiteral("1"), 6000);
     table.BeginRunRow(QStringLiteral("2"), QTime(10, 2));
@@ -508,7 +516,7 @@ TEST_F(ProtocolTableTest, saveAndLoadGiveBackEveryRowWithBlanksAndRanked)
     const ProtocolRows saved = table.Rows();
 
     TSortGrid other;
-    ProtocolTable& loadedTable = *new ProtocolTable(other);
+    ProtocolModel& loadedTable = *new ProtocolModel(&other);
     loadedTable.LoadProtocolText(ParseProtocolText(ProtocolTextBytes(saved)), QString(), false);
     const ProtocolRows expected = {kHeader, Row6({"3", kStart, kStop, "5,00", "720,0", "1"}),
         Row6({"1", kStart, kStop, "6,00", "600,0", "2"}), Row6({"2", "10:02.00,00", " ", " ", " ", " "})};
@@ -517,7 +525,7 @@ TEST_F(ProtocolTableTest, saveAndLoadGiveBackEveryRowWithBlanksAndRanked)
 
 // After a restart the table holds loaded unfinished runs, which rank below
 // the runs started since; a stop must still complete its own open run.
-TEST_F(ProtocolTableTest, manyStartStopFindsItsRunAboveLoadedUnfinishedRows)
+TEST_F(ProtocolGridTest, manyStartStopFindsItsRunAboveLoadedUnfinishedRows)
 {
     table.SetManyStart(true);
     table.ReplaceRows({Row6({"9", kStart, " ", " ", " ", " "})});
