@@ -207,8 +207,9 @@ void RunControl::bAVARIAClick()
     if (!Snapshot(QStringLiteral("Unfall")))
         return;
     Record(QStringLiteral("UNFALL: Zeile ungültig gemacht, vorher: ") + SelectedRowText());
-    const int row = p_.grid->Row();
-    const QString voided = row >= 1 && row < p_.grid->RowCount() ? p_.grid->Cells(0, row) : QString();
+    const int row = p_.protocol->SelectedRow();
+    const QString voided = row >= 1 && row < p_.protocol->RowCount() ? p_.protocol->Cell(ProtocolModel::ColNr, row)
+                                                                     : QString();
     p_.protocol->VoidSelectedRow();
     Q_EMIT RunVoided(voided);
     DisableAccident();

@@ -1,9 +1,8 @@
 #include "FakeClock.h"
-#include "ProtocolTable.h"
+#include "ProtocolModel.h"
 #include "RunControl.h"
 #include "TFrame1.h"
 #include "TLbSpeedButton.h"
-#include "TSortGrid.h"
 
 #include <QAction>
 #include <QSpinBox>
@@ -18,7 +17,6 @@ struct RunRig
     RunRig()
         : lane1(0, clock)
         , lane2(1, clock)
-        , protocol(grid)
     {
         lane1.SetProtocol(&protocol);
         lane2.SetProtocol(&protocol);
@@ -26,7 +24,6 @@ struct RunRig
         RunControlParts p;
         p.frameT1 = &lane1;
         p.frameT2 = &lane2;
-        p.grid = &grid;
         p.protocol = &protocol;
         p.mStart = &start;
         p.mStop = &stop;
@@ -42,8 +39,7 @@ struct RunRig
     FakeClock clock;
     TFrame1 lane1;
     TFrame1 lane2;
-    TSortGrid grid;
-    ProtocolTable protocol;
+    ProtocolModel protocol;
     QAction start, stop, reset, avaria;
     TLbSpeedButton bStart, bStop, bReset, bAvaria;
     std::unique_ptr<RunControl> runs;
