@@ -154,6 +154,14 @@ void TSortGrid::ShowModel(QAbstractItemModel* rows)
     selectionList_.clear();
 }
 
+// A shown model that is the grid's own child goes while the grid is half
+// gone: it must not reach back into the grid then.
+TSortGrid::~TSortGrid()
+{
+    if (Shown())
+        disconnect(shown_, nullptr, this, nullptr);
+}
+
 QString TSortGrid::Cells(int col, int row) const
 {
     if (!Shown())

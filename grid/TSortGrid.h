@@ -24,6 +24,7 @@ class TSortGrid : public QTableView
     Q_OBJECT
 public:
     explicit TSortGrid(QWidget* parent = nullptr);
+    ~TSortGrid() override;
 
     // Shows rows that another model owns (row 0 its horizontal header, rows
     // 1.. its rows) instead of the grid's own cells; null returns to them.

@@ -4,6 +4,7 @@
 #include "ProtocolBackup.h"
 #include "ProtocolFile.h"
 #include "ProtocolFileCommands.h"
+#include "StartNumberBackup.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,9 +47,13 @@ void TimeRun(MainWindowRig& rig, std::uint32_t ms)
     rig.Reset();
 }
 
+// The protocol's backup and the lanes' numbers beside it are written on
+// threads of their own: both must be done before the folder is touched.
 void SettleBackup(TFormMain& form)
 {
     WaitFor([&form] { return !form.Backup->Scheduled(); });
+    QCoreApplication::processEvents();
+    form.StartNumbers->WaitForWrites();
 }
 
 QString JournalText(MainWindowRig& rig)
