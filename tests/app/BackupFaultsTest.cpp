@@ -4,7 +4,6 @@
 #include "ProtocolBackup.h"
 #include "ProtocolFile.h"
 #include "ProtocolFileCommands.h"
-#include "StartNumberBackup.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,12 +16,6 @@
 namespace {
 
 const QByteArray kHeaderLine = "Nr.\tStart\tStopp\tZeit\tkm/h\tPlatz\t\r\n";
-
-QByteArray FileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 void WriteFile(const QString& path, const QByteArray& bytes)
 {
@@ -37,23 +30,6 @@ QString Unwritable(MainWindowRig& rig, const QString& name)
     const QString blocker = rig.dir.filePath(name);
     WriteFile(blocker, "x");
     return blocker + QStringLiteral("/Ravolt-Sicherungsdatei.txt");
-}
-
-void TimeRun(MainWindowRig& rig, std::uint32_t ms)
-{
-    rig.Start();
-    rig.clock.Advance(ms);
-    rig.Stop();
-    rig.Reset();
-}
-
-// The protocol's backup and the lanes' numbers beside it are written on
-// threads of their own: both must be done before the folder is touched.
-void SettleBackup(TFormMain& form)
-{
-    WaitFor([&form] { return !form.Backup->Scheduled(); });
-    QCoreApplication::processEvents();
-    form.StartNumbers->WaitForWrites();
 }
 
 QString JournalText(MainWindowRig& rig)

@@ -10,6 +10,8 @@
 #include "RecordingExportLayers.h"
 #include "RecordingSoundPlayer.h"
 #include "RunControl.h"
+#include "StartNumberBackup.h"
+#include "ProtocolBackup.h"
 #include "TAppSettings.h"
 #include "TFormMain.h"
 #include "TFrame1.h"
@@ -19,6 +21,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QLabel>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -110,3 +113,28 @@ struct MainWindowRig
     RecordingDesktopShell shell;
     std::unique_ptr<TFormMain> form;
 };
+
+inline QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Starts and stops one run of the given length on the next lane.
+inline void TimeRun(MainWindowRig& rig, std::uint32_t ms)
+{
+    rig.Start();
+    rig.clock.Advance(ms);
+    rig.Stop();
+    rig.Reset();
+}
+
+// The protocol's backup and the lanes' numbers beside it are written on
+// threads of their own: both must be done before the files or their folder
+// are looked at.
+inline void SettleBackup(TFormMain& form)
+{
+    WaitFor([&form] { return !form.Backup->Scheduled(); });
+    QCoreApplication::processEvents();
+    form.StartNumbers->WaitForWrites();
+}

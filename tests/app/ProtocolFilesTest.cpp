@@ -11,31 +11,6 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-namespace {
-
-QByteArray FileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-// Starts and stops one run of the given length on the next lane.
-void TimeRun(MainWindowRig& rig, std::uint32_t ms)
-{
-    rig.Start();
-    rig.clock.Advance(ms);
-    rig.Stop();
-    rig.Reset();
-}
-
-// Lets the backup written after a command reach the disk.
-void SettleBackup(TFormMain& form)
-{
-    WaitFor([&form] { return !form.Backup->Scheduled(); });
-}
-
-} // namespace
-
 TEST(ProtocolFiles, SaveDialogProposesTheTimeStampAndAddsTheTypesExtension)
 {
     const struct
