@@ -32,6 +32,3 @@ private:
 
     QWidget* mainWindow_;
 };
-
-// The question-mark picture of the dialog, drawn here.
-QPixmap YesNoIconPicture();

@@ -217,10 +217,10 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
         QMessageBox::information(this, caption, text);
     };
     connect(PopupMenuProtokol, &QMenu::aboutToShow, this, &TFormMain::PopupMenuProtokolPopup);
-    SortGrid1->OnRowSelected = [this](TSortGrid*) { runControl_->SortGrid1RowSelected(); };
+    connect(SortGrid1, &TSortGrid::RowSelected, this, [this] { runControl_->SortGrid1RowSelected(); });
     // The window's resize reaches the grid through the layouts; "Zeit" takes
     // what the other columns leave once the grid has its new size.
-    SortGrid1->OnResize = [this](TSortGrid*) { protocolGrid_->FitProtocolColumns(); };
+    connect(SortGrid1, &TSortGrid::Resized, this, [this] { protocolGrid_->FitProtocolColumns(); });
 
     FormCreate(seams);
     SortGrid1->setFocus();
@@ -399,9 +399,8 @@ void TFormMain::CreateBackup()
     Backup = new ProtocolBackup(paths_.BackupFileName, [this] { return protocol_->Rows(); }, this);
     Backup->SetFallback(paths_.BackupFallbackName);
     // The notice stays until a later write succeeds; timing goes on meanwhile.
-    Backup->OnStatus = [this](const QString& notice) {
-        notice_->Set(OperatorNotice::Backup, notice);
-    };
+    connect(Backup, &ProtocolBackup::StatusChanged, this,
+            [this](const QString& notice) { notice_->Set(OperatorNotice::Backup, notice); });
     StartNumbers = new StartNumberBackup(*FrameT1, *FrameT2, *runControl_, [this] { return Backup->Path(); }, this);
     StartNumbers->SetJournal(journal_.get());
     // Starts and stops change the protocol, a reset the numbers; a reset
@@ -431,14 +430,14 @@ QWidget* TFormMain::BuildTopBar()
     bHelp = TopBarButton(bar, "bHelp", QStringLiteral("Hilfe (F1)"), TopBarPicture::Help);
     bCFG = TopBarButton(bar, "bCFG", QStringLiteral("Einstellungen (F2)"), TopBarPicture::Settings);
     bInfo = TopBarButton(bar, "bInfo", QStringLiteral("Info (F3)"), TopBarPicture::Info);
-    bHelp->OnClick = [this](TLbSpeedButton*) { bHelpClick(); };
-    bCFG->OnClick = [this](TLbSpeedButton*) { bCFGClick(); };
-    bInfo->OnClick = [this](TLbSpeedButton*) { bInfoClick(); };
+    connect(bHelp, &TLbSpeedButton::Clicked, this, &TFormMain::bHelpClick);
+    connect(bCFG, &TLbSpeedButton::Clicked, this, &TFormMain::bCFGClick);
+    connect(bInfo, &TLbSpeedButton::Clicked, this, &TFormMain::bInfoClick);
     for (TLbSpeedButton* b : {bHelp, bCFG, bInfo})
         layout->addWidget(b);
     layout->addSpacing(12);
     ImageDE = new DeskLogo(bar);
-    ImageDE->OnClick = [this] { ImageDEClick(); };
+    connect(ImageDE, &DeskLogo::Clicked, this, &TFormMain::ImageDEClick);
     layout->addWidget(ImageDE);
     layout->addStretch(1);
 
@@ -499,14 +498,14 @@ QWidget* TFormMain::BuildLeftPanel()
     ImageTVAus->setGeometry(45, 354, 30, 22);
     ImageTVAus->setPixmap(TvPicture(false));
     ImageTVAus->setToolTip(QStringLiteral("Strg+M"));
-    ImageTVAus->OnClick = [this](TImage*) { ImageTVAusClick(); };
+    connect(ImageTVAus, &TImage::Clicked, this, &TFormMain::ImageTVAusClick);
     ImageTVEin = new TImage(panel);
     ImageTVEin->setObjectName(QStringLiteral("ImageTVEin"));
     ImageTVEin->setGeometry(ImageTVAus->geometry());
     ImageTVEin->setPixmap(TvPicture(true));
     ImageTVEin->setToolTip(QStringLiteral("Strg+M"));
     ImageTVEin->hide();
-    ImageTVEin->OnClick = [this](TImage*) { ImageTVEinClick(); };
+    connect(ImageTVEin, &TImage::Clicked, this, &TFormMain::ImageTVEinClick);
     // The panel's parts are placed, not laid out: its height must hold them.
     panel->setMinimumHeight(panel->childrenRect().bottom() + 1);
     return panel;
@@ -666,7 +665,8 @@ void TFormMain::CreateJournal(const MainWindowSeams& seams)
 {
     journal_ = std::make_unique<Journal>(
         seams.journalFolder.isEmpty() ? Journal::DefaultFolder() : seams.journalFolder, clock_);
-    journal_->OnNotice = [this](const QString& notice) { notice_->Set(OperatorNotice::Journal, notice); };
+    connect(journal_.get(), &Journal::NoticeChanged, this,
+            [this](const QString& notice) { notice_->Set(OperatorNotice::Journal, notice); });
     journal_->Prune();
     journal_->Record(QStringLiteral("Programmstart ") + QCoreApplication::applicationName() + QLatin1Char(' ') +
                      QStringLiteral(RAVOLT_VERSION));
@@ -749,8 +749,8 @@ void TFormMain::CreateSpectatorWindow()
         return TFormMonitor2::StartNumbers{FrameT1->editStartN1->value(), FrameT1->editStartN2->value(),
                                            FrameT2->editStartN1->value(), FrameT2->editStartN2->value()};
     };
-    FormMonitor2->OnShowBestTime = [this] { FrameT2->ShowTime(protocol_->BestTime()); };
-    FormMonitor2->OnIndicator = [this](bool shown) { ImageTVEin->setVisible(shown); };
+    connect(FormMonitor2, &TFormMonitor2::BestTimeWanted, this, [this] { FrameT2->ShowTime(protocol_->BestTime()); });
+    connect(FormMonitor2, &TFormMonitor2::IndicatorChanged, ImageTVEin, &QWidget::setVisible);
     FormMonitor2->SetRunden(settings_.Runden);
     FormMonitor2->FormCreate(settings_.Title, settings_.Monitor);
     runControl_->SetSpectator(FormMonitor2);

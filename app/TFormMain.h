@@ -125,7 +125,7 @@ public:
     TLbSpeedButton* bHelp;
     TLbSpeedButton* bCFG;
     TLbSpeedButton* bInfo;
-    // The maker's logo; its OnClick opens the maker's page.
+    // The maker's logo; a click opens the maker's page.
     DeskLogo* ImageDE;
     TLbSpeedButton* bSTART;
     TLbSpeedButton* bSTOP;

@@ -110,8 +110,7 @@ void TCustomFloatEdit::ShowErrorMessage()
 void TCustomFloatEdit::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (const auto handler = OnEnterPress)
-            handler(this, event->key());
+        Q_EMIT EnterPressed(event->key());
         event->ignore();
         return;
     }

@@ -2,7 +2,6 @@
 
 #include <QLineEdit>
 #include <cstdint>
-#include <functional>
 #include <optional>
 
 // A one-line field for a decimal number within Min..Max. Each typed
@@ -40,14 +39,15 @@ public:
     void SetAutoSelect(bool on) { autoSelect_ = on; }
     QChar DecimalSeparator() const { return separator_; }
 
-    // Enter in the field (the key code). The key still reaches the dialog,
-    // so its default button answers as well.
-    std::function<void(TCustomFloatEdit* sender, int key)> OnEnterPress;
-
     // The text as a number in the field's notation, if it is one.
     std::optional<double> TextToNumber(const QString& text) const;
     // x with Digits decimals and the field's separator.
     QString FormatNumber(double x) const;
+
+Q_SIGNALS:
+    // Enter in the field (the key code). The key still reaches the dialog,
+    // so its default button answers as well.
+    void EnterPressed(int key);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -10,7 +10,7 @@ TImage::TImage(QWidget* parent)
 
 void TImage::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && OnClick)
-        OnClick(this);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        Q_EMIT Clicked();
     QLabel::mouseReleaseEvent(event);
 }

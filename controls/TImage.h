@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QLabel>
-#include <functional>
 
 // A picture that reports clicks and carries a small integer state (the
 // "tag") that its owner uses to remember which picture it shows.
@@ -14,7 +13,9 @@ public:
     int Tag() const { return tag_; }
     void SetTag(int tag) { tag_ = tag; }
 
-    std::function<void(TImage* sender)> OnClick;
+Q_SIGNALS:
+    // Left button released over the picture.
+    void Clicked();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -158,8 +158,7 @@ void TLbSpeedButton::SetNumGlyphs(int n)
 
 void TLbSpeedButton::mousePressEvent(QMouseEvent* event)
 {
-    if (OnMouseDown)
-        OnMouseDown(this, event->button());
+    Q_EMIT MouseDown(event->button());
     if (event->button() == Qt::LeftButton) {
         down_ = true;
         update();
@@ -171,8 +170,8 @@ void TLbSpeedButton::mouseReleaseEvent(QMouseEvent* event)
     const bool wasDown = down_;
     down_ = false;
     update();
-    if (wasDown && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && OnClick)
-        OnClick(this);
+    if (wasDown && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        Q_EMIT Clicked();
 }
 
 void TLbSpeedButton::enterEvent(QEnterEvent*)

@@ -4,7 +4,6 @@
 
 #include <QPixmap>
 #include <QWidget>
-#include <functional>
 
 // The two looks the desk uses: a gradient face with a rounded border (the
 // run buttons) and a bare picture (the top-bar buttons).
@@ -60,11 +59,12 @@ public:
     bool Down() const { return down_; }
     bool Hovered() const { return hovered_; }
 
-    // Any mouse button pressed on the enabled button; runs before the
+Q_SIGNALS:
+    // Any mouse button pressed on the enabled button; comes before the
     // button shows itself pressed.
-    std::function<void(TLbSpeedButton* sender, Qt::MouseButton button)> OnMouseDown;
+    void MouseDown(Qt::MouseButton button);
     // Left button released over the button.
-    std::function<void(TLbSpeedButton* sender)> OnClick;
+    void Clicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -2,6 +2,8 @@
 
 #include "TCustomFloatEdit.h"
 
+#include <functional>
+
 class QTimer;
 
 // The decimal field with a small up/down button inside its right edge. The

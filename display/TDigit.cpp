@@ -19,8 +19,7 @@ void TDigit::SetValue(int value)
         return;
     if (value < 0 || value > 9) {
         value_ = 0;
-        if (OnOverflow)
-            OnOverflow(this);
+        Q_EMIT Overflowed();
     } else {
         value_ = value;
     }

@@ -6,7 +6,6 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
-#include <functional>
 
 // One seven-segment digit with a decimal point, drawn as filled polygons
 // scaled to the control's size. It is driven either by a number 0..9
@@ -52,12 +51,13 @@ public:
     int Separation() const { return separation_; }
     void SetSeparation(int separation);
 
-    // Fired when Value is set outside 0..9; the digit then shows 0.
-    std::function<void(TDigit* sender)> OnOverflow;
-
     // The eight polygons (top, middle, bottom, upper-left, upper-right,
     // lower-left, lower-right, point) for the current size and thickness.
     std::array<QPolygon, 8> SegmentPolygons() const;
+
+Q_SIGNALS:
+    // Value was set outside 0..9; the digit then shows 0.
+    void Overflowed();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,5 +1,6 @@
 #include "TFormMonitor2.h"
 
+#include "DeskFont.h"
 #include "TColor.h"
 #include "TDigit.h"
 
@@ -22,14 +23,6 @@ constexpr TColor DimColor = clDarkGrey;
 int RoundHalfEven(double value)
 {
     return int(std::nearbyint(value));
-}
-
-QFont ArialBold(int points)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(points);
-    font.setBold(true);
-    return font;
 }
 
 // A font's size in points, also when it was set in pixels.
@@ -79,7 +72,7 @@ TFormMonitor2::TFormMonitor2(QWidget* laneFrame1, QWidget* laneFrame2, QWidget* 
     palette.setColor(QPalette::Window, Qt::black);
     palette.setColor(QPalette::WindowText, Qt::white);
     setPalette(palette);
-    setFont(ArialBold(14));
+    setFont(DeskFontPoints(14));
     // Children inherit the cursor, so the pointer is hidden over every panel.
     setCursor(Qt::BlankCursor);
 
@@ -194,8 +187,7 @@ void TFormMonitor2::RefreshCaptions()
         SetNextNumber(1, n.next2);
     }
     if (runden_) {
-        if (OnShowBestTime)
-            OnShowBestTime();
+        Q_EMIT BestTimeWanted();
         LabNext2->clear();
         LabStart2->setText(QStringLiteral("Best:"));
     }
@@ -211,15 +203,13 @@ void TFormMonitor2::ApplyMode()
 void TFormMonitor2::FormShow()
 {
     PlaceOnMonitor();
-    if (OnIndicator)
-        OnIndicator(true);
+    Q_EMIT IndicatorChanged(true);
     RefreshCaptions();
 }
 
 void TFormMonitor2::FormClose()
 {
-    if (OnIndicator)
-        OnIndicator(false);
+    Q_EMIT IndicatorChanged(false);
 }
 
 void TFormMonitor2::FormResize()

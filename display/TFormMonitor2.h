@@ -26,7 +26,7 @@ class QScreen;
 // Use by the main window:
 //   - construct it hidden right after the main window (the main window as
 //     parent), fill the handlers, then FormCreate(title, monitor);
-//   - show() / close() switch it on and off; OnIndicator reports both;
+//   - show() / close() switch it on and off; IndicatorChanged reports both;
 //   - start-number changes: SetStartNumber / SetNextNumber, shown or hidden;
 //   - settings dialog confirmed: SetTitle, SetMonitor, PlaceOnMonitor;
 //   - mode application: SetRunden, then ApplyMode (the show steps without
@@ -69,10 +69,6 @@ public:
     };
     // Where the show steps read the lanes' current and next start numbers.
     std::function<StartNumbers()> ReadStartNumbers;
-    // Runden mode: have lane 2 show the best time (it writes the lower row).
-    std::function<void()> OnShowBestTime;
-    // The main window's on-indicator: true when shown, false when closed.
-    std::function<void(bool shown)> OnIndicator;
 
     // The creation step: title, monitor index, placement (the window stays hidden).
     void FormCreate(const QString& title, int monitor);
@@ -99,6 +95,12 @@ public:
     QWidget* PanelLab2;
     QLabel* LabStart2;
     QLabel* LabNext2;
+
+Q_SIGNALS:
+    // Runden mode: lane 2 is to show the best time (it writes the lower row).
+    void BestTimeWanted();
+    // For the main window's on-indicator: true when shown, false when closed.
+    void IndicatorChanged(bool shown);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,5 +1,6 @@
 #include "TSortGrid.h"
 
+#include "GridPictures.h"
 #include "SortGridDelegate.h"
 #include "SortGridHeader.h"
 #include "SortGridModel.h"
@@ -9,7 +10,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <algorithm>
@@ -63,19 +63,6 @@ bool ToNumber(const QString& text, double* number)
     return ok && std::isfinite(*number);
 }
 
-QPixmap Arrow(bool up)
-{
-    QPixmap pixmap(8, 7);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0x40, 0x40, 0x40));
-    const QPolygon triangle = up ? QPolygon({QPoint(0, 6), QPoint(7, 6), QPoint(4, 0), QPoint(3, 0)})
-                                 : QPolygon({QPoint(0, 0), QPoint(7, 0), QPoint(4, 6), QPoint(3, 6)});
-    painter.drawPolygon(triangle);
-    return pixmap;
-}
-
 } // namespace
 
 TSortGrid::TSortGrid(QWidget* parent)
@@ -83,8 +70,8 @@ TSortGrid::TSortGrid(QWidget* parent)
     , model_(new SortGridModel(this))
     , shown_(model_)
     , header_(new SortGridHeader(this))
-    , arrowUp_(Arrow(true))
-    , arrowDown_(Arrow(false))
+    , arrowUp_(SortArrowPicture(true))
+    , arrowDown_(SortArrowPicture(false))
 {
     setHorizontalHeader(header_);
     setModel(model_);
@@ -443,8 +430,7 @@ int TSortGrid::FullyVisibleRows() const
 void TSortGrid::RowAccepted(int row)
 {
     selectionList_ = {row};
-    if (OnRowSelected)
-        OnRowSelected(this);
+    Q_EMIT RowSelected();
 }
 
 void TSortGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
@@ -679,8 +665,7 @@ void TSortGrid::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
     StretchLastColumn();
-    if (OnResize)
-        OnResize(this);
+    Q_EMIT Resized();
 }
 
 void TSortGrid::StretchLastColumn()

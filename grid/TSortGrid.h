@@ -51,7 +51,7 @@ public:
 
     // The current row: a data row whenever the grid has one, 0 otherwise.
     int Row() const;
-    // Selects the whole row without raising OnRowSelected; the selection
+    // Selects the whole row without raising RowSelected; the selection
     // list stays as it is.
     void SelectRow(int row);
     int FindRow(int col, const QString& text, bool ignoreCase) const;
@@ -78,13 +78,10 @@ public:
     // How a message such as "Rowsize too small" reaches the operator.
     void SetMessageHandler(std::function<void(const QString&)> handler) { message_ = std::move(handler); }
 
-    std::function<void(TSortGrid* sender)> OnRowSelected;
     std::function<void(TSortGrid* sender, int col, int row, TGridDrawState state, TFormatOptions& format,
                        bool& checkBox, bool& combobox, bool& ellipsis)>
         OnGetCellFormat;
     std::function<void(TSortGrid* sender, int col, TSortStyle& style)> OnGetSortStyle;
-    // After every resize of the grid, once its own last-column stretch is done.
-    std::function<void(TSortGrid* sender)> OnResize;
 
     // The record a cell is drawn with: the defaults, then the owner's changes.
     TFormatOptions CellFormat(int col, int row, TGridDrawState state) const;
@@ -108,6 +105,12 @@ public:
     const QPixmap& ArrowGlyph(TSortDirection direction) const;
     // The header click: the direction rule, then the sort.
     void HeaderClick(int col, Qt::MouseButton button);
+
+Q_SIGNALS:
+    // The operator selected a row.
+    void RowSelected();
+    // After every resize of the grid, once its own last-column stretch is done.
+    void Resized();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

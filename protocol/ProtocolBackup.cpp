@@ -216,16 +216,16 @@ void ProtocolBackup::SetRemark(const QString& remark)
 {
     const QString before = Notice();
     remark_ = remark;
-    if (Notice() != before && OnStatus)
-        OnStatus(Notice());
+    if (Notice() != before)
+        Q_EMIT StatusChanged(Notice());
 }
 
 void ProtocolBackup::SetFailure(const QString& failure)
 {
     const QString before = Notice();
     failure_ = failure;
-    if (Notice() != before && OnStatus)
-        OnStatus(Notice());
+    if (Notice() != before)
+        Q_EMIT StatusChanged(Notice());
 }
 
 QString ProtocolBackup::Notice() const

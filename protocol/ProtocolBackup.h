@@ -16,7 +16,7 @@
 // the copies in order, so encoding and flushing never hold up the desk. A
 // copy not yet started gives way to a newer one. A failed write never
 // disturbs timing and never touches the previous backup; it is reported
-// through OnStatus once the writer is done.
+// through StatusChanged once the writer is done.
 //
 // When the file cannot be written (its folder deleted, the disk full) the
 // same rows go to the fallback file in the per-user folder, and the next
@@ -59,8 +59,10 @@ public:
     // The operator's notice: "Sicherung fehlgeschlagen: ..." after a failed
     // write, empty again after the next one that succeeds; the remark first.
     QString Notice() const;
-    // Called whenever the notice changes.
-    std::function<void(const QString& notice)> OnStatus;
+
+Q_SIGNALS:
+    // The notice changed.
+    void StatusChanged(const QString& notice);
 
 private:
     class Writer;

@@ -6,7 +6,7 @@
 # and fails when there is one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-dirs=(platform controls grid display protocol serial timing app tests bench fuzz)
+dirs=(platform artwork controls grid display protocol serial sim journal timing results app tests bench fuzz)
 perl -0777 -ne '
     while (/\b(connect\(\s*[^,;()]+(?:\([^()]*\))?\s*,\s*&[\w:]+\s*,\s*\[|singleShot\(\s*[^,;()]+\s*,\s*\[)/g) {
         my $line = 1 + (substr($_, 0, $-[0]) =~ tr/\n//);

@@ -1,32 +1,12 @@
 #pragma once
 
+#include "BarrierEdgeNote.h"
 #include "Clock.h"
 #include "ComTypes.h"
 #include "LineEvent.h"
 
 #include <cstdint>
 #include <vector>
-
-// What became of one evaluated barrier edge.
-enum class BarrierOutcome {
-    Accepted,    // the command was given and ran
-    Unavailable, // the command was given but is disabled (no lane free or running)
-    LockedOut,   // inside the START or STOPP lockout
-    Blocked,     // the STOPP barrier lock is blocked
-    NotByAlg,    // the evaluation rule Alg asks for nothing
-    Unchanged,   // the same status as the previous report
-};
-enum class BarrierCommand { None, Start, Stop };
-
-// One evaluated edge, for whoever keeps a record of the barriers.
-struct BarrierEdgeNote
-{
-    TimeStamp stamp;
-    std::uint32_t status = 0; // the modem-status word evaluated
-    bool late = false;        // the serial watchdog found the change
-    BarrierCommand command = BarrierCommand::None;
-    BarrierOutcome outcome = BarrierOutcome::Unchanged;
-};
 
 // What the barrier needs of the run control while it judges an edge. It is
 // asked in the middle of the judging: a command given for one line changes

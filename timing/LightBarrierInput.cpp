@@ -26,7 +26,7 @@ LightBarrierInput::LightBarrierInput(BarrierRun& run, TImage* imageLSstop, const
 
     imageLSstop_->setToolTip(QStringLiteral("Blockieren LS STOPP (F12)"));
     imageLSstop_->SetTag(0);
-    imageLSstop_->OnClick = [this](TImage*) { ImageLSClick(); };
+    connect(imageLSstop_, &TImage::Clicked, this, &LightBarrierInput::ImageLSClick);
     ShowLockPicture();
 }
 

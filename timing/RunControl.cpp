@@ -25,10 +25,10 @@ RunControl::RunControl(const RunControlParts& parts, QObject* parent)
     connect(p_.mAvaria, &QAction::triggered, this, &RunControl::bAVARIAClick);
 
     // START and STOPP act on the press of any mouse button.
-    p_.bSTART->OnMouseDown = [this](TLbSpeedButton*, Qt::MouseButton) { Start(CommandSource::Button); };
-    p_.bSTOP->OnMouseDown = [this](TLbSpeedButton*, Qt::MouseButton) { Stop(CommandSource::Button); };
-    p_.bRESET->OnClick = [this](TLbSpeedButton*) { p_.mReset->trigger(); };
-    p_.bAVARIA->OnClick = [this](TLbSpeedButton*) { p_.mAvaria->trigger(); };
+    connect(p_.bSTART, &TLbSpeedButton::MouseDown, this, [this] { Start(CommandSource::Button); });
+    connect(p_.bSTOP, &TLbSpeedButton::MouseDown, this, [this] { Stop(CommandSource::Button); });
+    connect(p_.bRESET, &TLbSpeedButton::Clicked, p_.mReset, &QAction::trigger);
+    connect(p_.bAVARIA, &TLbSpeedButton::Clicked, p_.mAvaria, &QAction::trigger);
 
     p_.mStart->setEnabled(true);
     p_.mStop->setEnabled(false);

@@ -114,7 +114,7 @@ TEST(JournalWiring, RunsAreJournalledWithLaneNumberSourceAndResult)
     MainWindowRig rig;
     rig.Start();
     rig.clock.Advance(65120);
-    rig.form->bSTOP->OnMouseDown(rig.form->bSTOP, Qt::LeftButton);
+    Q_EMIT rig.form->bSTOP->MouseDown(Qt::LeftButton);
     rig.form->mAvaria->setEnabled(true);
     rig.Accident();
     const QString text = JournalText(rig);

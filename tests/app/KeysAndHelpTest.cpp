@@ -228,11 +228,11 @@ TEST(InfoAndLogo, InfoBoxAndTheMakersPage)
     EXPECT_TRUE(shown[1].startsWith("Ravolt 2.4\n")) << shown[1].toStdString();
     EXPECT_TRUE(shown[1].contains("example.org"));
 
-    f.bInfo->OnClick(f.bInfo);
+    Q_EMIT f.bInfo->Clicked();
     EXPECT_EQ(shown.size(), 4) << "the info button shows the same box";
 
-    f.ImageDE->OnClick();
+    Q_EMIT f.ImageDE->Clicked();
     EXPECT_EQ(rig.shell.calls, QStringList{"address https://www.example.org/"});
-    f.bHelp->OnClick(f.bHelp);
+    Q_EMIT f.bHelp->Clicked();
     EXPECT_TRUE(f.HelpWindow && f.HelpWindow->isVisible());
 }

@@ -185,7 +185,7 @@ TEST(LightBarrier, WithoutAPortTheIndicatorStillToggles)
     EXPECT_FALSE(rig.Armed());
     rig.form->LockLS->trigger();
     EXPECT_TRUE(rig.Armed());
-    rig.form->ImageLSstop->OnClick(rig.form->ImageLSstop);
+    Q_EMIT rig.form->ImageLSstop->Clicked();
     EXPECT_FALSE(rig.Armed());
     rig.Start(); // the manual commands work
     EXPECT_TRUE(rig.form->FrameT1->Running());

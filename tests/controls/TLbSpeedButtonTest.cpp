@@ -12,10 +12,10 @@ TEST(TLbSpeedButton, MouseDownRunsBeforeTheButtonShowsPressed)
     button.resize(110, 40);
     bool downWhenCalled = true;
     Qt::MouseButton pressed = Qt::NoButton;
-    button.OnMouseDown = [&](TLbSpeedButton* b, Qt::MouseButton which) {
-        downWhenCalled = b->Down();
+    QObject::connect(&button, &TLbSpeedButton::MouseDown, &button, [&](Qt::MouseButton which) {
+        downWhenCalled = button.Down();
         pressed = which;
-    };
+    });
     QTest::mousePress(&button, Qt::LeftButton);
     EXPECT_FALSE(downWhenCalled);
     EXPECT_EQ(pressed, Qt::LeftButton);
@@ -33,7 +33,7 @@ TEST(TLbSpeedButton, ClickNeedsALeftReleaseOverTheButton)
     TLbSpeedButton button;
     button.resize(110, 30);
     int clicks = 0;
-    button.OnClick = [&](TLbSpeedButton*) { ++clicks; };
+    QObject::connect(&button, &TLbSpeedButton::Clicked, &button, [&] { ++clicks; });
     QTest::mouseClick(&button, Qt::LeftButton);
     EXPECT_EQ(clicks, 1);
     QTest::mousePress(&button, Qt::LeftButton);
@@ -141,7 +141,7 @@ TEST(TLbSpeedButton, PressedShowsTheDownColourAndMovesTheCaptionOnePixel)
     ButtonOnParent b;
     const QRect idleInk = Ink(b.Shot(), Qt::white);
     bool drawnPressedWhenCalled = true;
-    b.button->OnMouseDown = [&](TLbSpeedButton* sender, Qt::MouseButton) { drawnPressedWhenCalled = sender->Down(); };
+    QObject::connect(b.button, &TLbSpeedButton::MouseDown, b.button, [&] { drawnPressedWhenCalled = b.button->Down(); });
     QTest::mousePress(b.button, Qt::LeftButton, {}, QPoint(55, 20));
     EXPECT_FALSE(drawnPressedWhenCalled);
     const QImage pressed = b.Shot();
@@ -154,7 +154,7 @@ TEST(TLbSpeedButton, DisabledButtonDrawsAGreyCaptionAndIgnoresThePointer)
 {
     ButtonOnParent b;
     int downs = 0;
-    b.button->OnMouseDown = [&](TLbSpeedButton*, Qt::MouseButton) { ++downs; };
+    QObject::connect(b.button, &TLbSpeedButton::MouseDown, b.button, [&] { ++downs; });
     b.button->setEnabled(false);
     b.button->SetColor(clBtnFace);
     b.button->SetLightColor(clBtnShadow);
@@ -242,7 +242,10 @@ TEST(TImage, ReportsLeftClicksAndKeepsItsTag)
     TImage image;
     image.resize(22, 22);
     int clicks = 0;
-    image.OnClick = [&](TImage* sender) { sender->SetTag(1 - sender->Tag()); ++clicks; };
+    QObject::connect(&image, &TImage::Clicked, &image, [&] {
+        image.SetTag(1 - image.Tag());
+        ++clicks;
+    });
     QTest::mouseClick(&image, Qt::LeftButton);
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(image.Tag(), 1);

@@ -223,7 +223,7 @@ TEST(TSpinFloatEdit, EscapeRestoresTheValueAtEntryAndEnterCallsTheHandler)
     rig.edit->setFocus(Qt::TabFocusReason);
     rig.edit->setText(QStringLiteral("3,7"));
     int enterKey = 0;
-    rig.edit->OnEnterPress = [&](TCustomFloatEdit*, int key) { enterKey = key; };
+    QObject::connect(rig.edit, &TCustomFloatEdit::EnterPressed, rig.edit, [&](int key) { enterKey = key; });
     QTest::keyClick(rig.edit, Qt::Key_Return);
     EXPECT_EQ(enterKey, Qt::Key_Return);
     EXPECT_EQ(rig.edit->text(), "3,7");

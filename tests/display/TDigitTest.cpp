@@ -106,15 +106,10 @@ TEST(TDigit, ValueOutsideRangeShowsZeroAndReportsOverflowOnce)
 {
     TDigit digit;
     int overflows = 0;
-    TDigit* sender = nullptr;
-    digit.OnOverflow = [&](TDigit* d) {
-        ++overflows;
-        sender = d;
-    };
+    QObject::connect(&digit, &TDigit::Overflowed, &digit, [&] { ++overflows; });
     digit.SetValue(5);
     digit.SetValue(10);
     EXPECT_EQ(overflows, 1);
-    EXPECT_EQ(sender, &digit);
     EXPECT_EQ(digit.Value(), 0);
     EXPECT_EQ(digit.ValueBinary(), 0x7D);
 
@@ -128,7 +123,7 @@ TEST(TDigit, OverflowHandlerMaySetTheValueItself)
 {
     TDigit digit;
     digit.SetValue(3);
-    digit.OnOverflow = [](TDigit* d) { d->SetValue(9); };
+    QObject::connect(&digit, &TDigit::Overflowed, &digit, [&digit] { digit.SetValue(9); });
     digit.SetValue(42);
     // The table entry is taken from the value held after the handler ran.
     EXPECT_EQ(digit.Value(), 9);
@@ -145,7 +140,7 @@ TEST(TDigit, UnchangedValueNeitherRepaintsNorFiresAndKeepsABlankPattern)
     QCoreApplication::processEvents();
     const int paints = digit.paints;
     int overflows = 0;
-    digit.OnOverflow = [&](TDigit*) { ++overflows; };
+    QObject::connect(&digit, &TDigit::Overflowed, &digit, [&] { ++overflows; });
 
     digit.SetValue(7);
     QCoreApplication::processEvents();

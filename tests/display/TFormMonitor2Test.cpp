@@ -104,8 +104,9 @@ protected:
 
     void SetUp() override
     {
-        window.OnIndicator = [this](bool shown) { indicator.push_back(shown); };
-        window.OnShowBestTime = [this] { ++bestTimeCalls; };
+        QObject::connect(&window, &TFormMonitor2::IndicatorChanged, &window,
+                         [this](bool shown) { indicator.push_back(shown); });
+        QObject::connect(&window, &TFormMonitor2::BestTimeWanted, &window, [this] { ++bestTimeCalls; });
         window.ReadStartNumbers = [] { return TFormMonitor2::StartNumbers{5, 7, 6, 8}; };
     }
 };

@@ -25,7 +25,7 @@ struct GridRig
             grid.SetCells(0, r + 1, rows[r].first);
             grid.SetCells(1, r + 1, rows[r].second);
         }
-        grid.OnRowSelected = [this](TSortGrid* g) { reported.append(g->Row()); };
+        QObject::connect(&grid, &TSortGrid::RowSelected, &grid, [this] { reported.append(grid.Row()); });
         grid.SetMessageHandler([this](const QString& m) { messages.append(m); });
     }
     QString Tags() const

@@ -246,7 +246,7 @@ TEST(ProtocolBackup, writesOncePerCommandAndReportsFailureUntilAWriteSucceeds)
     int reads = 0;
     ProtocolBackup backup(path, [&] { ++reads; return rows; });
     QStringList notices;
-    backup.OnStatus = [&](const QString& notice) { notices << notice; };
+    QObject::connect(&backup, &ProtocolBackup::StatusChanged, &backup, [&](const QString& notice) { notices << notice; });
 
     backup.Schedule();
     backup.Schedule();

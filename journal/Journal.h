@@ -4,8 +4,8 @@
 
 #include <QDate>
 #include <QFile>
+#include <QObject>
 #include <QString>
-#include <functional>
 
 class Clock;
 class QDateTime;
@@ -21,13 +21,14 @@ class QDateTime;
 // line being written; a restart continues the day's file on a new line.
 // Nothing here ever throws or blocks on a failure: the entry is dropped and
 // the operator is told once, until a write succeeds again.
-class Journal final : public JournalFeed
+class Journal final : public QObject, public JournalFeed
 {
+    Q_OBJECT
 public:
     static constexpr int KeptSnapshots = 500;
     static constexpr int KeptJournalDays = 60;
 
-    Journal(const QString& folder, const Clock& clock);
+    Journal(const QString& folder, const Clock& clock, QObject* parent = nullptr);
 
     // The per-user data folder's "Journal".
     static QString DefaultFolder();
@@ -54,12 +55,15 @@ public:
     // Files of other names are left alone.
     void Prune();
 
-    // Called with the German notice whenever it changes: every current
-    // failure, one a line; the empty text once all writes work again. A
-    // journal file deleted while the program runs (its folder removed) is
-    // begun anew, and that stays told, since its earlier entries are gone.
-    std::function<void(const QString& notice)> OnNotice;
+    // Every current failure in German, one a line; empty while all writes
+    // work. A journal file deleted while the program runs (its folder
+    // removed) is begun anew, and that stays told, since its earlier entries
+    // are gone.
     QString Notice() const;
+
+Q_SIGNALS:
+    // The notice changed.
+    void NoticeChanged(const QString& notice);
 
 private:
     enum Part { JournalPart, SnapshotPart, VanishedPart, PartCount };

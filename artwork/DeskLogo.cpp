@@ -1,5 +1,7 @@
 #include "DeskLogo.h"
 
+#include "DeskFont.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -9,14 +11,6 @@ const QString First = QStringLiteral("Quin");
 const QString Second = QStringLiteral("taro");
 const QString Suffix = QStringLiteral(" timing");
 constexpr int ShadowShift = 2;
-
-QFont LogoFont(int pixels)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(true);
-    return font;
-}
 
 } // namespace
 
@@ -29,8 +23,8 @@ DeskLogo::DeskLogo(QWidget* parent)
 
 QSize DeskLogo::sizeHint() const
 {
-    const QFontMetrics name(LogoFont(27));
-    const QFontMetrics suffix(LogoFont(19));
+    const QFontMetrics name(DeskFontPixels(27));
+    const QFontMetrics suffix(DeskFontPixels(19));
     return QSize(name.horizontalAdvance(First + Second) + suffix.horizontalAdvance(Suffix) + ShadowShift + 2,
                  name.height() + ShadowShift);
 }
@@ -39,7 +33,7 @@ void DeskLogo::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const QFont nameFont = LogoFont(27);
+    const QFont nameFont = DeskFontPixels(27);
     const QFontMetrics name(nameFont);
     // Name and suffix share one baseline, centred in the bar.
     const int baseline = (height() - name.height() - ShadowShift) / 2 + name.ascent();
@@ -52,14 +46,14 @@ void DeskLogo::paintEvent(QPaintEvent*)
         painter.drawText(x, baseline, part);
         x += name.horizontalAdvance(part);
     }
-    painter.setFont(LogoFont(19));
+    painter.setFont(DeskFontPixels(19));
     painter.setPen(Qt::black);
     painter.drawText(x, baseline, Suffix);
 }
 
 void DeskLogo::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && OnClick)
-        OnClick();
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        Q_EMIT Clicked();
     QWidget::mouseReleaseEvent(event);
 }

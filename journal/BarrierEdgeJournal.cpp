@@ -1,7 +1,7 @@
 #include "BarrierEdgeJournal.h"
 
+#include "BarrierEdgeNote.h"
 #include "ComTypes.h"
-#include "LightBarrierInput.h"
 
 namespace {
 

@@ -61,8 +61,9 @@ QDateTime SnapshotTime(const QString& name)
 
 } // namespace
 
-Journal::Journal(const QString& folder, const Clock& clock)
-    : folder_(folder)
+Journal::Journal(const QString& folder, const Clock& clock, QObject* parent)
+    : QObject(parent)
+    , folder_(folder)
     , clock_(clock)
 {
 }
@@ -264,8 +265,8 @@ void Journal::SetFailure(Part part, const QString& text)
     failure_[part] = text;
     // Each failure is told once, when it begins, changes or ends; a
     // failure already shown never hides a later one.
-    if (Notice() != before && OnNotice)
-        OnNotice(Notice());
+    if (Notice() != before)
+        Q_EMIT NoticeChanged(Notice());
 }
 
 void Journal::Failed(Part part, const QString& reason)

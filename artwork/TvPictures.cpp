@@ -1,5 +1,6 @@
 #include "TvPictures.h"
 
+#include "DeskFont.h"
 #include "DrawnPicture.h"
 
 #include <QPainter>
@@ -13,10 +14,7 @@ QPixmap TvPicture(bool on)
         painter.drawLine(QPointF(10, 20.5), QPointF(20, 20.5));
         painter.fillRect(QRectF(4, 4, 22, 11), on ? Qt::black : QColor(0x55, 0x55, 0x55));
         if (on) {
-            QFont font(QStringLiteral("Arial"));
-            font.setPixelSize(10);
-            font.setBold(true);
-            painter.setFont(font);
+            painter.setFont(DeskFontPixels(10));
             painter.setPen(Qt::yellow);
             painter.drawText(QRectF(4, 4, 22, 11), Qt::AlignCenter, QStringLiteral("0,00"));
         }

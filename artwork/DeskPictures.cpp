@@ -1,5 +1,6 @@
 #include "DeskPictures.h"
 
+#include "DeskFont.h"
 #include "DrawnPicture.h"
 
 #include <QPainter>
@@ -25,14 +26,6 @@ QColor Shade(const QColor& color, Look look)
         break;
     }
     return color;
-}
-
-QFont SymbolFont(int pixels)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(true);
-    return font;
 }
 
 // One cell of a top-bar picture: a round badge with a symbol, drawn at
@@ -70,7 +63,7 @@ void TopBarCell(QPainter& painter, TopBarPicture picture, Look look, int x)
         painter.restore();
         return;
     }
-    painter.setFont(SymbolFont(picture == TopBarPicture::Help ? 20 : 19));
+    painter.setFont(DeskFontPixels(picture == TopBarPicture::Help ? 20 : 19));
     const QString symbol = picture == TopBarPicture::Help ? QStringLiteral("?") : QStringLiteral("i");
     painter.drawText(badge, Qt::AlignCenter, symbol);
 }

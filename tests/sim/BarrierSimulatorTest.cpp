@@ -1,8 +1,8 @@
 #include "BarrierSimulator.h"
 #include "FakeSerialDevice.h"
-#include "MainWindowRig.h"
 
 #include <QTemporaryDir>
+#include <QTest>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -24,13 +24,13 @@ TEST(BarrierSimulator, CommandsFromThePipeDriveTheLines)
     const char text[] = "DSR 1\ncts 1\n";
     ASSERT_EQ(::write(writer, text, sizeof text - 1), ssize_t(sizeof text - 1));
     ::close(writer);
-    ASSERT_TRUE(WaitFor([&] { return device->ModemStatus() == 0x30u; })) << "the pipe's commands arrive";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return device->ModemStatus() == 0x30u; })) << "the pipe's commands arrive";
 
     EXPECT_TRUE(simulator.Apply("DSR 0"));
     EXPECT_EQ(device->ModemStatus(), 0x10u);
     EXPECT_TRUE(simulator.Apply("START"));
     EXPECT_EQ(device->ModemStatus(), 0x30u) << "a pulse raises the line at once";
-    EXPECT_TRUE(WaitFor([&] { return device->ModemStatus() == 0x10u; })) << "and drops it again";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return device->ModemStatus() == 0x10u; })) << "and drops it again";
     EXPECT_FALSE(simulator.Apply("DSR 2"));
     EXPECT_FALSE(simulator.Apply("GO"));
 }

@@ -15,7 +15,7 @@ struct JournalRig
     JournalRig()
         : journal(dir.filePath(QStringLiteral("Journal")), clock)
     {
-        journal.OnNotice = [this](const QString& text) { notices.append(text); };
+        QObject::connect(&journal, &Journal::NoticeChanged, &journal, [this](const QString& text) { notices.append(text); });
     }
 
     QByteArray DayFile() const
@@ -103,7 +103,7 @@ TEST(Journal, AnUnwritableFolderIsNoticedOnceAndClearedWhenWritingWorksAgain)
     }
     Journal journal(blocker + QStringLiteral("/Journal"), rig.clock);
     QStringList notices;
-    journal.OnNotice = [&](const QString& text) { notices.append(text); };
+    QObject::connect(&journal, &Journal::NoticeChanged, &journal, [&](const QString& text) { notices.append(text); });
     ProtocolRows rows = Header();
     rows.push_back({QStringLiteral("7"), QStringLiteral("9:05.03,27"), {}, {}, {}, {}});
 
