@@ -85,6 +85,7 @@ EntryImportDialog::EntryImportDialog(const EntryTable& table, const ColumnMappin
     layout->addLayout(form);
     layout->addWidget(message_);
     layout->addWidget(buttons);
+    resize(std::max(sizeHint().width(), 640), sizeHint().height());
 }
 
 ColumnMapping EntryImportDialog::Mapping() const

@@ -4,6 +4,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace {
 
 QString DecodeText(const QByteArray& bytes)
@@ -44,11 +46,6 @@ QChar DetectSeparator(const QString& text)
     return commas > 0 ? QChar(u',') : QChar(u';');
 }
 
-QString CellText(const QString& field)
-{
-    return field.simplified(); // line breaks inside quotes become spaces
-}
-
 class Parser
 {
 public:
@@ -60,41 +57,49 @@ public:
     bool Run(EntryTable* table, QString* error)
     {
         int line = 1;
-        QStringList fields;
+        int firstLine = 0, firstCount = 0;
         while (pos_ < text_.size()) {
-            const int start = line;
-            if (!ReadRecord(&fields)) {
+            const int start = line++;
+            if (!ReadRecord()) {
                 *error = QStringLiteral("Zeile %1: Ein Anführungszeichen wird nicht geschlossen.").arg(start);
                 return false;
             }
-            ++line;
-            if (fields.size() > kEntryTableMaxColumns) {
+            if (overflow_) {
                 *error = QStringLiteral("Zeile %1 hat mehr als %2 Spalten; das ist keine Starterliste.")
                              .arg(start).arg(kEntryTableMaxColumns);
                 return false;
             }
-            bool blank = true;
-            for (QString& field : fields) {
-                field = CellText(field);
-                blank = blank && field.isEmpty();
-            }
-            if (blank)
+            if (std::all_of(cells_.cbegin(), cells_.cend(), [](const QString& cell) { return cell.isEmpty(); }))
                 continue;
+            if (firstLine == 0) {
+                firstLine = start;
+                firstCount = count_;
+            }
+            // With commas, a comma left unquoted in a name shifts every later
+            // column: such a file is refused rather than read wrong.
+            if (separator_ == u',' && count_ != firstCount) {
+                *error = QStringLiteral("Zeile %1 hat %2 Spalten, Zeile %3 aber %4: Steht in einem Eintrag ein "
+                                        "Komma? Bitte die Liste mit Semikolon als Trennzeichen speichern.")
+                             .arg(start).arg(count_).arg(firstLine).arg(firstCount);
+                return false;
+            }
             if (table->rows.size() == kEntryTableMaxRows) {
                 *error = QStringLiteral("Die Datei hat mehr als %1 Zeilen; das ist keine Starterliste.")
                              .arg(kEntryTableMaxRows);
                 return false;
             }
-            table->rows.append({start, fields});
+            table->rows.append({start, cells_});
         }
         return true;
     }
 
 private:
     // One record up to its line end; false when a quote is left open.
-    bool ReadRecord(QStringList* fields)
+    bool ReadRecord()
     {
-        fields->clear();
+        cells_.clear();
+        count_ = 0;
+        overflow_ = false;
         QString field;
         bool atFieldStart = true;
         while (pos_ < text_.size()) {
@@ -104,8 +109,7 @@ private:
                     return false;
                 atFieldStart = false;
             } else if (c == separator_) {
-                fields->append(field);
-                field.clear();
+                AddField(&field);
                 atFieldStart = true;
             } else if (c == u'\r' || c == u'\n') {
                 if (c == u'\r' && pos_ < text_.size() && text_.at(pos_) == u'\n')
@@ -116,8 +120,21 @@ private:
                 atFieldStart = false;
             }
         }
-        fields->append(field);
+        AddField(&field);
         return true;
+    }
+
+    // Empty columns far to the right (a spreadsheet writes them for
+    // formatted cells) cost nothing; text there is not an entry list.
+    void AddField(QString* field)
+    {
+        ++count_;
+        const QString text = field->simplified(); // line breaks inside quotes become spaces
+        if (cells_.size() < kEntryTableMaxColumns)
+            cells_.append(text);
+        else if (!text.isEmpty())
+            overflow_ = true;
+        field->clear();
     }
 
     bool ReadQuoted(QString* field)
@@ -139,23 +156,10 @@ private:
     const QString& text_;
     const QChar separator_;
     qsizetype pos_ = 0;
+    QStringList cells_;
+    int count_ = 0;
+    bool overflow_ = false;
 };
-
-// With commas, a comma left unquoted in a name shifts every later column:
-// such a file is refused rather than read wrong.
-bool CheckCommaFields(const EntryTable& table, QString* error)
-{
-    for (const EntryTable::Row& row : table.rows) {
-        const EntryTable::Row& first = table.rows.first();
-        if (row.cells.size() != first.cells.size()) {
-            *error = QStringLiteral("Zeile %1 hat %2 Spalten, Zeile %3 aber %4: Steht in einem Eintrag ein Komma? "
-                                    "Bitte die Liste mit Semikolon als Trennzeichen speichern.")
-                         .arg(row.line).arg(row.cells.size()).arg(first.line).arg(first.cells.size());
-            return false;
-        }
-    }
-    return true;
-}
 
 } // namespace
 
@@ -168,7 +172,5 @@ bool ReadCsvTable(const QByteArray& bytes, EntryTable* table, QString* error)
     }
     const QChar separator = DetectSeparator(text);
     table->rows.clear();
-    if (!Parser(text, separator).Run(table, error))
-        return false;
-    return separator != u',' || CheckCommaFields(*table, error);
+    return Parser(text, separator).Run(table, error);
 }

@@ -73,8 +73,15 @@ QString PartPath(const QString& target)
 // the relations also name the shared strings.
 bool FindParts(unzFile zip, QString* sheet, QString* sharedStrings, QString* error)
 {
+    const QString workbook = QStringLiteral("xl/workbook.xml");
+    if (unzLocateFile(zip, workbook.toUtf8().constData(), 2) != UNZ_OK
+        && unzLocateFile(zip, "content.xml", 2) == UNZ_OK) {
+        *error = QStringLiteral("Die Datei ist eine OpenDocument-Tabelle (.ods). "
+                                "Bitte in der Tabellenkalkulation als xlsx oder CSV speichern.");
+        return false;
+    }
     QByteArray bytes;
-    if (!ReadPart(zip, QStringLiteral("xl/workbook.xml"), &bytes, error))
+    if (!ReadPart(zip, workbook, &bytes, error))
         return false;
     QString sheetId;
     for (QXmlStreamReader xml(bytes); !xml.atEnd() && sheetId.isEmpty();)
