@@ -18,6 +18,11 @@ constexpr int kMaxSharedStrings = 1000000;
 
 const QString kBroken = QStringLiteral("Die xlsx-Datei ist beschädigt oder keine Excel-Arbeitsmappe (%1).");
 
+QString XmlFault(const QString& part)
+{
+    return kBroken.arg(QStringLiteral("XML-Fehler in %1").arg(part));
+}
+
 struct ZipCloser
 {
     void operator()(void* zip) const { unzClose(zip); }
@@ -84,11 +89,16 @@ bool FindParts(unzFile zip, QString* sheet, QString* sharedStrings, QString* err
     if (!ReadPart(zip, workbook, &bytes, error))
         return false;
     QString sheetId;
-    for (QXmlStreamReader xml(bytes); !xml.atEnd() && sheetId.isEmpty();)
+    QXmlStreamReader xml(bytes);
+    while (!xml.atEnd() && sheetId.isEmpty())
         if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"sheet")
             for (const QXmlStreamAttribute& a : xml.attributes())
                 if (a.name() == u"id")
                     sheetId = a.value().toString();
+    if (sheetId.isEmpty() && xml.hasError()) {
+        *error = XmlFault(QStringLiteral("xl/workbook.xml"));
+        return false;
+    }
     if (sheetId.isEmpty()) {
         *error = QStringLiteral("Die xlsx-Datei enthält kein Tabellenblatt.");
         return false;
@@ -132,7 +142,7 @@ QString ReadStringItem(QXmlStreamReader& xml)
     return text;
 }
 
-bool ReadSharedStrings(const QByteArray& bytes, QStringList* strings, QString* error)
+bool ReadSharedStrings(const QByteArray& bytes, const QString& part, QStringList* strings, QString* error)
 {
     QXmlStreamReader xml(bytes);
     while (!xml.atEnd()) {
@@ -146,7 +156,7 @@ bool ReadSharedStrings(const QByteArray& bytes, QStringList* strings, QString* e
         strings->append(ReadStringItem(xml));
     }
     if (xml.hasError()) {
-        *error = kBroken.arg(xml.errorString());
+        *error = XmlFault(part);
         return false;
     }
     return true;
@@ -182,8 +192,8 @@ bool ParseReference(QStringView ref, int* column, int* row)
 class SheetReader
 {
 public:
-    SheetReader(const QByteArray& bytes, const QStringList& shared)
-        : xml_(bytes), shared_(shared)
+    SheetReader(const QByteArray& bytes, const QString& part, const QStringList& shared)
+        : xml_(bytes), part_(part), shared_(shared)
     {
     }
 
@@ -209,7 +219,7 @@ public:
             table->rows.append({line, cells});
         }
         if (xml_.hasError()) {
-            *error = kBroken.arg(xml_.errorString());
+            *error = XmlFault(part_);
             return false;
         }
         return true;
@@ -281,6 +291,7 @@ private:
     }
 
     QXmlStreamReader xml_;
+    const QString part_;
     const QStringList& shared_;
 };
 
@@ -299,10 +310,10 @@ bool ReadXlsxTable(const QString& path, EntryTable* table, QString* error)
     QByteArray bytes;
     QStringList shared;
     if (!sharedPath.isEmpty()
-        && (!ReadPart(zip.get(), sharedPath, &bytes, error) || !ReadSharedStrings(bytes, &shared, error)))
+        && (!ReadPart(zip.get(), sharedPath, &bytes, error) || !ReadSharedStrings(bytes, sharedPath, &shared, error)))
         return false;
     if (!ReadPart(zip.get(), sheetPath, &bytes, error))
         return false;
     table->rows.clear();
-    return SheetReader(bytes, shared).Run(table, error);
+    return SheetReader(bytes, sheetPath, shared).Run(table, error);
 }
