@@ -4,12 +4,23 @@
 #include "XlsxTable.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 bool ReadEntryTable(const QString& path, EntryTable* table, QString* error)
 {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        *error = QStringLiteral("Die Datei „%1“ gibt es nicht.").arg(path);
+        return false;
+    }
+    if (info.isDir()) {
+        *error = QStringLiteral("„%1“ ist ein Ordner, keine Datei.").arg(path);
+        return false;
+    }
+    const QString unreadable = QStringLiteral("Die Datei „%1“ kann nicht gelesen werden.").arg(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: %2").arg(path, file.errorString());
+        *error = unreadable;
         return false;
     }
     if (file.size() > kEntryFileMaxBytes) {
@@ -19,7 +30,7 @@ bool ReadEntryTable(const QString& path, EntryTable* table, QString* error)
     }
     const QByteArray bytes = file.read(kEntryFileMaxBytes + 1);
     if (file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: %2").arg(path, file.errorString());
+        *error = unreadable;
         return false;
     }
     // Workbooks are zip archives; the old binary format and encrypted

@@ -122,7 +122,8 @@ TEST(EntryImport, RefusesAFaultyFileWholeWithTheLine)
         {"duplicate.csv", "Zeile 5: Die Startnummer 5 steht schon in Zeile 2."},
         {"empty-class.csv", "Zeile 3: Die Klasse fehlt (Startnummer 6)."},
         {"broken.xlsx", "Die Datei ist keine xlsx-Arbeitsmappe (kein gültiges Zip-Archiv)."},
-        {"fehlt.csv", "Die Datei „" RAVOLT_RESULTS_DATA "/fehlt.csv“ kann nicht gelesen werden: No such file or directory"},
+        {"fehlt.csv", "Die Datei „" RAVOLT_RESULTS_DATA "/fehlt.csv“ gibt es nicht."},
+        {"", "„" RAVOLT_RESULTS_DATA "/“ ist ein Ordner, keine Datei."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
