@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kHeaderSearchRows = 10;
@@ -11,9 +13,8 @@ constexpr int kHeaderSearchRows = 10;
 // underscores: "Start-Nr." and "start nr" are both "startnr".
 QString HeaderKey(const QString& name)
 {
-    QString key = name.toLower();
-    key.remove(QRegularExpression(QStringLiteral("[\\s._-]")));
-    return key;
+    static const QRegularExpression ignored(QStringLiteral("[\\s._-]"));
+    return name.toLower().remove(ignored);
 }
 
 const QHash<QString, EntryField>& KnownHeaders()

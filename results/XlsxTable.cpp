@@ -1,7 +1,6 @@
 #include "XlsxTable.h"
 
 #include <QFile>
-#include <QHash>
 #include <QXmlStreamReader>
 
 #include <unzip.h>
