@@ -278,7 +278,7 @@ private:
         }
         QString text = cell.text;
         if (!cell.note.isEmpty())
-            text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + cell.note;
+            text = text.isEmpty() ? cell.note : QStringLiteral("%1 (%2)").arg(text, cell.note);
         Text(row, column, text, text.contains(u'\n') ? wrap_ : nullptr, true);
     }
 
@@ -486,7 +486,7 @@ ListPage ResultLists::TeamPage() const
     page.notes = {QStringLiteral("Es zählen die besten %1 Fahrer eines Teams (höchstens %2 Fahrer je Team).")
                       .arg(std::clamp(result_.rules.teamBestOf, 1, kMaxTeamDrivers))
                       .arg(kMaxTeamDrivers)};
-    page.columns = {{QStringLiteral("Platz")}, {QStringLiteral("Team")}, {QStringLiteral("Gewertete Fahrer")},
+    page.columns = {{QStringLiteral("Platz")}, {QStringLiteral("Team")}, {QStringLiteral("Fahrer")},
                     {QStringLiteral("Gesamt")}, {QStringLiteral("Abstand zum Ersten")},
                     {QStringLiteral("Abstand zum Vordermann")}};
     for (const TeamResult& team : result_.teams) {
@@ -506,7 +506,9 @@ ListPage ResultLists::TeamPage() const
             beyond.append(QStringLiteral("Nr. %1").arg(result_.drivers[m].entry.number));
         const QString note = beyond.isEmpty()
             ? QString()
-            : QStringLiteral("zählt nicht, mehr als %1 Fahrer: %2").arg(kMaxTeamDrivers).arg(beyond.join(u", "));
+            : QStringLiteral("%1 %2 nicht: mehr als %3 Fahrer")
+                  .arg(beyond.join(u", "), beyond.size() == 1 ? QStringLiteral("zählt") : QStringLiteral("zählen"))
+                  .arg(kMaxTeamDrivers);
         std::vector<ListCell> row = {placed ? PlaceCell(team.place) : TextCell(QString()), TextCell(team.name, note),
                                      TextCell(lines.join(u'\n'))};
         if (placed) {
@@ -586,7 +588,7 @@ QString ResultLists::BodyHtml(const std::vector<ListPage>& pages, bool forPrint)
         html += QStringLiteral("<h2%1>%2</h2>\n").arg(breakBefore, Escape(page.heading));
         for (const QString& note : page.notes)
             html += QStringLiteral("<p class=\"note\">%1</p>\n").arg(Escape(note));
-        html += QStringLiteral("<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n<thead><tr>");
+        html += QStringLiteral("<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"2\" style=\"border-collapse:collapse;border-color:#888\">\n<thead><tr>");
         for (const ListColumn& c : page.columns)
             html += QStringLiteral("<th>%1</th>").arg(Escape(c.title));
         html += QStringLiteral("</tr></thead>\n<tbody>\n");
@@ -634,20 +636,20 @@ bool ResultLists::Print(QPrinter& printer, const std::vector<ResultList>& lists)
     titleFont.setPointSizeF(14);
     titleFont.setBold(true);
     QFont textFont = painter.font();
-    textFont.setPointSizeF(9);
+    textFont.setPointSizeF(8);
     QFont statusFont = textFont;
     statusFont.setBold(true);
     const QFontMetricsF titleMetrics(titleFont, &printer);
     const QFontMetricsF textMetrics(textFont, &printer);
     const double gap = textMetrics.height() * 0.6;
-    const double headHeight = titleMetrics.height() + textMetrics.height() + gap * 2;
+    const double headHeight = titleMetrics.height() + textMetrics.height() * 2 + gap * 2;
     const double footHeight = textMetrics.height() + gap;
 
     QTextDocument document;
     document.documentLayout()->setPaintDevice(&printer);
     document.setDefaultFont(textFont);
     document.setDocumentMargin(0);
-    document.setDefaultStyleSheet(QStringLiteral("h2{font-size:12pt} p.note{font-size:8pt} small{font-size:7pt}"));
+    document.setDefaultStyleSheet(QStringLiteral("h2{font-size:11pt} p.note{font-size:7pt} small{font-size:6pt}"));
     document.setHtml(BodyHtml(Pages(lists), true));
     const QRectF body(0, headHeight, area.width(), area.height() - headHeight - footHeight);
     document.setPageSize(body.size());
@@ -658,13 +660,14 @@ bool ResultLists::Print(QPrinter& printer, const std::vector<ResultList>& lists)
         painter.setFont(titleFont);
         painter.drawText(QRectF(0, 0, area.width(), titleMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
                          result_.rules.title);
-        painter.setFont(statusFont);
-        painter.drawText(QRectF(0, 0, area.width(), titleMetrics.height()), Qt::AlignRight | Qt::AlignVCenter,
-                         PostingText());
         painter.setFont(textFont);
         painter.drawText(QRectF(0, titleMetrics.height(), area.width(), textMetrics.height()), Qt::AlignLeft,
                          DateAndVenue());
-        const double rule = titleMetrics.height() + textMetrics.height() + gap / 2;
+        painter.setFont(statusFont);
+        painter.drawText(QRectF(0, titleMetrics.height() + textMetrics.height(), area.width(), textMetrics.height()),
+                         Qt::AlignLeft, PostingText());
+        painter.setFont(textFont);
+        const double rule = titleMetrics.height() + textMetrics.height() * 2 + gap / 2;
         painter.drawLine(QPointF(0, rule), QPointF(area.width(), rule));
         painter.drawText(QRectF(0, area.height() - textMetrics.height(), area.width(), textMetrics.height()),
                          Qt::AlignHCenter, QStringLiteral("Seite %1 von %2").arg(p + 1).arg(pageCount));

@@ -234,6 +234,6 @@ TEST(ResultLists, XlsxHoldsNumbersUnderAGermanLocale)
     EXPECT_EQ(ms("K11"), 11430);
     EXPECT_EQ(sheet.formats.value("K11"), "\"+\"s.00");
     EXPECT_EQ(sheet.cells.value("A12").value, "ohne Wertung");
-    EXPECT_EQ(sheet.cells.value("H13"), (XlsxCell{false, "n.g. Tor 7 verfehlt"}));
+    EXPECT_EQ(sheet.cells.value("H13"), (XlsxCell{false, "n.g. (Tor 7 verfehlt)"}));
     EXPECT_EQ(sheet.cells.value("J13"), (XlsxCell{false, "Lauf 2 n.g.: Tor 7 verfehlt"}));
 }
