@@ -52,15 +52,21 @@ Event BigEvent()
     return event;
 }
 
-// One cone entered on a run, then the whole event scored again, as the
-// results window does after every change.
+// One cone more or less on the n-th change's run.
+void ChangeOnePenalty(Event& event, std::size_t n)
+{
+    RunRecord& changed = event.runs[(n * 37) % event.runs.size()];
+    changed.cones = (changed.cones + 1) % 3;
+}
+
+// One penalty changed, then the whole event scored again, as the results
+// window does after every change.
 void BM_RescoreAfterOnePenalty(benchmark::State& state)
 {
     Event event = BigEvent();
-    std::size_t run = 0;
+    std::size_t n = 0;
     for (auto _ : state) {
-        RunRecord& changed = event.runs[(run++ * 37) % event.runs.size()];
-        changed.cones = (changed.cones + 1) % 3;
+        ChangeOnePenalty(event, n++);
         benchmark::DoNotOptimize(ScoreEvent(event.rules, event.entries, event.runs));
     }
 }
@@ -70,10 +76,9 @@ BENCHMARK(BM_RescoreAfterOnePenalty)->Unit(benchmark::kMillisecond)->Repetitions
 void BM_RescoreAndBuildLists(benchmark::State& state)
 {
     Event event = BigEvent();
-    std::size_t run = 0;
+    std::size_t n = 0;
     for (auto _ : state) {
-        RunRecord& changed = event.runs[(run++ * 37) % event.runs.size()];
-        changed.cones = (changed.cones + 1) % 3;
+        ChangeOnePenalty(event, n++);
         const ResultLists lists(ScoreEvent(event.rules, event.entries, event.runs), Posting{});
         benchmark::DoNotOptimize(lists.Pages({ResultList::Classes, ResultList::Overall, ResultList::Teams}));
     }

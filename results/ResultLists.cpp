@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <locale.h>
 #include <map>
 #include <xlsxwriter.h>
@@ -324,15 +325,23 @@ private:
     bool ok_ = true;
 };
 
-// Written beside its name and renamed over it: nobody sees half a file.
-bool ReplaceWith(const QString& part, const QString& path)
-{
-    return std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData()) == 0;
-}
-
 QString NotWritten(const QString& path)
 {
     return QStringLiteral("Die Datei „%1“ konnte nicht geschrieben werden.").arg(path);
+}
+
+// Written beside its name and renamed over it: nobody sees half a file, and
+// a failed write leaves the previous file as it was.
+bool WriteBeside(const QString& path, QString* error, const std::function<bool(const QString& part)>& write)
+{
+    const QString part = path + QStringLiteral(".part");
+    if (write(part) && QFile::exists(part) &&
+        std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData()) == 0)
+        return true;
+    QFile::remove(part);
+    if (error)
+        *error = NotWritten(path);
+    return false;
 }
 
 const char* const kStyle =
@@ -696,9 +705,7 @@ bool ResultLists::WriteHtml(const QString& path, const std::vector<ResultList>& 
 
 bool ResultLists::WritePdf(const QString& path, const std::vector<ResultList>& lists, QString* error) const
 {
-    const QString part = path + QStringLiteral(".part");
-    bool ok = false;
-    {
+    return WriteBeside(path, error, [&](const QString& part) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(part);
@@ -706,43 +713,27 @@ bool ResultLists::WritePdf(const QString& path, const std::vector<ResultList>& l
                                           QPageLayout::Millimeter));
         printer.setDocName(result_.rules.title);
         printer.setCreator(QStringLiteral("Ravolt"));
-        ok = Print(printer, lists);
-    }
-    if (!ok || !QFile::exists(part) || !ReplaceWith(part, path)) {
-        QFile::remove(part);
-        if (error)
-            *error = NotWritten(path);
-        return false;
-    }
-    return true;
+        return Print(printer, lists);
+    });
 }
 
 bool ResultLists::WriteXlsx(const QString& path, const std::vector<ResultList>& lists, QString* error) const
 {
-    const QString part = path + QStringLiteral(".part");
-    bool ok = false;
-    {
+    return WriteBeside(path, error, [&](const QString& part) {
         const CNumbers cNumbers;
         lxw_workbook* workbook = cNumbers ? workbook_new(QFile::encodeName(part).constData()) : nullptr;
-        if (workbook) {
-            QByteArray title = result_.rules.title.toUtf8();
-            lxw_doc_properties properties{};
-            properties.title = title.data();
-            workbook_set_properties(workbook, &properties);
-            const QStringList head = {result_.rules.title, DateAndVenue(), PostingText()};
-            XlsxWriter writer(workbook);
-            ok = true;
-            for (const ListPage& page : Pages(lists))
-                ok = ok && writer.Sheet(page, head);
-            // Closing writes the file; it must run also after a failed sheet.
-            ok = workbook_close(workbook) == LXW_NO_ERROR && ok;
-        }
-    }
-    if (!ok || !ReplaceWith(part, path)) {
-        QFile::remove(part);
-        if (error)
-            *error = NotWritten(path);
-        return false;
-    }
-    return true;
+        if (!workbook)
+            return false;
+        QByteArray title = result_.rules.title.toUtf8();
+        lxw_doc_properties properties{};
+        properties.title = title.data();
+        workbook_set_properties(workbook, &properties);
+        const QStringList head = {result_.rules.title, DateAndVenue(), PostingText()};
+        XlsxWriter writer(workbook);
+        bool ok = true;
+        for (const ListPage& page : Pages(lists))
+            ok = ok && writer.Sheet(page, head);
+        // Closing writes the file; it must run also after a failed sheet.
+        return workbook_close(workbook) == LXW_NO_ERROR && ok;
+    });
 }
