@@ -53,12 +53,13 @@ QString FileNameFor(const QDate& date, const QString& title)
 QString NewPath(const QString& folder, const QDate& date, const QString& title)
 {
     const QString base = QDir(folder).filePath(FileNameFor(date, title));
+    const auto taken = [](const QString& path) {
+        const QStringList files = Companions(path);
+        return std::any_of(files.cbegin(), files.cend(), [](const QString& p) { return QFileInfo::exists(p); });
+    };
     QString path = base;
-    for (int n = 2; std::any_of(Companions(path).cbegin(), Companions(path).cend(),
-                                [](const QString& p) { return QFileInfo::exists(p); });
-         ++n) {
+    for (int n = 2; taken(path); ++n)
         path = base.chopped(kSuffix.size()) + QStringLiteral(" (%1)").arg(n) + kSuffix;
-    }
     return path;
 }
 

@@ -74,8 +74,13 @@ bool Run(QSqlDatabase& db, const QString& sql, const QVariantList& values, QStri
     QSqlQuery query(db);
     if (!query.prepare(sql))
         return Fail(query, error);
-    for (const QVariant& value : values)
-        query.addBindValue(value);
+    for (const QVariant& value : values) {
+        // A null text would be bound as NULL; every text column holds text.
+        if (value.typeId() == QMetaType::QString && value.toString().isNull())
+            query.addBindValue(QStringLiteral(""));
+        else
+            query.addBindValue(value);
+    }
     return query.exec() || Fail(query, error);
 }
 

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QtGlobal>
 
 #include <chrono>
 
@@ -103,6 +104,7 @@ void BookWriter::Loop()
         } else {
             failing_ = true;
             hadFailure_ = true;
+            qWarning("Event book not written: %s", qPrintable(error));
             Q_EMIT Failed(error, missing);
         }
         written_.notify_all();

@@ -364,10 +364,9 @@ int EventBook::NumberOf(const QString& startNumber)
 
 RunKind EventBook::NextKind(int number) const
 {
-    const auto training = std::count_if(c_.runs.cbegin(), c_.runs.cend(), [number](const RunRecord& r) {
-        return r.number == number && !r.replaced && r.kind == RunKind::Training;
-    });
-    return training < c_.rules.trainingRuns ? RunKind::Training : RunKind::Scored;
+    const auto standing = std::count_if(c_.runs.cbegin(), c_.runs.cend(),
+                                        [number](const RunRecord& r) { return r.number == number && !r.replaced; });
+    return standing < c_.rules.trainingRuns ? RunKind::Training : RunKind::Scored;
 }
 
 void EventBook::Renumber(int number)

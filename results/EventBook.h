@@ -115,7 +115,8 @@ private:
     RunRecord* Run(std::int64_t id);
     RunRecord* LatestRun(int number);
     static int NumberOf(const QString& startNumber);
-    // Kind of the next run of number, from the runs that stand.
+    // Kind of the next run of number: its place among the runs that stand
+    // decides, so a kind the operator changed stays that run's alone.
     RunKind NextKind(int number) const;
     // Numbers the runs of number that stand, per kind, and queues each
     // run whose index changed.
