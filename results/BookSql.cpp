@@ -44,16 +44,15 @@ const QVector<QStringList>& MigrationSteps()
     return steps;
 }
 
-const QString kTimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz");
-
+// Local time with its offset to UTC, so a reader elsewhere knows the moment.
 QString TimeText(const QDateTime& time)
 {
-    return time.toString(kTimeFormat);
+    return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs);
 }
 
 QDateTime TimeFrom(const QVariant& value)
 {
-    return QDateTime::fromString(value.toString(), kTimeFormat);
+    return QDateTime::fromString(value.toString(), Qt::ISODateWithMs).toLocalTime();
 }
 
 bool Fail(const QSqlQuery& query, QString& error)

@@ -271,8 +271,14 @@ void EventBook::Start(const QString& path)
     nextChangeId_ = c_.changes.empty() ? 1 : c_.changes.back().id + 1;
     nextPostedId_ = c_.posted.empty() ? 1 : c_.posted.back().id + 1;
     writer_ = std::make_unique<BookWriter>(path);
-    connect(writer_.get(), &BookWriter::Failed, this, &EventBook::OnWriteFailed);
-    connect(writer_.get(), &BookWriter::Recovered, this, [this] {
+    // A report still queued from a closed book's writer is not this one's.
+    connect(writer_.get(), &BookWriter::Failed, this, [this, writer = writer_.get()](const QString& error, bool missing) {
+        if (writer_.get() == writer)
+            OnWriteFailed(error, missing);
+    });
+    connect(writer_.get(), &BookWriter::Recovered, this, [this, writer = writer_.get()] {
+        if (writer_.get() != writer)
+            return;
         retry_.stop();
         notice_.clear();
         Q_EMIT WriteRecovered();
@@ -346,10 +352,12 @@ RunRecord* EventBook::Run(std::int64_t id)
     return const_cast<RunRecord*>(FindRun(id));
 }
 
-RunRecord* EventBook::LatestRun(int number)
+RunRecord* EventBook::LatestRun(const QString& startNumber)
 {
+    // A row whose Nr. is no start number is found by its text.
+    const int number = NumberOf(startNumber);
     for (auto it = c_.runs.rbegin(); it != c_.runs.rend(); ++it) {
-        if (it->number == number && !it->replaced)
+        if (!it->replaced && (number > 0 ? it->number == number : it->rowNumber == startNumber))
             return &*it;
     }
     return nullptr;
@@ -403,7 +411,6 @@ void EventBook::RecordRun(const RunControl::FinishedRun& finished)
     if (!IsOpen())
         return;
     RunRecord run;
-    run.id = nextRunId_++;
     run.number = NumberOf(finished.startNumber);
     run.rowNumber = finished.startNumber;
     run.lane = finished.lane;
@@ -413,6 +420,13 @@ void EventBook::RecordRun(const RunControl::FinishedRun& finished)
     run.startClock = finished.startClock;
     run.stopClock = finished.stopClock;
     run.source = SourceText(finished.source);
+    Append(run);
+    Q_EMIT Changed();
+}
+
+RunRecord& EventBook::Append(RunRecord run)
+{
+    run.id = nextRunId_++;
     run.kind = NextKind(run.number);
     run.index = 1 + int(std::count_if(c_.runs.cbegin(), c_.runs.cend(), [&run](const RunRecord& r) {
                     return r.number == run.number && !r.replaced && r.kind == run.kind;
@@ -420,32 +434,30 @@ void EventBook::RecordRun(const RunControl::FinishedRun& finished)
     run.recorded = QDateTime::currentDateTime();
     c_.runs.push_back(run);
     QueueRun(run);
-    Q_EMIT Changed();
+    return c_.runs.back();
 }
 
-void EventBook::Mark(int number, bool voided)
+void EventBook::Mark(const QString& startNumber, bool voided)
 {
-    RunRecord* run = LatestRun(number);
-    if (!run)
+    RunRecord* run = LatestRun(startNumber);
+    if (!IsOpen() || !run)
         return;
     run->replaced = true;
     run->voided = voided;
     QueueRun(*run);
-    Log(voided ? kVoided : kRestart, run->id, number, QString(), QString());
-    Renumber(number);
+    Log(voided ? kVoided : kRestart, run->id, run->number, QString(), QString());
+    Renumber(run->number);
     Q_EMIT Changed();
 }
 
 void EventBook::VoidRun(const QString& startNumber)
 {
-    if (IsOpen() && !startNumber.isEmpty())
-        Mark(NumberOf(startNumber), true);
+    Mark(startNumber, true);
 }
 
 void EventBook::RestartRun(const QString& startNumber)
 {
-    if (IsOpen() && !startNumber.isEmpty())
-        Mark(NumberOf(startNumber), false);
+    Mark(startNumber, false);
 }
 
 bool EventBook::SetPenalty(std::int64_t runId, int cones, int skippedTasks, RunStatus status, const QString& reason)
@@ -487,15 +499,15 @@ std::int64_t EventBook::AddHandRun(int number, std::int32_t runTimeMs)
 {
     if (!IsOpen() || runTimeMs <= 0)
         return 0;
-    RunControl::FinishedRun typed;
-    typed.startNumber = QString::number(number);
+    RunRecord typed;
+    typed.number = NumberOf(QString::number(number));
+    typed.rowNumber = QString::number(number);
     typed.runTimeMs = runTimeMs;
-    RecordRun(typed);
-    RunRecord& run = c_.runs.back();
-    run.source = QStringLiteral("Hand");
-    QueueRun(run);
-    Log(kHandRun, run.id, number, QString(), Json({{QStringLiteral("runTimeMs"), runTimeMs}}));
-    return run.id;
+    typed.source = QStringLiteral("Hand");
+    const RunRecord& run = Append(typed);
+    Log(kHandRun, run.id, run.number, QString(), Json({{QStringLiteral("runTimeMs"), runTimeMs}}));
+    Q_EMIT Changed();
+    return c_.runs.back().id;
 }
 
 void EventBook::SetRules(const EventRules& rules)

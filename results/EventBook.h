@@ -113,7 +113,9 @@ private:
     void Queue(std::function<bool(QSqlDatabase&, QString&)> op);
     void OnWriteFailed(const QString& error, bool missing);
     RunRecord* Run(std::int64_t id);
-    RunRecord* LatestRun(int number);
+    RunRecord* LatestRun(const QString& startNumber);
+    // Gives run its id, kind and index and queues it.
+    RunRecord& Append(RunRecord run);
     static int NumberOf(const QString& startNumber);
     // Kind of the next run of number: its place among the runs that stand
     // decides, so a kind the operator changed stays that run's alone.
@@ -124,7 +126,7 @@ private:
     BookChange& Log(const QString& what, std::int64_t runId, int number, const QString& oldValue,
                     const QString& newValue);
     void QueueRun(const RunRecord& run);
-    void Mark(int number, bool voided);
+    void Mark(const QString& startNumber, bool voided);
     void ApplyEntries(const QVector<Entry>& entries);
     void ApplyEntry(int number, const QString& json);
 
