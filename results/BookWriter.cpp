@@ -121,6 +121,8 @@ bool BookWriter::OpenConnection(QString& error)
         return true;
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
     db.setDatabaseName(path_);
+    // Another program reading the book may hold its lock for a moment.
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
     if (!db.open()) {
         error = db.lastError().text();
     } else if (BookSql::PrepareConnection(db, error)) {

@@ -12,6 +12,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSet>
 
 #include <algorithm>
 
@@ -525,14 +526,21 @@ void EventBook::ApplyEntries(const QVector<Entry>& entries)
     Queue([entries](QSqlDatabase& db, QString& error) { return BookSql::ReplaceEntries(db, entries, error); });
 }
 
-void EventBook::ReplaceEntries(const QVector<Entry>& entries)
+bool EventBook::ReplaceEntries(const QVector<Entry>& entries)
 {
     if (!IsOpen())
-        return;
+        return false;
+    QSet<int> numbers;
+    for (const Entry& entry : entries) {
+        if (entry.number < 1 || entry.number > 9999 || numbers.contains(entry.number))
+            return false;
+        numbers.insert(entry.number);
+    }
     const QString before = EntriesJson(c_.entries);
     ApplyEntries(entries);
     Log(kEntries, 0, 0, before, EntriesJson(entries));
     Q_EMIT Changed();
+    return true;
 }
 
 // Sets the entry of number to json's, or removes it for an empty json.
@@ -556,18 +564,19 @@ void EventBook::ApplyEntry(int number, const QString& json)
     Queue([entry](QSqlDatabase& db, QString& error) { return BookSql::UpsertEntry(db, entry, error); });
 }
 
-void EventBook::SetEntry(const Entry& entry)
+bool EventBook::SetEntry(const Entry& entry)
 {
     if (!IsOpen() || entry.number < 1 || entry.number > 9999)
-        return;
+        return false;
     const Entry* old = FindEntry(entry.number);
     const QString before = old ? Json(EntryObject(*old)) : QString();
     const QString after = Json(EntryObject(entry));
     if (before == after)
-        return;
+        return true;
     ApplyEntry(entry.number, after);
     Log(kEntry, 0, entry.number, before, after);
     Q_EMIT Changed();
+    return true;
 }
 
 void EventBook::RemoveEntry(int number)

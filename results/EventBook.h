@@ -65,10 +65,11 @@ public:
     const RunRecord* FindRun(std::int64_t id) const;
 
     void SetRules(const EventRules& rules);
-    // An import: all entries at once, in one transaction (undoable).
-    void ReplaceEntries(const QVector<Entry>& entries);
-    // Adds or changes the entry with that number.
-    void SetEntry(const Entry& entry);
+    // An import: all entries at once, in one transaction (undoable). False,
+    // changing nothing, for a number outside 1..9999 or one given twice.
+    bool ReplaceEntries(const QVector<Entry>& entries);
+    // Adds or changes the entry with that number; false for a number outside 1..9999.
+    bool SetEntry(const Entry& entry);
     void RemoveEntry(int number);
     // Penalties and status of a run; false for an unknown run.
     bool SetPenalty(std::int64_t runId, int cones, int skippedTasks, RunStatus status, const QString& reason);

@@ -232,6 +232,10 @@ TEST(EventBook, importUndone_bringsBackTheEntriesBefore)
     rig.book.SetEntry({1, QStringLiteral("Alt"), {}, {}, QStringLiteral("A"), {}, {}, 1});
     rig.book.ReplaceEntries({{2, QStringLiteral("Neu"), {}, {}, QStringLiteral("B"), {}, {}, 1},
                              {3, QStringLiteral("Neu"), {}, {}, QStringLiteral("B"), {}, {}, 2}});
+    // A list with a number twice or out of range changes nothing.
+    for (const int number : {2, 0, 10000})
+        EXPECT_FALSE(rig.book.ReplaceEntries({{2, {}, {}, {}, QStringLiteral("B"), {}, {}, 1},
+                                              {number, {}, {}, {}, QStringLiteral("B"), {}, {}, 2}}));
     ASSERT_EQ(rig.Reopen(), QString());
     EXPECT_EQ(rig.book.Entries().size(), 2);
     ASSERT_TRUE(rig.book.UndoLast());
@@ -263,6 +267,17 @@ TEST(EventBook, unusableFile_isSetAsideUnchangedAndReported)
              db = QSqlDatabase();
              QSqlDatabase::removeDatabase(QStringLiteral("spoil"));
          }, QStringLiteral("neueren Programmversion")},
+        {"foreign", [](const QString& path) {
+             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("spoil"));
+             db.setDatabaseName(path + QStringLiteral(".other"));
+             ASSERT_TRUE(db.open());
+             QSqlQuery(db).exec(QStringLiteral("CREATE TABLE notes (text TEXT)"));
+             db.close();
+             db = QSqlDatabase();
+             QSqlDatabase::removeDatabase(QStringLiteral("spoil"));
+             QFile::remove(path);
+             QFile::rename(path + QStringLiteral(".other"), path);
+         }, QStringLiteral("keine Veranstaltungsdatei")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -291,6 +306,19 @@ TEST(EventBook, unusableFile_isSetAsideUnchangedAndReported)
             EXPECT_EQ(aside.readAll(), bytes);
         }
     }
+}
+
+TEST(EventBook, emptyFile_opensAsANewBookOfThisVersion)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("leer.ravolt"));
+    QFile(path).open(QIODevice::WriteOnly);
+    EventBook book;
+    ASSERT_TRUE(book.Open(path).ok);
+    book.RecordRun(Finished(QStringLiteral("1"), 60000));
+    ASSERT_TRUE(book.Close());
+    ASSERT_TRUE(book.Open(path).ok);
+    EXPECT_EQ(book.Runs().size(), 1u);
 }
 
 TEST(EventBook, failedWrite_keepsChangesAndRetrySavesThem)
