@@ -64,6 +64,12 @@ struct RunRecord
     QString reason;       // why a run is n.g., DNF or DNS, for the lists
     bool replaced = false; // a restart over it replaced it: kept, never scored
     QDateTime recorded;
+    // An accident (UNFALL) voided it: kept, never scored (replaced is set
+    // too), the re-run takes its place.
+    bool voided = false;
+    // The protocol row this run wrote: its Nr. text as typed (the number
+    // may be 0 when that text is no start number) and startClock.
+    QString rowNumber;
 };
 
 QString RunStatusText(RunStatus status);
