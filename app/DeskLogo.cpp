@@ -59,7 +59,7 @@ void DeskLogo::paintEvent(QPaintEvent*)
 
 void DeskLogo::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && OnClick)
-        OnClick();
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        Q_EMIT Clicked();
     QWidget::mouseReleaseEvent(event);
 }

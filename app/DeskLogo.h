@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 
 // The maker's name in the top bar: its two parts in red and green, each over
 // a black copy two pixels to the right and below, then a short black suffix.
-// The whole logo is a link (hand cursor, OnClick).
+// The whole logo is a link (hand cursor, Clicked).
 class DeskLogo : public QWidget
 {
     Q_OBJECT
@@ -13,8 +12,9 @@ public:
     explicit DeskLogo(QWidget* parent = nullptr);
 
     QSize sizeHint() const override;
+Q_SIGNALS:
     // Left button released over the logo.
-    std::function<void()> OnClick;
+    void Clicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

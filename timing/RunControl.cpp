@@ -69,8 +69,7 @@ bool RunControl::Start(CommandSource source, std::optional<TimeStamp> stamp)
         // result stays in the journal and the notice.
         if (!KeepReplacedResult(replacedRow, lane->StartNumberText(), source, notice) &&
             source != CommandSource::Barrier) {
-            if (ShowMessage)
-                ShowMessage(QStringLiteral("START nicht ausgeführt: Nr. %1 hat schon ein Ergebnis, und die Kopie des "
+            Q_EMIT Message(QStringLiteral("START nicht ausgeführt: Nr. %1 hat schon ein Ergebnis, und die Kopie des "
                                            "Protokolls davor ließ sich nicht speichern (siehe Hinweis im Hauptfenster). "
                                            "Das Ergebnis bleibt erhalten.")
                                 .arg(lane->StartNumberText()));
@@ -106,8 +105,8 @@ bool RunControl::Start(CommandSource source, std::optional<TimeStamp> stamp)
                                                    FormatClockTime(lane->ClockTime.time())));
     }
     startClock_[next - 1] = FormatClockTime(lane->ClockTime.time());
-    if (!notice.isEmpty() && OnNotice)
-        OnNotice(notice);
+    if (!notice.isEmpty())
+        Q_EMIT Notice(notice);
     return true;
 }
 
@@ -159,8 +158,7 @@ bool RunControl::Stop(CommandSource source, std::optional<TimeStamp> stamp)
                                              .arg(stopLane_)
                                              .arg(lane->StartNumberText(), SourceText(source), result));
     }
-    if (OnNotice)
-        OnNotice(QString());
+    Q_EMIT Notice(QString());
     Q_EMIT RunFinished({stopLane_, lane->StartNumberText(), lane->StartTick, lane->StopTick,
                       TickDiff(lane->StopTick, lane->StartTick), startClock_[stopLane_ - 1],
                       FormatClockTime(lane->ClockTime.time()), source});
@@ -554,7 +552,6 @@ bool RunControl::Snapshot(const QString& command, const ProtocolRows& rows)
     if (!journal_ || journal_->Snapshot(command, rows, &why))
         return true;
     Record(QStringLiteral("\"%1\" nicht ausgeführt: Schnappschuss nicht gespeichert (%2)").arg(command, why));
-    if (ShowMessage)
-        ShowMessage(Journal::RefusalText(command, why));
+    Q_EMIT Message(Journal::RefusalText(command, why));
     return false;
 }

@@ -1,4 +1,4 @@
-#include "BarrierPortWatch.h"
+#include "BarrierPort.h"
 #include "EComHandle.h"
 #include "FakeSerialDevice.h"
 #include "RecordingJournal.h"
@@ -39,10 +39,7 @@ struct WatchRig
         port.SetEvents({evCTS, evDSR});
         watch.SetJournal(&journal);
         watch.SetSysfsRoot(sysfs.path().toStdString());
-        watch.OnNotice = [this](const QString& text) { notices.append(text); };
-        port.OnOpen = [this](TComPort*) { watch.PortOpened(); };
-        port.OnClose = [this](TComPort*) { watch.PortClosed(); };
-        port.OnGone = [this](TComPort*) { watch.PortGone(); };
+        QObject::connect(&watch, &BarrierPort::NoticeChanged, [this](const QString& text) { notices.append(text); });
         port.OnCTS = [this](TComPort*, const LineEvent&) { ++ctsEvents; };
     }
     // Closed while the watch still lives: closing tells the watch.
@@ -59,13 +56,13 @@ struct WatchRig
     RecordingJournal journal;
     QStringList notices;
     int ctsEvents = 0;
-    TComPort port{nullptr};
-    BarrierPortWatch watch{port};
+    BarrierPort watch;
+    TComPort& port = watch.Com();
 };
 
 } // namespace
 
-TEST(BarrierPortWatch, APulledAdapterIsNoticedSoughtEverySecondAndReopenedWhenBack)
+TEST(BarrierPort, APulledAdapterIsNoticedSoughtEverySecondAndReopenedWhenBack)
 {
     WatchRig rig;
     rig.port.Open();
@@ -99,7 +96,7 @@ TEST(BarrierPortWatch, APulledAdapterIsNoticedSoughtEverySecondAndReopenedWhenBa
     EXPECT_TRUE(WaitFor([&] { return rig.ctsEvents == 1; })) << "line events flow again";
 }
 
-TEST(BarrierPortWatch, APortTheOperatorDeselectedIsNeverReopened)
+TEST(BarrierPort, APortTheOperatorDeselectedIsNeverReopened)
 {
     WatchRig rig;
     rig.port.Open();
@@ -124,7 +121,7 @@ TEST(BarrierPortWatch, APortTheOperatorDeselectedIsNeverReopened)
     EXPECT_FALSE(rig.watch.RetryTimer()->isActive());
 }
 
-TEST(BarrierPortWatch, APortThatCannotBeOpenedIsToldJournalledWithWhyAndSoughtUntilItOpens)
+TEST(BarrierPort, APortThatCannotBeOpenedIsToldJournalledWithWhyAndSoughtUntilItOpens)
 {
     struct Case
     {
