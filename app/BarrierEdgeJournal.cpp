@@ -1,6 +1,7 @@
 #include "BarrierEdgeJournal.h"
 
 #include "ComTypes.h"
+#include "JournalFeed.h"
 #include "LightBarrierInput.h"
 
 namespace {
@@ -58,4 +59,12 @@ QString BarrierEdgeText(const BarrierEdgeNote& note)
     if (note.late)
         text += QStringLiteral(", spät erkannt");
     return text;
+}
+
+void JournalBarrierEdges(LightBarrierInput& barrier, JournalFeed& journal)
+{
+    QObject::connect(&barrier, &LightBarrierInput::Edge, &barrier, [&journal](const BarrierEdgeNote& note) {
+        if (note.outcome != BarrierOutcome::Unchanged)
+            journal.Record(note.stamp.tick, BarrierEdgeText(note));
+    });
 }

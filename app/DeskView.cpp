@@ -6,6 +6,7 @@
 #include "DeskPictures.h"
 #include "DrawnPicture.h"
 #include "HiddenMenu.h"
+#include "MainWindowGeometry.h"
 #include "TAppSettings.h"
 #include "TFrame1.h"
 #include "TImage.h"
@@ -15,10 +16,12 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -123,6 +126,7 @@ QToolButton* ProtocolButton(QWidget* parent, const char* name, const QString& hi
 
 DeskView::DeskView(QWidget& window, const Clock& clock)
     : QObject(&window)
+    , window_(window)
     , clock_(clock)
 {
     window.setObjectName(QStringLiteral("FormMain"));
@@ -144,6 +148,45 @@ DeskView::DeskView(QWidget& window, const Clock& clock)
     layout->insertWidget(1, BuildNotice(window));
     BuildHiddenMenu(window);
     connect(w_.TimerDate, &QTimer::timeout, this, &DeskView::TimerDateTimer);
+    // The top bar's buttons run the same commands as their keys.
+    w_.bHelp->OnClick = [this](TLbSpeedButton*) { w_.Hilfe1->trigger(); };
+    w_.bCFG->OnClick = [this](TLbSpeedButton*) { w_.EinstellunGen1->trigger(); };
+    w_.bInfo->OnClick = [this](TLbSpeedButton*) { w_.mInfo->trigger(); };
+}
+
+RunControlParts DeskView::RunParts(ProtocolModel* protocol, SoundPlayer* sound) const
+{
+    RunControlParts parts;
+    parts.protocol = protocol;
+    parts.sound = sound;
+    parts.frameT1 = w_.FrameT1;
+    parts.frameT2 = w_.FrameT2;
+    parts.mStart = w_.mStart;
+    parts.mStop = w_.mStop;
+    parts.mReset = w_.mReset;
+    parts.mAvaria = w_.mAvaria;
+    parts.bSTART = w_.bSTART;
+    parts.bSTOP = w_.bSTOP;
+    parts.bRESET = w_.bRESET;
+    parts.bAVARIA = w_.bAVARIA;
+    return parts;
+}
+
+void DeskView::RestoreGeometry(const TAppSettings& settings)
+{
+    std::optional<QPoint> corner;
+    if (settings.Left && settings.Top)
+        corner = QPoint(*settings.Left, *settings.Top);
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    // A position on a screen that is gone would put the window out of reach:
+    // the window system places it then.
+    const MainWindowGeometry fitted =
+        FitMainWindow(corner, QSize(settings.Width, settings.Height), window_.minimumSize(), screens);
+    window_.resize(fitted.size);
+    if (fitted.corner)
+        window_.move(*fitted.corner);
 }
 
 void DeskView::SetProtocolCommands(bool hasRuns)

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "RunControl.h"
+
 #include <QObject>
 
 class Clock;
+class ProtocolModel;
+class SoundPlayer;
+struct TAppSettings;
 class DeskLogo;
 class HiddenMenu;
 class QAction;
@@ -87,6 +92,11 @@ public:
     void SetScreens(int screens);
     // Shows the date and time now and re-arms for the next minute's start.
     void TimerDateTimer();
+    // The lanes, the commands' actions and the run buttons, with the
+    // protocol and the sound player the run control works with.
+    RunControlParts RunParts(ProtocolModel* protocol, SoundPlayer* sound) const;
+    // Size and place of the window as stored, fitted to the screens there are.
+    void RestoreGeometry(const TAppSettings& settings);
 
 private:
     QLabel* BuildNotice(QWidget& window);
@@ -95,6 +105,7 @@ private:
     QWidget* BuildRightPanel(QWidget& window);
     void BuildHiddenMenu(QWidget& window);
 
+    QWidget& window_;
     const Clock& clock_;
     DeskWidgets w_;
 };

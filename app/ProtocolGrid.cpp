@@ -35,6 +35,9 @@ ProtocolGrid::ProtocolGrid(TSortGrid& grid, ProtocolModel& model)
     , model_(model)
 {
     SetUpGrid();
+    // The window's resize reaches the grid through the layouts; "Zeit" takes
+    // what the other columns leave once the grid has its new size.
+    grid_.OnResize = [this](TSortGrid*) { FitProtocolColumns(); };
 }
 
 void ProtocolGrid::SetUpGrid()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BarrierPort.h"
+#include "DeskView.h"
 #include "ProtocolExports.h"
 #include "StartupPaths.h"
 #include "TAppSettings.h"
@@ -15,16 +17,12 @@ class Clock;
 class LightBarrierInput;
 class ProtocolBackup;
 class ProtocolFileCommands;
-class ProtocolGrid;
 class ProtocolModel;
 class QtSoundPlayer;
 class RunControl;
 class SettingsStore;
 class StartNumberBackup;
 class BackupExitQuestion;
-class BarrierPort;
-class DeskView;
-struct DeskWidgets;
 class Journal;
 class OperatorNotice;
 class SoundPlayer;
@@ -84,7 +82,7 @@ public:
     void ApplySettings(const TAppSettings& settings);
     // Writes the current settings to the store now (at exit, and after the
     // settings dialog's "OK", so a power cut loses no changed port).
-    bool StoreSettings();
+    bool StoreSettings() { return SaveSettings(*store_, CurrentSettings()); }
     const StartupPaths& Paths() const { return paths_; }
 
     // The windows created after this one, in the program's order.
@@ -93,7 +91,7 @@ public:
     void CreateSpectatorWindow();
 
     // The main window's widgets, for tests and the developer's tools.
-    const DeskWidgets& Widgets() const;
+    const DeskWidgets& Widgets() const { return view_->Widgets(); }
     TFDlgYesNo* FDlgYesNo() const { return yesNo_; }
     TCfgDialog* CfgDialog() const { return cfgDialog_; }
     TFormMonitor2* FormMonitor2() const { return monitor_; }
@@ -111,7 +109,7 @@ public:
     RunControl* Runs() const { return runControl_; }
     LightBarrierInput* Barrier() const { return barrier_; }
     BarrierPort* Port() const { return port_; }
-    TComPort* ComPort() const;
+    TComPort* ComPort() const { return &port_->Com(); }
     Journal* EventJournal() const { return journal_.get(); }
     BackupExitQuestion* ExitQuestion() const { return exitQuestion_.get(); }
 
@@ -134,15 +132,7 @@ protected:
 
 private:
     void FormCreate(const MainWindowSeams& seams);
-    void FormDestroy();
-    void ConnectCommands();
-    void CreateExports(ProtocolExportParts parts);
-    void RestoreGeometry();
-    void CreateFileCommands();
     void CreateBackup();
-    void CreateComPort(const TComPort::DeviceFactory& devices);
-    void PreloadSounds();
-    void CreateJournal(const MainWindowSeams& seams);
 
     TAppSettings settings_;
     StartupPaths paths_;
@@ -154,7 +144,6 @@ private:
     SoundPlayer* sound_;
     DeskView* view_;
     ProtocolModel* protocol_ = nullptr;
-    ProtocolGrid* protocolGrid_ = nullptr;
     ProtocolExports* exports_ = nullptr;
     ProtocolFileCommands* fileCommands_ = nullptr;
     ProtocolBackup* backup_ = nullptr;

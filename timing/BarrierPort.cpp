@@ -1,6 +1,7 @@
 #include "BarrierPort.h"
 
 #include "JournalFeed.h"
+#include "ProbeSerialPorts.h"
 #include "SerialPortPath.h"
 #include "TComPort.h"
 
@@ -84,6 +85,11 @@ void BarrierPort::Reopen(std::uint8_t configured)
         reopenTimer_->start();
     else
         port_.SetPort(0); // "Kein": a lost adapter is no longer looked for
+}
+
+std::uint32_t BarrierPort::WithOwnPort(std::uint32_t probed) const
+{
+    return port_.Connected() ? AddAvailablePort(probed, port_.Port()) : probed;
 }
 
 void BarrierPort::TimerPortReopenTimer()

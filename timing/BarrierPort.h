@@ -49,6 +49,9 @@ public:
     // The pause's handler: opens the port last configured.
     void TimerPortReopenTimer();
     QTimer* ReopenTimer() const { return reopenTimer_; }
+    // The probed ports (bit n-1 for port n) with the one held open here,
+    // which the probe cannot open.
+    std::uint32_t WithOwnPort(std::uint32_t probed) const;
 
     void SetJournal(JournalFeed* journal) { journal_ = journal; }
     // Where the tty drivers are looked up; "/sys" but for tests.

@@ -1,5 +1,8 @@
 #include "LightBarrierInput.h"
 
+#include "BarrierPort.h"
+#include "TComPort.h"
+
 #include "LockPictures.h"
 #include "TImage.h"
 
@@ -109,6 +112,14 @@ void LightBarrierInput::ImageLSClick()
 void LightBarrierInput::LockLSClick()
 {
     ImageLSClick();
+}
+
+void LightBarrierInput::Listen(BarrierPort& port)
+{
+    port.Com().OnCTS = [this](TComPort*, const LineEvent& event) { ComPortHARD(event); };
+    port.Com().OnDSR = [this](TComPort*, const LineEvent& event) { ComPortHARD(event); };
+    connect(&port, &BarrierPort::Opened, this, &LightBarrierInput::ComPortOpen);
+    connect(&port, &BarrierPort::Closed, this, &LightBarrierInput::ComPortClose);
 }
 
 void LightBarrierInput::ComPortOpen()

@@ -19,6 +19,9 @@ RunControl::RunControl(const RunControlParts& parts, QObject* parent)
     : QObject(parent)
     , p_(parts)
 {
+    // The lanes read the protocol's rows (the next free start number).
+    p_.frameT1->SetProtocol(p_.protocol);
+    p_.frameT2->SetProtocol(p_.protocol);
     connect(p_.mStart, &QAction::triggered, this, &RunControl::mStartClick);
     connect(p_.mStop, &QAction::triggered, this, &RunControl::mStopClick);
     connect(p_.mReset, &QAction::triggered, this, &RunControl::mResetClick);
@@ -227,6 +230,15 @@ void RunControl::Modus1Click()
 void RunControl::SetSpectator(TFormMonitor2* monitor)
 {
     monitor_ = monitor;
+    if (monitor) {
+        TFrame1* lane1 = p_.frameT1;
+        TFrame1* lane2 = p_.frameT2;
+        monitor->ReadStartNumbers = [lane1, lane2] {
+            return TFormMonitor2::StartNumbers{lane1->editStartN1->value(), lane1->editStartN2->value(),
+                                               lane2->editStartN1->value(), lane2->editStartN2->value()};
+        };
+        monitor->OnShowBestTime = [this, lane2] { lane2->ShowTime(p_.protocol->BestTime()); };
+    }
     p_.frameT1->SetMirror(monitor ? monitor->Row(0) : nullptr);
     p_.frameT2->SetMirror(monitor ? monitor->Row(1) : nullptr);
     p_.frameT1->OnStartNumberChange = [this](TFrame1*) { FrameT1editStartN1Change(); };
