@@ -72,10 +72,10 @@ bool RunControl::Start(CommandSource source, std::optional<TimeStamp> stamp)
         // result stays in the journal and the notice.
         if (!KeepReplacedResult(replacedRow, lane->StartNumberText(), source, notice) &&
             source != CommandSource::Barrier) {
-            Q_EMIT Message(QStringLiteral("START nicht ausgeführt: Nr. %1 hat schon ein Ergebnis, und die Kopie des "
-                                           "Protokolls davor ließ sich nicht speichern (siehe Hinweis im Hauptfenster). "
-                                           "Das Ergebnis bleibt erhalten.")
-                                .arg(lane->StartNumberText()));
+            Q_EMIT Message(QStringLiteral("START nicht ausgeführt: Nr. %1 hat schon ein Ergebnis, und die Kopie "
+                                          "des Protokolls davor ließ sich nicht speichern (siehe Hinweis im "
+                                          "Hauptfenster). Das Ergebnis bleibt erhalten.")
+                               .arg(lane->StartNumberText()));
             return false;
         }
         Q_EMIT RunRestarted(lane->StartNumberText(), source);
@@ -241,10 +241,12 @@ void RunControl::SetSpectator(TFormMonitor2* monitor)
     }
     p_.frameT1->SetMirror(monitor ? monitor->Row(0) : nullptr);
     p_.frameT2->SetMirror(monitor ? monitor->Row(1) : nullptr);
-    p_.frameT1->OnStartNumberChange = [this](TFrame1*) { FrameT1editStartN1Change(); };
-    p_.frameT2->OnStartNumberChange = [this](TFrame1*) { FrameT2editStartN1Change(); };
-    p_.frameT1->OnNextNumberChange = [this](TFrame1*) { FrameT1editStartN2Change(); };
-    p_.frameT2->OnNextNumberChange = [this](TFrame1*) { FrameT2editStartN2Change(); };
+    // Unique: the window may be set more than once, each change runs once.
+    const auto unique = Qt::UniqueConnection;
+    connect(p_.frameT1, &TFrame1::StartNumberChange, this, &RunControl::FrameT1editStartN1Change, unique);
+    connect(p_.frameT2, &TFrame1::StartNumberChange, this, &RunControl::FrameT2editStartN1Change, unique);
+    connect(p_.frameT1, &TFrame1::NextNumberChange, this, &RunControl::FrameT1editStartN2Change, unique);
+    connect(p_.frameT2, &TFrame1::NextNumberChange, this, &RunControl::FrameT2editStartN2Change, unique);
 }
 
 void RunControl::FrameT1editStartN1Change()
