@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <functional>
 
 class QLabel;
 class QWidget;
@@ -24,6 +25,11 @@ public:
     // The source's current message; empty when it has nothing to say.
     void Set(Source source, const QString& message);
     QString Shown() const;
+    // A handler that sets the source's message, for a part's notice signal.
+    std::function<void(const QString&)> SetterFor(Source source)
+    {
+        return [this, source](const QString& message) { Set(source, message); };
+    }
 
 private:
     void KeepWhole();

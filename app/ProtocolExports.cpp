@@ -5,6 +5,7 @@
 #include "HtmlPage.h"
 #include "JournalFeed.h"
 #include "ProtocolFile.h"
+#include "ProtocolFileCommands.h"
 #include "ProtocolModel.h"
 #include "QtDesktopShell.h"
 #include "RtfWordProcessor.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QToolButton>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QVariant>
@@ -214,4 +216,24 @@ void ProtocolExports::Record(const QString& what)
 {
     if (journal_)
         journal_->Record(what);
+}
+
+void ProtocolExports::Attach(QToolButton* sbInet, QToolButton* sbPrint, QToolButton* sbWord, QToolButton* sbExcel)
+{
+    // The Tag tells the page's two uses apart: 0 shows it, 1 prints it.
+    sbInet->setProperty("Tag", 0);
+    sbPrint->setProperty("Tag", 1);
+    connect(sbInet, &QToolButton::clicked, this, [this, sbInet] { sbInetClick(sbInet); });
+    connect(sbPrint, &QToolButton::clicked, this, [this, sbPrint] { sbInetClick(sbPrint); });
+    connect(sbWord, &QToolButton::clicked, this, &ProtocolExports::sbWordClick);
+    connect(sbExcel, &QToolButton::clicked, this, &ProtocolExports::sbExcelClick);
+}
+
+void ProtocolExports::ServeSaveDialog(ProtocolFileCommands& files)
+{
+    files.ExportToWord = [this](const QString& path) {
+        ExportToWord(WordMode::SaveAndClose, path);
+        return true;
+    };
+    files.WriteHtmlPage = [this](const QString& path) { return WriteHtmlPage(path); };
 }

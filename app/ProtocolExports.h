@@ -12,6 +12,8 @@ class DesktopShell;
 class JournalFeed;
 class Spreadsheet;
 class WordProcessor;
+class ProtocolFileCommands;
+class QToolButton;
 class QWidget;
 
 // What the exports work with. Unset layers mean the real ones: the desktop
@@ -53,6 +55,11 @@ public:
     // False after the operator was told "Der Schreibfehler der Datei: ".
     bool WriteHtmlPage(const QString& path);
     // sbInet (tag 0) opens the page, sbPrint (tag 1) prints it.
+    // The protocol strip's export buttons run these commands.
+    void Attach(QToolButton* sbInet, QToolButton* sbPrint, QToolButton* sbWord, QToolButton* sbExcel);
+    // The save dialog's document and web-page types are written here, and
+    // report their own failures.
+    void ServeSaveDialog(ProtocolFileCommands& files);
     void sbInetClick(QObject* sender);
     void ExportToWord(WordMode mode, const QString& path);
     void sbWordClick();

@@ -8,11 +8,13 @@
 #include "RunControl.h"
 #include "TFrame1.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QToolButton>
 
 namespace {
 
@@ -308,4 +310,13 @@ bool ProtocolFileCommands::Snapshot(const QString& command)
     Record(QStringLiteral("\"%1\" nicht ausgeführt: Schnappschuss nicht gespeichert (%2)").arg(command, why));
     ShowMessage(Journal::RefusalText(command, why));
     return false;
+}
+
+void ProtocolFileCommands::Attach(QToolButton* sbSave, QToolButton* sbLoad, QToolButton* sbCLS, QAction* New1)
+{
+    connect(sbSave, &QToolButton::clicked, this, &ProtocolFileCommands::sbSaveClick);
+    connect(sbLoad, &QToolButton::clicked, this, &ProtocolFileCommands::sbLoadClick);
+    connect(sbCLS, &QToolButton::clicked, this, &ProtocolFileCommands::sbCLSClick);
+    // Always enabled: F8 asks also when the clear button is disabled.
+    connect(New1, &QAction::triggered, this, &ProtocolFileCommands::sbCLSClick);
 }

@@ -10,7 +10,9 @@ class JournalFeed;
 struct LoadedProtocol;
 class ProtocolBackup;
 class ProtocolModel;
+class QAction;
 class QFileDialog;
+class QToolButton;
 class QWidget;
 class RunControl;
 class TFrame1;
@@ -46,6 +48,9 @@ public:
     // as a snapshot before a load or a clear replaces it; null for none.
     void SetJournal(JournalFeed* journal) { journal_ = journal; }
 
+    // The protocol strip's save, open and clear buttons and the F8 action
+    // run these commands.
+    void Attach(QToolButton* sbSave, QToolButton* sbLoad, QToolButton* sbCLS, QAction* New1);
     void sbSaveClick();
     void sbLoadClick();
     // Also the F8 command "New": asks first, also on an empty protocol.

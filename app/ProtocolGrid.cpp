@@ -35,6 +35,9 @@ ProtocolGrid::ProtocolGrid(TSortGrid& grid, ProtocolModel& model)
     , model_(model)
 {
     SetUpGrid();
+    // The window's resize reaches the grid through the layouts; "Zeit" takes
+    // what the other columns leave once the grid has its new size.
+    connect(&grid_, &TSortGrid::Resized, this, &ProtocolGrid::FitProtocolColumns);
 }
 
 void ProtocolGrid::SetUpGrid()

@@ -1,5 +1,6 @@
+#include "DeskView.h"
 #include "BenchSmoke.h"
-#include "BarrierPortWatch.h"
+#include "BarrierPort.h"
 #include "Clock.h"
 #include "FakeSerialDevice.h"
 #include "Journal.h"
@@ -78,17 +79,17 @@ void BM_StoppWith10000Rows(benchmark::State& state)
     }
     desk.FillProtocol(int(state.range(0)));
     QCoreApplication::processEvents();
-    desk.form->Backup->WaitForWrites();
+    desk.form->Backup()->WaitForWrites();
     double command = 0, after = 0, snapshot = 0;
     QElapsedTimer timer;
     for (auto _ : state) {
-        desk.form->mStart->trigger();
+        desk.form->Widgets().mStart->trigger();
         QCoreApplication::processEvents();
-        desk.form->Backup->WaitForWrites();
-        desk.form->StartNumbers->WaitForWrites();
+        desk.form->Backup()->WaitForWrites();
+        desk.form->StartNumbers()->WaitForWrites();
 
         timer.start();
-        desk.form->mStop->trigger();
+        desk.form->Widgets().mStop->trigger();
         const qint64 commandNs = timer.nsecsElapsed();
         QCoreApplication::processEvents();
         const qint64 totalNs = timer.nsecsElapsed();
@@ -101,10 +102,10 @@ void BM_StoppWith10000Rows(benchmark::State& state)
         benchmark::DoNotOptimize(ProtocolRows(desk.form->Protocol()->Rows()));
         snapshot += double(timer.nsecsElapsed()) / 1e6;
 
-        desk.form->mReset->trigger();
+        desk.form->Widgets().mReset->trigger();
         QCoreApplication::processEvents();
-        desk.form->Backup->WaitForWrites();
-        desk.form->StartNumbers->WaitForWrites();
+        desk.form->Backup()->WaitForWrites();
+        desk.form->StartNumbers()->WaitForWrites();
     }
     const double n = double(std::max<benchmark::IterationCount>(1, state.iterations()));
     state.counters["command_ms"] = command / n;
@@ -148,10 +149,10 @@ void BM_IdleWakeupsWithLostAdapter(benchmark::State& state)
     desk.device->Unplug();
     QElapsedTimer wait;
     wait.start();
-    while (desk.form->ComPort->Connected() && wait.elapsed() < 5000)
+    while (desk.form->ComPort()->Connected() && wait.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     TimerCounter counter;
-    counter.retryTimer = desk.form->PortWatch()->RetryTimer();
+    counter.retryTimer = desk.form->Port()->RetryTimer();
     QCoreApplication::instance()->installEventFilter(&counter);
     double seconds = 0;
     for (auto _ : state) {

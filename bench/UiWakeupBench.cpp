@@ -11,6 +11,7 @@
 // The idle figure is taken after the port's first 20 s, when its watchdog
 // has reached its slowest pace, over three times SECONDS.
 // It skips (and says why) where no Xvfb or no X platform plug-in exists.
+#include "DeskView.h"
 #include "BenchSmoke.h"
 #include "DisplayServerOptions.h"
 #include "IniSettingsStore.h"
@@ -239,15 +240,15 @@ int main(int argc, char** argv)
 
         std::printf("main window under Xvfb (%s), %d s each:\n", qgetenv("DISPLAY").constData(), seconds);
         Measure("idle, barrier port open", BenchCount(20000, 200), 3 * seconds);
-        form.mStart->trigger();
-        form.mStart->trigger();
-        if (!form.FrameT1->Running() || !form.FrameT2->Running())
+        form.Widgets().mStart->trigger();
+        form.Widgets().mStart->trigger();
+        if (!form.Widgets().FrameT1->Running() || !form.Widgets().FrameT2->Running())
             std::printf("(not both lanes are running)\n");
         Measure("both lanes running", 1000, seconds);
-        MeasureRepaint(*form.FrameT1);
+        MeasureRepaint(*form.Widgets().FrameT1);
         form.ImageTVAusClick();
         Measure("both lanes running, spectator window shown", 1000, seconds);
-        form.FormMonitor2->close();
+        form.FormMonitor2()->close();
     }
     ::close(master);
     ::close(slave);

@@ -1,5 +1,10 @@
 #include "LightBarrierInput.h"
 
+#include "BarrierEdgeJournal.h"
+#include "BarrierPort.h"
+#include "JournalFeed.h"
+#include "TComPort.h"
+
 #include "LockPictures.h"
 #include "TImage.h"
 
@@ -111,6 +116,14 @@ void LightBarrierInput::LockLSClick()
     ImageLSClick();
 }
 
+void LightBarrierInput::Listen(BarrierPort& port)
+{
+    port.Com().OnCTS = [this](TComPort*, const LineEvent& event) { ComPortHARD(event); };
+    port.Com().OnDSR = [this](TComPort*, const LineEvent& event) { ComPortHARD(event); };
+    connect(&port, &BarrierPort::Opened, this, &LightBarrierInput::ComPortOpen);
+    connect(&port, &BarrierPort::Closed, this, &LightBarrierInput::ComPortClose);
+}
+
 void LightBarrierInput::ComPortOpen()
 {
     imageLSstop_->show();
@@ -152,4 +165,12 @@ void LightBarrierInput::ShowLockPicture()
 {
     imageLSstop_->setPixmap(LockPicture(imageLSstop_->Tag()));
     imageLSstop_->repaint();
+}
+
+void JournalBarrierEdges(LightBarrierInput& barrier, JournalFeed& journal)
+{
+    QObject::connect(&barrier, &LightBarrierInput::Edge, &barrier, [&journal](const BarrierEdgeNote& note) {
+        if (note.outcome != BarrierOutcome::Unchanged)
+            journal.Record(note.stamp.tick, BarrierEdgeText(note));
+    });
 }

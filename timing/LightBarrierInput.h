@@ -15,6 +15,8 @@ class TImage;
 // shows the STOPP barrier lock in its picture (the picture and its tag
 // follow the logic's state), ends the lockouts with timers, and tells of
 // every judged edge.
+class BarrierPort;
+
 class LightBarrierInput : public QObject
 {
     Q_OBJECT
@@ -27,6 +29,9 @@ public:
     LightBarrierInput(BarrierRun& run, TImage* imageLSstop, const Clock& clock, QObject* parent = nullptr);
 
     // A line event of the port, with the lines and stamp of its wait.
+    // The port's line events come to ComPortHARD; its opening and closing
+    // show or hide the lock indicator.
+    void Listen(BarrierPort& port);
     void ComPortHARD(const LineEvent& event);
     void TimerGesperrtTimer(QTimer* timer);
     void ImageLSClick();
@@ -73,3 +78,9 @@ private:
     std::uint32_t startTimerFrom_ = 0;
     std::uint32_t stopTimerFrom_ = 0;
 };
+
+class JournalFeed;
+
+// Every edge the port reported, suppressed ones too, goes to the journal at
+// the edge's tick; a second report of the same lines is no edge.
+void JournalBarrierEdges(LightBarrierInput& barrier, JournalFeed& journal);

@@ -19,6 +19,9 @@ RunControl::RunControl(const RunControlParts& parts, QObject* parent)
     : QObject(parent)
     , p_(parts)
 {
+    // The lanes read the protocol's rows (the next free start number).
+    p_.frameT1->SetProtocol(p_.protocol);
+    p_.frameT2->SetProtocol(p_.protocol);
     connect(p_.mStart, &QAction::triggered, this, &RunControl::mStartClick);
     connect(p_.mStop, &QAction::triggered, this, &RunControl::mStopClick);
     connect(p_.mReset, &QAction::triggered, this, &RunControl::mResetClick);
@@ -69,11 +72,10 @@ bool RunControl::Start(CommandSource source, std::optional<TimeStamp> stamp)
         // result stays in the journal and the notice.
         if (!KeepReplacedResult(replacedRow, lane->StartNumberText(), source, notice) &&
             source != CommandSource::Barrier) {
-            if (ShowMessage)
-                ShowMessage(QStringLiteral("START nicht ausgeführt: Nr. %1 hat schon ein Ergebnis, und die Kopie des "
-                                           "Protokolls davor ließ sich nicht speichern (siehe Hinweis im Hauptfenster). "
-                                           "Das Ergebnis bleibt erhalten.")
-                                .arg(lane->StartNumberText()));
+            Q_EMIT Message(QStringLiteral("START nicht ausgeführt: Nr. %1 hat schon ein Ergebnis, und die Kopie "
+                                          "des Protokolls davor ließ sich nicht speichern (siehe Hinweis im "
+                                          "Hauptfenster). Das Ergebnis bleibt erhalten.")
+                               .arg(lane->StartNumberText()));
             return false;
         }
         Q_EMIT RunRestarted(lane->StartNumberText(), source);
@@ -106,8 +108,8 @@ bool RunControl::Start(CommandSource source, std::optional<TimeStamp> stamp)
                                                    FormatClockTime(lane->ClockTime.time())));
     }
     startClock_[next - 1] = FormatClockTime(lane->ClockTime.time());
-    if (!notice.isEmpty() && OnNotice)
-        OnNotice(notice);
+    if (!notice.isEmpty())
+        Q_EMIT Notice(notice);
     return true;
 }
 
@@ -159,8 +161,7 @@ bool RunControl::Stop(CommandSource source, std::optional<TimeStamp> stamp)
                                              .arg(stopLane_)
                                              .arg(lane->StartNumberText(), SourceText(source), result));
     }
-    if (OnNotice)
-        OnNotice(QString());
+    Q_EMIT Notice(QString());
     Q_EMIT RunFinished({stopLane_, lane->StartNumberText(), lane->StartTick, lane->StopTick,
                       TickDiff(lane->StopTick, lane->StartTick), startClock_[stopLane_ - 1],
                       FormatClockTime(lane->ClockTime.time()), source});
@@ -229,12 +230,25 @@ void RunControl::Modus1Click()
 void RunControl::SetSpectator(TFormMonitor2* monitor)
 {
     monitor_ = monitor;
+    if (monitor) {
+        TFrame1* lane1 = p_.frameT1;
+        TFrame1* lane2 = p_.frameT2;
+        monitor->ReadStartNumbers = [lane1, lane2] {
+            return TFormMonitor2::StartNumbers{lane1->editStartN1->value(), lane1->editStartN2->value(),
+                                               lane2->editStartN1->value(), lane2->editStartN2->value()};
+        };
+        // Set more than once, the window still asks once per wish.
+        disconnect(monitor, &TFormMonitor2::BestTimeWanted, this, nullptr);
+        connect(monitor, &TFormMonitor2::BestTimeWanted, this, [this, lane2] { lane2->ShowTime(p_.protocol->BestTime()); });
+    }
     p_.frameT1->SetMirror(monitor ? monitor->Row(0) : nullptr);
     p_.frameT2->SetMirror(monitor ? monitor->Row(1) : nullptr);
-    p_.frameT1->OnStartNumberChange = [this](TFrame1*) { FrameT1editStartN1Change(); };
-    p_.frameT2->OnStartNumberChange = [this](TFrame1*) { FrameT2editStartN1Change(); };
-    p_.frameT1->OnNextNumberChange = [this](TFrame1*) { FrameT1editStartN2Change(); };
-    p_.frameT2->OnNextNumberChange = [this](TFrame1*) { FrameT2editStartN2Change(); };
+    // Unique: the window may be set more than once, each change runs once.
+    const auto unique = Qt::UniqueConnection;
+    connect(p_.frameT1, &TFrame1::StartNumberChange, this, &RunControl::FrameT1editStartN1Change, unique);
+    connect(p_.frameT2, &TFrame1::StartNumberChange, this, &RunControl::FrameT2editStartN1Change, unique);
+    connect(p_.frameT1, &TFrame1::NextNumberChange, this, &RunControl::FrameT1editStartN2Change, unique);
+    connect(p_.frameT2, &TFrame1::NextNumberChange, this, &RunControl::FrameT2editStartN2Change, unique);
 }
 
 void RunControl::FrameT1editStartN1Change()
@@ -554,7 +568,6 @@ bool RunControl::Snapshot(const QString& command, const ProtocolRows& rows)
     if (!journal_ || journal_->Snapshot(command, rows, &why))
         return true;
     Record(QStringLiteral("\"%1\" nicht ausgeführt: Schnappschuss nicht gespeichert (%2)").arg(command, why));
-    if (ShowMessage)
-        ShowMessage(Journal::RefusalText(command, why));
+    Q_EMIT Message(Journal::RefusalText(command, why));
     return false;
 }

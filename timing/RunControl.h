@@ -70,10 +70,6 @@ public:
     // Every command, its result and the protocol before a command that
     // removes results go to the journal; null for none.
     void SetJournal(JournalFeed* journal) { journal_ = journal; }
-    // A German message to the operator: a command that removes results (or
-    // a key START over a result) did not run because its snapshot could not
-    // be kept.
-    std::function<void(const QString& message)> ShowMessage;
     // START and STOPP: nothing when the command's action is disabled (its
     // enabled flag is the single gate); false when the command did not run.
     // With an edge the lane takes the edge's stamp; without one it reads the
@@ -105,10 +101,6 @@ public:
     // After a restart no lane runs; the next START goes to the lane after
     // lastStartLane, as before the restart.
     void RestoreRotation(int lastStartLane);
-
-    // The main window's notice line: which result a START replaced and
-    // where it is kept; empty again at the next STOPP.
-    std::function<void(const QString& notice)> OnNotice;
 
     // Ranks the protocol, selects the row of the lane that stopped last and,
     // in Runden mode, shows the best time on lane 2.
@@ -149,6 +141,13 @@ Q_SIGNALS:
     void RunVoided(const QString& startNumber);
     // A START re-ran a start number that had a result, replacing it.
     void RunRestarted(const QString& startNumber, RunControl::CommandSource source);
+    // A German message to the operator: a command that removes results (or
+    // a key START over a result) did not run because its snapshot could not
+    // be kept.
+    void Message(const QString& message);
+    // For the main window's notice line: which result a START replaced and
+    // where it is kept; empty again at the next STOPP.
+    void Notice(const QString& notice);
 
 private:
     TFrame1* Lane(int lane) const;

@@ -114,14 +114,8 @@ void TFrame1::BuildPanel6()
     editStartN2 = StartNumberEdit(Panel6, "editStartN2", clRed, tag_ == 0 ? 3 : 4);
     editStartN2->setGeometry(284, 4, 86, 32);
 
-    connect(editStartN1, &QSpinBox::valueChanged, this, [this] {
-        if (OnStartNumberChange)
-            OnStartNumberChange(this);
-    });
-    connect(editStartN2, &QSpinBox::valueChanged, this, [this] {
-        if (OnNextNumberChange)
-            OnNextNumberChange(this);
-    });
+    connect(editStartN1, &QSpinBox::valueChanged, this, [this] { Q_EMIT StartNumberChange(this); });
+    connect(editStartN2, &QSpinBox::valueChanged, this, [this] { Q_EMIT NextNumberChange(this); });
 }
 
 void TFrame1::WriteRow(const DigitRow& row, int m, int s, int c)

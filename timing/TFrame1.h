@@ -78,9 +78,10 @@ public:
     QSpinBox* editStartN2;
     QLabel* Image1;
 
+Q_SIGNALS:
     // Value changes of the two start-number fields.
-    std::function<void(TFrame1* sender)> OnStartNumberChange;
-    std::function<void(TFrame1* sender)> OnNextNumberChange;
+    void StartNumberChange(TFrame1* sender);
+    void NextNumberChange(TFrame1* sender);
 
 private:
     void BuildDigits();

@@ -55,9 +55,9 @@ TEST(BackupFaults, AVanishedFolderSendsTheBackupToTheFallbackAndTheRestartReadsT
     TimeRun(rig, 7000);
     SettleBackup(*rig.form);
     EXPECT_TRUE(FileBytes(fallback).contains("\t7,00\t")) << FileBytes(fallback).constData();
-    EXPECT_TRUE(rig.form->LabNotice->text().contains(QStringLiteral("gesichert in ") +
+    EXPECT_TRUE(rig.form->Widgets().LabNotice->text().contains(QStringLiteral("gesichert in ") +
                                                      QDir::toNativeSeparators(fallback)))
-        << rig.form->LabNotice->text().toStdString();
+        << rig.form->Widgets().LabNotice->text().toStdString();
     const ProtocolRows atExit = rig.form->Protocol()->Rows();
     rig.form.reset();
 
@@ -75,8 +75,8 @@ TEST(BackupFaults, AVanishedFolderSendsTheBackupToTheFallbackAndTheRestartReadsT
     const QStringList kept = QDir(seams.journalFolder).entryList({QStringLiteral("Vor-Sicherung-*.txt")}, QDir::Files);
     ASSERT_EQ(kept.size(), 1);
     EXPECT_EQ(FileBytes(seams.journalFolder + QLatin1Char('/') + kept[0]), older);
-    EXPECT_TRUE(rig.form->LabNotice->text().startsWith(QStringLiteral("Sicherung aus dem Ersatzordner gelesen: ")))
-        << rig.form->LabNotice->text().toStdString();
+    EXPECT_TRUE(rig.form->Widgets().LabNotice->text().startsWith(QStringLiteral("Sicherung aus dem Ersatzordner gelesen: ")))
+        << rig.form->Widgets().LabNotice->text().toStdString();
 }
 
 TEST(BackupFaults, ClosingWhenNoBackupCanBeWrittenAsksAndOffersToSaveElsewhere)
@@ -110,7 +110,7 @@ TEST(BackupFaults, ClosingWhenNoBackupCanBeWrittenAsksAndOffersToSaveElsewhere)
             return asked < c.answers.size() ? c.answers[asked++] : Answer::Stay;
         };
         const QString stick = rig.dir.filePath(QStringLiteral("stick.txt"));
-        rig.form->FileCommands->RunDialog = [&](QFileDialog& dialog) {
+        rig.form->FileCommands()->RunDialog = [&](QFileDialog& dialog) {
             dialog.selectFile(stick);
             return true;
         };
@@ -145,7 +145,7 @@ TEST(BackupFaults, AnUnreadableBackupIsToldAtStartAndNeverWrittenOver)
         const QFileInfo before(backup);
         rig.form = CreateProgramWindows(rig.settings, seams);
         const QString said = QStringLiteral("Sicherungsdatei nicht lesbar (%1)").arg(QString::fromUtf8(c.why));
-        EXPECT_TRUE(rig.form->LabNotice->text().startsWith(said)) << c.name << rig.form->LabNotice->text().toStdString();
+        EXPECT_TRUE(rig.form->Widgets().LabNotice->text().startsWith(said)) << c.name << rig.form->Widgets().LabNotice->text().toStdString();
         EXPECT_TRUE(JournalText(rig).contains(said)) << c.name;
         TimeRun(rig, 5120);
         rig.form.reset();
@@ -184,7 +184,7 @@ TEST(BackupFaults, AForeignBackupIsKeptAsASnapshotBeforeItIsWrittenOver)
             QDir(seams.journalFolder).entryList({QStringLiteral("Vor-Sicherung-*.txt")}, QDir::Files);
         ASSERT_EQ(kept.size(), 1) << c.name;
         EXPECT_EQ(FileBytes(seams.journalFolder + QLatin1Char('/') + kept[0]), c.bytes) << c.name;
-        const QString notice = rig.form->LabNotice->text();
+        const QString notice = rig.form->Widgets().LabNotice->text();
         EXPECT_TRUE(notice.startsWith(QStringLiteral("Sicherungsdatei ") + QString::fromUtf8(c.why))) << c.name;
         EXPECT_TRUE(notice.contains(kept[0])) << c.name;
         TimeRun(rig, 5120);
@@ -205,12 +205,12 @@ TEST(BackupFaults, ACommandThatRemovesResultsDoesNotRunWithoutItsSnapshot)
         const char* refused;
     };
     const Case cases[] = {
-        {"F8", [](MainWindowRig& rig) { rig.form->New1->trigger(); }, "Löschen"},
+        {"F8", [](MainWindowRig& rig) { rig.form->Widgets().New1->trigger(); }, "Löschen"},
         {"UNFALL", [](MainWindowRig& rig) { rig.form->Runs()->bAVARIAClick(); }, "Unfall"},
-        {"remove row", [](MainWindowRig& rig) { rig.form->Erase1->trigger(); }, "Zeile entfernen"},
-        {"remove empty rows", [](MainWindowRig& rig) { rig.form->Leerenzeilenentfernen1->trigger(); },
+        {"remove row", [](MainWindowRig& rig) { rig.form->Widgets().Erase1->trigger(); }, "Zeile entfernen"},
+        {"remove empty rows", [](MainWindowRig& rig) { rig.form->Widgets().Leerenzeilenentfernen1->trigger(); },
          "Leere Zeilen entfernen"},
-        {"load", [](MainWindowRig& rig) { rig.form->FileCommands->LoadText(rig.dir.filePath("other.txt")); },
+        {"load", [](MainWindowRig& rig) { rig.form->FileCommands()->LoadText(rig.dir.filePath("other.txt")); },
          "Laden"},
     };
     for (const Case& c : cases) {
@@ -223,17 +223,17 @@ TEST(BackupFaults, ACommandThatRemovesResultsDoesNotRunWithoutItsSnapshot)
         rig.form = CreateProgramWindows(rig.settings, seams);
         rig.form->show();
         QStringList messages;
-        rig.form->FileCommands->ShowMessage = [&](const QString& m) { messages << m; };
-        rig.form->Runs()->ShowMessage = [&](const QString& m) { messages << m; };
-        rig.form->FileCommands->Ask = [](const QString&) { return true; };
-        rig.form->SortGrid1->JumpToCell(0, 1, true);
+        rig.form->FileCommands()->ShowMessage = [&](const QString& m) { messages << m; };
+        rig.form->ShowWarning = [&](const QString& m) { messages << m; };
+        rig.form->FileCommands()->Ask = [](const QString&) { return true; };
+        rig.form->Widgets().SortGrid1->JumpToCell(0, 1, true);
         const ProtocolRows before = rig.form->Protocol()->Rows();
         c.command(rig);
         EXPECT_EQ(rig.form->Protocol()->Rows(), before) << c.name;
         ASSERT_EQ(messages.size(), 1) << c.name;
         EXPECT_TRUE(messages[0].startsWith(QStringLiteral("„%1“ nicht ausgeführt").arg(QString::fromUtf8(c.refused))))
             << c.name << messages[0].toStdString();
-        const QString notice = rig.form->LabNotice->text();
+        const QString notice = rig.form->Widgets().LabNotice->text();
         EXPECT_TRUE(notice.contains(QStringLiteral("Journal wird nicht geschrieben")) &&
                     notice.contains(QStringLiteral("Schnappschuss nicht gespeichert")))
             << c.name << notice.toStdString();

@@ -49,7 +49,7 @@ TAppSettings WithPort(std::uint8_t port)
 void WhileOpen(MainWindowRig& rig, const std::function<void(TCfgDialog&)>& action)
 {
     QTimer::singleShot(0, rig.form.get(), [&rig, &action] {
-        TCfgDialog& dialog = *rig.form->CfgDialog;
+        TCfgDialog& dialog = *rig.form->CfgDialog();
         ASSERT_TRUE(dialog.isVisible());
         action(dialog);
         if (dialog.isVisible())
@@ -216,11 +216,11 @@ TEST(CfgDialog, F2OpensTheDialogCentredOverTheMainWindow)
     MainWindowRig rig;
     rig.form->setGeometry(100, 100, 800, 500);
     rig.form->show();
-    EXPECT_EQ(rig.form->EinstellunGen1->shortcut(), QKeySequence(Qt::Key_F2));
-    EXPECT_EQ(rig.form->EinstellunGen1->text(), "Einstellungen");
+    EXPECT_EQ(rig.form->Widgets().EinstellunGen1->shortcut(), QKeySequence(Qt::Key_F2));
+    EXPECT_EQ(rig.form->Widgets().EinstellunGen1->text(), "Einstellungen");
     bool opened = false;
     QTimer::singleShot(0, rig.form.get(), [&] {
-        TCfgDialog* dialog = rig.form->CfgDialog;
+        TCfgDialog* dialog = rig.form->CfgDialog();
         ASSERT_TRUE(dialog && dialog->isVisible());
         opened = true;
         EXPECT_EQ(dialog->windowTitle(), "Einstellungen");
@@ -230,16 +230,16 @@ TEST(CfgDialog, F2OpensTheDialogCentredOverTheMainWindow)
         EXPECT_LE(offset.manhattanLength(), 40);
         dialog->reject();
     });
-    rig.form->EinstellunGen1->trigger();
+    rig.form->Widgets().EinstellunGen1->trigger();
     EXPECT_TRUE(opened);
-    EXPECT_EQ(rig.form->focusWidget(), rig.form->PanelLeft);
+    EXPECT_EQ(rig.form->focusWidget(), rig.form->Widgets().PanelLeft);
 }
 
 TEST(CfgDialog, OkAppliesEverySettingAndReopensThePortAfterAPause)
 {
     TAppSettings before = WithPort(1);
     MainWindowRig rig(before);
-    ASSERT_TRUE(rig.form->ComPort->Connected());
+    ASSERT_TRUE(rig.form->ComPort()->Connected());
     WhileOpen(rig, [](TCfgDialog& d) {
         EXPECT_EQ(Items(*d.cbPort), (QStringList{"Kein", "COM1"})) << "the port held open is listed";
         d.eTitle->setText(QStringLiteral("Bergrennen"));
@@ -252,23 +252,23 @@ TEST(CfgDialog, OkAppliesEverySettingAndReopensThePortAfterAPause)
     });
     const TAppSettings& s = rig.form->Settings();
     EXPECT_EQ(s.Title, "Bergrennen");
-    EXPECT_EQ(rig.form->FormMonitor2->Title(), "Bergrennen");
+    EXPECT_EQ(rig.form->FormMonitor2()->Title(), "Bergrennen");
     EXPECT_TRUE(s.ManyStart);
     EXPECT_EQ(s.Length, 750);
     EXPECT_EQ(rig.form->Barrier()->WaitStart(), 2500);
     EXPECT_TRUE(s.Runden);
-    EXPECT_EQ(rig.form->FrameT2->Label1->text(), "Best:");
+    EXPECT_EQ(rig.form->Widgets().FrameT2->Label1->text(), "Best:");
     EXPECT_EQ(s.Port, 1);
     EXPECT_EQ(rig.form->Barrier()->Alg(), 1);
     EXPECT_TRUE(rig.store.writes.contains("Length=int:750")) << "stored at once";
     EXPECT_TRUE(rig.store.writes.contains("Title=str:Bergrennen"));
 
-    EXPECT_FALSE(rig.form->ComPort->Connected()) << "closed during the pause";
-    EXPECT_TRUE(rig.form->TimerPortReopen->isActive());
-    EXPECT_EQ(rig.form->TimerPortReopen->interval(), 50);
-    rig.form->TimerPortReopen->stop();
-    rig.form->OpenComPort(); // the pause is over
-    EXPECT_TRUE(rig.form->ComPort->Connected());
+    EXPECT_FALSE(rig.form->ComPort()->Connected()) << "closed during the pause";
+    EXPECT_TRUE(rig.form->Port()->ReopenTimer()->isActive());
+    EXPECT_EQ(rig.form->Port()->ReopenTimer()->interval(), 50);
+    rig.form->Port()->ReopenTimer()->stop();
+    rig.form->Port()->TimerPortReopenTimer(); // the pause is over
+    EXPECT_TRUE(rig.form->ComPort()->Connected());
     EXPECT_EQ(rig.device->OpenCount(), 2);
 
     // The new length counts for the next run: 0,75 km in 5,00 s.
@@ -297,19 +297,19 @@ TEST(CfgDialog, CancelAfterChangingEveryFieldChangesNothing)
     });
     const TAppSettings& s = rig.form->Settings();
     EXPECT_EQ(s.Title, before.Title);
-    EXPECT_EQ(rig.form->FormMonitor2->Title(), before.Title);
+    EXPECT_EQ(rig.form->FormMonitor2()->Title(), before.Title);
     EXPECT_FALSE(s.ManyStart);
     EXPECT_EQ(s.Length, 1000);
     EXPECT_EQ(rig.form->Barrier()->WaitStart(), 1000);
     EXPECT_FALSE(s.Runden);
-    EXPECT_EQ(rig.form->FrameT2->Label1->text().left(10), "Start-Nr.:");
+    EXPECT_EQ(rig.form->Widgets().FrameT2->Label1->text().left(10), "Start-Nr.:");
     EXPECT_EQ(s.Port, 1);
     EXPECT_EQ(rig.form->Barrier()->Alg(), 1);
-    EXPECT_TRUE(rig.form->ComPort->Connected());
+    EXPECT_TRUE(rig.form->ComPort()->Connected());
     EXPECT_EQ(rig.device->OpenCount(), 1) << "the port is not touched";
     EXPECT_TRUE(rig.store.writes.isEmpty());
-    EXPECT_FALSE(rig.form->TimerPortReopen->isActive());
-    EXPECT_EQ(rig.form->focusWidget(), rig.form->PanelLeft);
+    EXPECT_FALSE(rig.form->Port()->ReopenTimer()->isActive());
+    EXPECT_EQ(rig.form->focusWidget(), rig.form->Widgets().PanelLeft);
 }
 
 TEST(CfgDialog, OkWithKeinClosesThePortAndKeepsAlg)
@@ -324,11 +324,11 @@ TEST(CfgDialog, OkWithKeinClosesThePortAndKeepsAlg)
         QTest::keyClick(d.sfeLen, Qt::Key_Return); // Enter in the field is "OK"
     });
     EXPECT_EQ(rig.form->Settings().Length, 100) << "below the minimum gives the minimum";
-    EXPECT_FALSE(rig.form->ComPort->Connected());
+    EXPECT_FALSE(rig.form->ComPort()->Connected());
     EXPECT_EQ(rig.form->Settings().Port, 0);
     EXPECT_EQ(rig.form->Settings().Alg, 1);
-    EXPECT_FALSE(rig.form->TimerPortReopen->isActive());
-    EXPECT_FALSE(rig.form->ImageLSstop->isVisibleTo(rig.form.get()));
+    EXPECT_FALSE(rig.form->Port()->ReopenTimer()->isActive());
+    EXPECT_FALSE(rig.form->Widgets().ImageLSstop->isVisibleTo(rig.form.get()));
 }
 
 TEST(CfgDialog, APortThatFailsToOpenAtStartUpHidesTheIndicator)
@@ -336,8 +336,8 @@ TEST(CfgDialog, APortThatFailsToOpenAtStartUpHidesTheIndicator)
     MainWindowRig rig(WithPort(2), false);
     rig.device->FailOpen(2);
     rig.Create();
-    EXPECT_FALSE(rig.form->ComPort->Connected());
-    EXPECT_FALSE(rig.form->ImageLSstop->isVisibleTo(rig.form.get()));
+    EXPECT_FALSE(rig.form->ComPort()->Connected());
+    EXPECT_FALSE(rig.form->Widgets().ImageLSstop->isVisibleTo(rig.form.get()));
     EXPECT_EQ(rig.form->Settings().Port, 2) << "kept for the next try";
 }
 
@@ -347,8 +347,8 @@ TEST(CfgDialog, ABarrierStartsARunBehindTheOpenDialog)
     bool runningWhileOpen = false;
     WhileOpen(rig, [&](TCfgDialog&) {
         ASSERT_TRUE(rig.Lines(DSR));
-        runningWhileOpen = rig.form->FrameT1->Running();
+        runningWhileOpen = rig.form->Widgets().FrameT1->Running();
     });
     EXPECT_TRUE(runningWhileOpen);
-    EXPECT_TRUE(rig.form->FrameT1->Running());
+    EXPECT_TRUE(rig.form->Widgets().FrameT1->Running());
 }

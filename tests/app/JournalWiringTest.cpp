@@ -1,4 +1,4 @@
-#include "BarrierPortWatch.h"
+#include "BarrierPort.h"
 #include "Journal.h"
 #include "MainWindowRig.h"
 #include "OperatorNotice.h"
@@ -48,18 +48,18 @@ TEST(JournalWiring, DestructiveCommandsLeaveASnapshotThatLoadsBackIntoTheRowsBef
 {
     struct Case { const char* prefix; std::function<void(MainWindowRig&)> command; };
     const Case cases[] = {
-        {"Vor-Unfall-", [](MainWindowRig& rig) { rig.form->mAvaria->setEnabled(true); rig.Accident(); }},
-        {"Vor-Zeile-entfernen-", [](MainWindowRig& rig) { rig.form->Zeileentfernen1->trigger(); }},
-        {"Vor-Leere-Zeilen-entfernen-", [](MainWindowRig& rig) { rig.form->Leerenzeilenentfernen1->trigger(); }},
+        {"Vor-Unfall-", [](MainWindowRig& rig) { rig.form->Widgets().mAvaria->setEnabled(true); rig.Accident(); }},
+        {"Vor-Zeile-entfernen-", [](MainWindowRig& rig) { rig.form->Widgets().Zeileentfernen1->trigger(); }},
+        {"Vor-Leere-Zeilen-entfernen-", [](MainWindowRig& rig) { rig.form->Widgets().Leerenzeilenentfernen1->trigger(); }},
         {"Vor-Löschen-", [](MainWindowRig& rig) {
-             rig.form->FileCommands->Ask = [](const QString&) { return true; };
-             rig.form->FileCommands->sbCLSClick();
+             rig.form->FileCommands()->Ask = [](const QString&) { return true; };
+             rig.form->FileCommands()->sbCLSClick();
          }},
         {"Vor-Laden-", [](MainWindowRig& rig) {
              const QString other = rig.dir.filePath(QStringLiteral("other.txt"));
              ASSERT_TRUE(SaveProtocolText(other, {rig.form->Protocol()->Rows().front(),
                                                   {"42", "9:00.00,00", "9:01.00,00", "1.00,00", "60,0", "1"}}));
-             ASSERT_TRUE(rig.form->FileCommands->LoadText(other));
+             ASSERT_TRUE(rig.form->FileCommands()->LoadText(other));
              EXPECT_TRUE(JournalText(rig).contains(QStringLiteral("Protokoll geöffnet: ") + QDir::toNativeSeparators(other)));
          }},
     };
@@ -88,7 +88,7 @@ TEST(JournalWiring, RemovingEmptyRowsWhereThereAreNoneLeavesNoSnapshot)
     rig.clock.Advance(5120);
     rig.Stop();
     const ProtocolRows before = rig.form->Protocol()->Rows();
-    rig.form->Leerenzeilenentfernen1->trigger();
+    rig.form->Widgets().Leerenzeilenentfernen1->trigger();
     EXPECT_EQ(rig.form->Protocol()->Rows(), before);
     EXPECT_TRUE(QDir(rig.form->EventJournal()->Folder()).entryList({QStringLiteral("Vor-*")}).isEmpty());
     EXPECT_TRUE(JournalText(rig).contains(QStringLiteral("Leere Zeilen entfernt: 0 Zeilen")));
@@ -99,10 +99,10 @@ TEST(JournalWiring, TheJournalBesideTheSnapshotsIsNotLoadedAsAProtocol)
     MainWindowRig rig;
     FourRuns(rig);
     QStringList messages;
-    rig.form->FileCommands->ShowMessage = [&](const QString& m) { messages << m; };
+    rig.form->FileCommands()->ShowMessage = [&](const QString& m) { messages << m; };
     const ProtocolRows before = rig.form->Protocol()->Rows();
     const QString day = rig.form->EventJournal()->DayFileName(rig.clock.now.date());
-    EXPECT_FALSE(rig.form->FileCommands->LoadText(day));
+    EXPECT_FALSE(rig.form->FileCommands()->LoadText(day));
     EXPECT_EQ(rig.form->Protocol()->Rows(), before);
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Das ist das Journal, kein Protokoll"))) << messages[0].toStdString();
@@ -114,8 +114,8 @@ TEST(JournalWiring, RunsAreJournalledWithLaneNumberSourceAndResult)
     MainWindowRig rig;
     rig.Start();
     rig.clock.Advance(65120);
-    Q_EMIT rig.form->bSTOP->MouseDown(Qt::LeftButton);
-    rig.form->mAvaria->setEnabled(true);
+    Q_EMIT rig.form->Widgets().bSTOP->MouseDown(Qt::LeftButton);
+    rig.form->Widgets().mAvaria->setEnabled(true);
     rig.Accident();
     const QString text = JournalText(rig);
     EXPECT_TRUE(text.contains(QStringLiteral("Programmstart Ravolt"))) << text.toStdString();
@@ -134,18 +134,18 @@ TEST(JournalWiring, APulledBarrierAdapterIsShownJournalledAndReopened)
     TAppSettings s;
     s.Port = 5;
     MainWindowRig rig(s);
-    ASSERT_TRUE(rig.form->ComPort->Connected());
+    ASSERT_TRUE(rig.form->ComPort()->Connected());
     rig.device->Unplug();
-    ASSERT_TRUE(WaitFor([&] { return !rig.form->ComPort->Connected(); }));
-    EXPECT_TRUE(rig.form->LabNotice->isVisibleTo(rig.form.get()));
-    EXPECT_EQ(rig.form->LabNotice->text(), QStringLiteral("Lichtschranken getrennt (COM5)"));
+    ASSERT_TRUE(WaitFor([&] { return !rig.form->ComPort()->Connected(); }));
+    EXPECT_TRUE(rig.form->Widgets().LabNotice->isVisibleTo(rig.form.get()));
+    EXPECT_EQ(rig.form->Widgets().LabNotice->text(), QStringLiteral("Lichtschranken getrennt (COM5)"));
     rig.Start(); // hand timing goes on
-    EXPECT_TRUE(rig.form->FrameT1->Running());
+    EXPECT_TRUE(rig.form->Widgets().FrameT1->Running());
 
     rig.device->Plug();
-    rig.form->PortWatch()->RetryTimerTimer();
-    EXPECT_TRUE(rig.form->ComPort->Connected());
-    EXPECT_FALSE(rig.form->LabNotice->isVisibleTo(rig.form.get()));
+    rig.form->Port()->RetryTimerTimer();
+    EXPECT_TRUE(rig.form->ComPort()->Connected());
+    EXPECT_FALSE(rig.form->Widgets().LabNotice->isVisibleTo(rig.form.get()));
     EXPECT_TRUE(JournalText(rig).contains(QStringLiteral("Lichtschranken wieder verbunden (COM5)")));
 
     // A regular exit closes the port and ends the session's account.
@@ -176,7 +176,7 @@ TEST(JournalWiring, EveryBarrierEdgeIsJournalledAtItsOwnTickSuppressedOnesMarked
     ASSERT_TRUE(rig.Lines(0));
     rig.clock.Advance(1000);
     ASSERT_TRUE(rig.Lines(DSR)); // both lanes run: no START left
-    rig.form->LockLS->trigger(); // arm the finish barrier
+    rig.form->Widgets().LockLS->trigger(); // arm the finish barrier
     rig.clock.Advance(4000);
     const std::uint32_t stopTick = rig.clock.TickCount();
     ASSERT_TRUE(rig.Lines(CTS));
@@ -213,8 +213,8 @@ TEST(JournalWiring, AnUnwritableJournalShowsTheNoticeAndTimingGoesOn)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     rig.Create();
-    EXPECT_TRUE(rig.form->LabNotice->isVisibleTo(rig.form.get()));
-    EXPECT_FALSE(rig.form->LabNotice->text().isEmpty());
+    EXPECT_TRUE(rig.form->Widgets().LabNotice->isVisibleTo(rig.form.get()));
+    EXPECT_FALSE(rig.form->Widgets().LabNotice->text().isEmpty());
     rig.Start();
     rig.clock.Advance(5120);
     rig.Stop();
@@ -227,18 +227,18 @@ TEST(JournalWiring, AfterKeinALostAdapterIsNoLongerSought)
     s.Port = 5;
     MainWindowRig rig(s);
     rig.device->Unplug();
-    ASSERT_TRUE(WaitFor([&] { return !rig.form->ComPort->Connected(); }));
-    ASSERT_TRUE(rig.form->PortWatch()->RetryTimer()->isActive());
+    ASSERT_TRUE(WaitFor([&] { return !rig.form->ComPort()->Connected(); }));
+    ASSERT_TRUE(rig.form->Port()->RetryTimer()->isActive());
 
     TAppSettings none = rig.form->CurrentSettings();
     none.Port = 0;
     rig.form->ApplySettings(none);
-    rig.form->ReopenComPort();
+    rig.form->Port()->Reopen(rig.form->Settings().Port);
     rig.device->Plug();
-    rig.form->PortWatch()->RetryTimerTimer();
-    EXPECT_FALSE(rig.form->ComPort->Connected());
-    EXPECT_FALSE(rig.form->PortWatch()->RetryTimer()->isActive());
-    EXPECT_FALSE(rig.form->LabNotice->isVisibleTo(rig.form.get()));
+    rig.form->Port()->RetryTimerTimer();
+    EXPECT_FALSE(rig.form->ComPort()->Connected());
+    EXPECT_FALSE(rig.form->Port()->RetryTimer()->isActive());
+    EXPECT_FALSE(rig.form->Widgets().LabNotice->isVisibleTo(rig.form.get()));
 }
 
 TEST(JournalWiring, ACdcAcmAdapterIsWarnedAboutOnlyOutsideRundenMode)
@@ -262,7 +262,7 @@ TEST(JournalWiring, ACdcAcmAdapterIsWarnedAboutOnlyOutsideRundenMode)
         const QString text = JournalText(rig);
         EXPECT_TRUE(text.contains(QStringLiteral("COM5 (/dev/ttyUSB0), cdc_acm: meldet CTS nie"))) << text.toStdString();
         EXPECT_EQ(text.contains(QStringLiteral("Achtung")), !runden) << text.toStdString();
-        EXPECT_EQ(rig.form->LabNotice->text().contains(QStringLiteral("meldet CTS nie")), !runden);
+        EXPECT_EQ(rig.form->Widgets().LabNotice->text().contains(QStringLiteral("meldet CTS nie")), !runden);
     }
 }
 

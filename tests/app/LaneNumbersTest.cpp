@@ -17,10 +17,10 @@ namespace {
 QString Numbers(const TFormMain& f)
 {
     return QStringLiteral("%1/%2 %3/%4")
-        .arg(f.FrameT1->editStartN1->value())
-        .arg(f.FrameT1->editStartN2->value())
-        .arg(f.FrameT2->editStartN1->value())
-        .arg(f.FrameT2->editStartN2->value());
+        .arg(f.Widgets().FrameT1->editStartN1->value())
+        .arg(f.Widgets().FrameT1->editStartN2->value())
+        .arg(f.Widgets().FrameT2->editStartN1->value())
+        .arg(f.Widgets().FrameT2->editStartN2->value());
 }
 
 void TimedRun(MainWindowRig& rig, int ms = 5000)
@@ -32,7 +32,7 @@ void TimedRun(MainWindowRig& rig, int ms = 5000)
 
 QString NoticeShown(const MainWindowRig& rig)
 {
-    return rig.form->LabNotice->isVisibleTo(rig.form.get()) ? rig.form->LabNotice->text() : QString();
+    return rig.form->Widgets().LabNotice->isVisibleTo(rig.form.get()) ? rig.form->Widgets().LabNotice->text() : QString();
 }
 
 QStringList Snapshots(MainWindowRig& rig, const QString& prefix)
@@ -45,8 +45,8 @@ QStringList Snapshots(MainWindowRig& rig, const QString& prefix)
 std::unique_ptr<TFormMain> StartAgain(MainWindowRig& rig)
 {
     QCoreApplication::processEvents();
-    rig.form->Backup->WaitForWrites();
-    rig.form->StartNumbers->WaitForWrites();
+    rig.form->Backup()->WaitForWrites();
+    rig.form->StartNumbers()->WaitForWrites();
     return CreateProgramWindows(rig.settings, rig.Seams());
 }
 
@@ -59,21 +59,21 @@ TEST(StartNumbers, ARestartGoesOnWhereTheLanesStoodAndNoStartClearsAResult)
     rig.Start(); // car 2 on lane 2, running at the kill
     std::unique_ptr<TFormMain> again = StartAgain(rig);
     EXPECT_EQ(Numbers(*again), "3/5 2/4") << "lane 1 showed car 1's result: it moves on as its reset would";
-    EXPECT_EQ(again->bSTART->Caption(), "START 1") << "lane 2 started last";
-    again->mStart->trigger();
-    const int row = again->SortGrid1->FindRow(0, "1", false);
-    EXPECT_EQ(again->SortGrid1->Cells(3, row), "5,00") << "car 1's result survives";
-    EXPECT_GT(again->SortGrid1->FindRow(0, "3", false), 0);
+    EXPECT_EQ(again->Widgets().bSTART->Caption(), "START 1") << "lane 2 started last";
+    again->Widgets().mStart->trigger();
+    const int row = again->Widgets().SortGrid1->FindRow(0, "1", false);
+    EXPECT_EQ(again->Widgets().SortGrid1->Cells(3, row), "5,00") << "car 1's result survives";
+    EXPECT_GT(again->Widgets().SortGrid1->FindRow(0, "3", false), 0);
     again.reset();
 
     // Numbers typed by hand and the rotation after a reset are kept too.
     rig.clock.Advance(1000);
     rig.Stop();
     rig.Reset();
-    rig.form->FrameT1->editStartN1->setValue(21);
+    rig.form->Widgets().FrameT1->editStartN1->setValue(21);
     std::unique_ptr<TFormMain> third = StartAgain(rig);
     EXPECT_EQ(Numbers(*third), "21/5 4/6");
-    EXPECT_EQ(third->bSTART->Caption(), "START 1");
+    EXPECT_EQ(third->Widgets().bSTART->Caption(), "START 1");
 }
 
 TEST(StartNumbers, AMissingOrDamagedFileGivesTheFirstNumbers)
@@ -110,9 +110,9 @@ TEST(StartNumbers, TheBackupStaysAPlainProtocolFile)
     MainWindowRig rig;
     TimedRun(rig);
     QCoreApplication::processEvents();
-    rig.form->Backup->WaitForWrites();
-    rig.form->StartNumbers->WaitForWrites();
-    const LoadedProtocol loaded = LoadProtocolText(rig.form->Backup->Path());
+    rig.form->Backup()->WaitForWrites();
+    rig.form->StartNumbers()->WaitForWrites();
+    const LoadedProtocol loaded = LoadProtocolText(rig.form->Backup()->Path());
     ASSERT_TRUE(loaded.complete);
     ASSERT_EQ(loaded.rows.size(), 1u);
     EXPECT_EQ(loaded.rows[0][0], "1");
@@ -128,7 +128,7 @@ TEST(ReplacedResult, AStartOverAResultKeepsASnapshotJournalsItAndSaysSoUntilTheN
     const std::uint32_t startTick = rig.clock.tick;
     rig.Start(); // lane 1 again, without a reset: car 1 re-runs
     rig.clock.nowCostMs = 0;
-    EXPECT_EQ(rig.form->FrameT1->StartTick, startTick) << "the stamp comes before the snapshot";
+    EXPECT_EQ(rig.form->Widgets().FrameT1->StartTick, startTick) << "the stamp comes before the snapshot";
     EXPECT_EQ(rig.RowOf("1").section('|', 2), "|||");
     const QStringList shots = Snapshots(rig, "Vor-Neustart-");
     ASSERT_EQ(shots.size(), 1);
@@ -153,7 +153,7 @@ TEST(ReplacedResult, WithoutItsSnapshotAKeyStartIsRefusedAndABarrierStartStillRu
 {
     MainWindowRig rig;
     QStringList messages;
-    rig.form->Runs()->ShowMessage = [&](const QString& m) { messages << m; };
+    rig.form->ShowWarning = [&](const QString& m) { messages << m; };
     TimedRun(rig); // car 1
     TimedRun(rig); // car 2
     // A file where the journal's folder was: no snapshot can be written.
@@ -164,14 +164,14 @@ TEST(ReplacedResult, WithoutItsSnapshotAKeyStartIsRefusedAndABarrierStartStillRu
     blocker.close();
 
     rig.Start();
-    EXPECT_FALSE(rig.form->FrameT1->Running());
+    EXPECT_FALSE(rig.form->Widgets().FrameT1->Running());
     EXPECT_EQ(rig.RowOf("1").section('|', 3, 3), "5,00") << "the result stays";
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].startsWith("START nicht ausgeführt: Nr. 1 hat schon ein Ergebnis")) << messages[0].toStdString();
-    EXPECT_EQ(rig.form->bSTART->Caption(), "START 1") << "the rotation did not move";
+    EXPECT_EQ(rig.form->Widgets().bSTART->Caption(), "START 1") << "the rotation did not move";
 
     rig.form->Runs()->Start(RunControl::CommandSource::Barrier, rig.clock.Stamp());
-    EXPECT_TRUE(rig.form->FrameT1->Running()) << "a barrier start cannot be taken back";
+    EXPECT_TRUE(rig.form->Widgets().FrameT1->Running()) << "a barrier start cannot be taken back";
     EXPECT_TRUE(NoticeShown(rig).contains("Kopie nicht gespeichert")) << NoticeShown(rig).toStdString();
     EXPECT_TRUE(NoticeShown(rig).contains("Zeit 5,00")) << NoticeShown(rig).toStdString();
     EXPECT_EQ(messages.size(), 1);
@@ -196,10 +196,10 @@ TEST(ModeSwitch, NoLaneGetsANumberThatRunsOrHasAResultAndTheRotationStaysOddEven
     EXPECT_EQ(Numbers(f).section(' ', 0, 0), "14/15");
     f.Runs()->SetRundenMode(false);
     EXPECT_EQ(Numbers(f), "15/17 16/18") << "lane 1 reset as the reset command would; lane 2 even";
-    EXPECT_EQ(f.bSTART->Caption(), "START 1");
-    EXPECT_FALSE(f.mReset->isEnabled());
+    EXPECT_EQ(f.Widgets().bSTART->Caption(), "START 1");
+    EXPECT_FALSE(f.Widgets().mReset->isEnabled());
     rig.Start();
-    EXPECT_EQ(f.FrameT1->StartNumberText(), "15");
+    EXPECT_EQ(f.Widgets().FrameT1->StartNumberText(), "15");
     EXPECT_EQ(rig.RowOf("14").section('|', 3, 3), "5,00") << "car 14's result stays";
 
     // Runden on and off while lane 1 runs car 15: its number stays, the
@@ -208,16 +208,16 @@ TEST(ModeSwitch, NoLaneGetsANumberThatRunsOrHasAResultAndTheRotationStaysOddEven
     EXPECT_EQ(Numbers(f).section(' ', 0, 0), "15/16") << "car 16 was lined up on lane 2";
     f.Runs()->SetRundenMode(false);
     EXPECT_EQ(Numbers(f), "15/17 16/18");
-    EXPECT_TRUE(f.FrameT1->Running());
-    EXPECT_EQ(f.bSTART->Caption() + "/" + f.bSTOP->Caption(), "START 2/STOPP 1");
+    EXPECT_TRUE(f.Widgets().FrameT1->Running());
+    EXPECT_EQ(f.Widgets().bSTART->Caption() + "/" + f.Widgets().bSTOP->Caption(), "START 2/STOPP 1");
     rig.Start();
-    EXPECT_EQ(f.FrameT2->StartNumberText(), "16");
+    EXPECT_EQ(f.Widgets().FrameT2->StartNumberText(), "16");
     rig.clock.Advance(1000);
     rig.Stop();
-    EXPECT_FALSE(f.FrameT1->Running()) << "the lane that started first stops first";
+    EXPECT_FALSE(f.Widgets().FrameT1->Running()) << "the lane that started first stops first";
 
     f.Runs()->SetRundenMode(false); // confirming the settings again changes nothing
-    EXPECT_TRUE(f.FrameT2->Running());
+    EXPECT_TRUE(f.Widgets().FrameT2->Running());
     rig.Stop();
     rig.Reset();
     EXPECT_EQ(Numbers(f), "17/19 18/20") << "lane 1 odd, lane 2 even";
@@ -231,10 +231,10 @@ TEST(ModeSwitch, ALaneTwoRunningWhenRundenComesOnIsStoppedInTurn)
     rig.Start(); // car 2, lane 2
     rig.Stop();  // car 1
     f.Runs()->SetRundenMode(true);
-    EXPECT_TRUE(f.mStop->isEnabled());
+    EXPECT_TRUE(f.Widgets().mStop->isEnabled());
     rig.Stop();
-    EXPECT_FALSE(f.FrameT2->Running()) << "car 2 is not left on the track";
-    EXPECT_FALSE(f.mStop->isEnabled());
+    EXPECT_FALSE(f.Widgets().FrameT2->Running()) << "car 2 is not left on the track";
+    EXPECT_FALSE(f.Widgets().mStop->isEnabled());
 }
 
 // Closing the port serves the edges already queued; the backup written at
@@ -244,10 +244,10 @@ TEST(Exit, TheBackupFollowsTheEdgesServedWhileThePortCloses)
     TAppSettings s;
     s.Port = 1;
     MainWindowRig rig(s);
-    const QString backup = rig.form->Backup->Path();
+    const QString backup = rig.form->Backup()->Path();
     ASSERT_TRUE(rig.device->WaitUntilWaiting(std::chrono::seconds(5)));
     rig.device->SetModemStatus(0x20); // DSR: START
-    ASSERT_TRUE(rig.form->ComPort->Worker()->WaitForHandOver(std::chrono::seconds(5), 1));
+    ASSERT_TRUE(rig.form->ComPort()->Worker()->WaitForHandOver(std::chrono::seconds(5), 1));
     rig.form.reset();
     const LoadedProtocol saved = LoadProtocolText(backup);
     ASSERT_EQ(saved.rows.size(), 1u);

@@ -28,7 +28,7 @@ struct BarrierRig : MainWindowRig
     bool Armed() { return barrier().Armed(); }
     void EndStartLockout() { barrier().TimerGesperrtTimer(barrier().TimerGesperrtStart); }
     void EndStopLockout() { barrier().TimerGesperrtTimer(barrier().TimerGesperrtStop); }
-    int Running() { return int(form->FrameT1->Running()) + int(form->FrameT2->Running()); }
+    int Running() { return int(form->Widgets().FrameT1->Running()) + int(form->Widgets().FrameT2->Running()); }
 };
 
 } // namespace
@@ -36,12 +36,12 @@ struct BarrierRig : MainWindowRig
 TEST(LightBarrier, PortOpensWithTheBarrierLineSettings)
 {
     BarrierRig rig(WithPort());
-    ASSERT_TRUE(rig.form->ComPort->Connected());
+    ASSERT_TRUE(rig.form->ComPort()->Connected());
     EXPECT_EQ(rig.device->OpenedPort(), 1);
     EXPECT_EQ(rig.device->EventMask(), 0x0008u | 0x0010u) << "CTS and DSR only";
     const LineSettings line = rig.device->Settings();
     EXPECT_EQ(line.dataBits, 5);
-    EXPECT_TRUE(rig.form->ImageLSstop->isVisibleTo(rig.form.get()));
+    EXPECT_TRUE(rig.form->Widgets().ImageLSstop->isVisibleTo(rig.form.get()));
     EXPECT_FALSE(rig.Armed()) << "the STOPP barrier starts blocked";
 }
 
@@ -49,14 +49,14 @@ TEST(LightBarrier, AlgEinStartsOnDsrAndIgnoresLinesGoingOff)
 {
     BarrierRig rig(WithPort(0));
     ASSERT_TRUE(rig.Lines(DSR));
-    EXPECT_TRUE(rig.form->FrameT1->Running());
+    EXPECT_TRUE(rig.form->Widgets().FrameT1->Running());
     EXPECT_TRUE(rig.barrier().TimerGesperrtStart->isActive());
     rig.EndStartLockout();
     ASSERT_TRUE(rig.Lines(0));
     EXPECT_EQ(rig.Running(), 1) << "DSR going off does nothing";
 
     rig.clock.Advance(5120);
-    rig.form->LockLS->trigger(); // the operator arms the STOPP barrier
+    rig.form->Widgets().LockLS->trigger(); // the operator arms the STOPP barrier
     ASSERT_TRUE(rig.Lines(CTS));
     EXPECT_EQ(rig.Running(), 0);
     EXPECT_EQ(rig.RowOf("1").section('|', 3), "5,12|703,1|1");
@@ -67,11 +67,11 @@ TEST(LightBarrier, CtsWhileDsrIsOnStopsAndStartsAgain)
     BarrierRig rig(WithPort(0));
     ASSERT_TRUE(rig.Lines(DSR)); // car 1 starts
     rig.EndStartLockout();
-    rig.form->LockLS->trigger();
+    rig.form->Widgets().LockLS->trigger();
     rig.clock.Advance(3000);
     ASSERT_TRUE(rig.Lines(CTS | DSR)); // finish barrier while the start barrier is still broken
-    EXPECT_FALSE(rig.form->FrameT1->Running());
-    EXPECT_TRUE(rig.form->FrameT2->Running()) << "the start line is on and its lockout over: car 2 starts";
+    EXPECT_FALSE(rig.form->Widgets().FrameT1->Running());
+    EXPECT_TRUE(rig.form->Widgets().FrameT2->Running()) << "the start line is on and its lockout over: car 2 starts";
     EXPECT_EQ(rig.RowOf("1").section('|', 3, 3), "3,00");
 }
 
@@ -81,9 +81,9 @@ TEST(LightBarrier, AlgAusActsOnLinesThatAreOff)
     ASSERT_TRUE(rig.Lines(CTS | DSR));
     EXPECT_EQ(rig.Running(), 0) << "both lines on: nothing";
     ASSERT_TRUE(rig.Lines(DSR)); // CTS went off, DSR on: the start line counts
-    EXPECT_TRUE(rig.form->FrameT1->Running());
+    EXPECT_TRUE(rig.form->Widgets().FrameT1->Running());
     rig.clock.Advance(2500);
-    rig.form->LockLS->trigger();
+    rig.form->Widgets().LockLS->trigger();
     ASSERT_TRUE(rig.Lines(CTS)); // CTS alone on
     EXPECT_EQ(rig.Running(), 0);
     EXPECT_EQ(rig.RowOf("1").section('|', 3, 3), "2,50");
@@ -116,7 +116,7 @@ TEST(LightBarrier, StopLockoutBlocksAndRearmsTheFinishBarrier)
     ASSERT_TRUE(rig.Lines(DSR));
     ASSERT_EQ(rig.Running(), 2);
     EXPECT_FALSE(rig.Armed()) << "with a lockout the operator arms the barrier once";
-    rig.form->LockLS->trigger();
+    rig.form->Widgets().LockLS->trigger();
 
     rig.clock.Advance(4000);
     ASSERT_TRUE(rig.Lines(CTS));
@@ -145,17 +145,17 @@ TEST(LightBarrier, RundenModeOneBarrierStartsAndStopsWhenArmed)
 {
     BarrierRig rig(WithPort(0, 0, true));
     ASSERT_TRUE(rig.Lines(DSR));
-    EXPECT_TRUE(rig.form->FrameT1->Running());
+    EXPECT_TRUE(rig.form->Widgets().FrameT1->Running());
     ASSERT_TRUE(rig.Lines(0));
     rig.clock.Advance(30000);
     ASSERT_TRUE(rig.Lines(DSR));
-    EXPECT_TRUE(rig.form->FrameT1->Running()) << "blocked: the next pulse does not stop";
+    EXPECT_TRUE(rig.form->Widgets().FrameT1->Running()) << "blocked: the next pulse does not stop";
 
     ASSERT_TRUE(rig.Lines(0));
-    rig.form->LockLS->trigger();
+    rig.form->Widgets().LockLS->trigger();
     rig.clock.Advance(1000);
     ASSERT_TRUE(rig.Lines(CTS)); // in Runden mode CTS counts as well
-    EXPECT_FALSE(rig.form->FrameT1->Running());
+    EXPECT_FALSE(rig.form->Widgets().FrameT1->Running());
     EXPECT_FALSE(rig.Armed()) << "after the STOPP the barrier is blocked again";
     EXPECT_EQ(rig.RowOf("1").section('|', 3, 3), "31,00");
 }
@@ -179,16 +179,16 @@ TEST(LightBarrier, OneWaitReportingCtsAndDsrIsActedOnOnce)
 TEST(LightBarrier, WithoutAPortTheIndicatorStillToggles)
 {
     BarrierRig rig; // Port 0
-    EXPECT_FALSE(rig.form->ComPort->Connected());
+    EXPECT_FALSE(rig.form->ComPort()->Connected());
     EXPECT_EQ(rig.device->OpenCount(), 0);
-    EXPECT_TRUE(rig.form->ImageLSstop->isVisibleTo(rig.form.get()));
+    EXPECT_TRUE(rig.form->Widgets().ImageLSstop->isVisibleTo(rig.form.get()));
     EXPECT_FALSE(rig.Armed());
-    rig.form->LockLS->trigger();
+    rig.form->Widgets().LockLS->trigger();
     EXPECT_TRUE(rig.Armed());
-    Q_EMIT rig.form->ImageLSstop->Clicked();
+    Q_EMIT rig.form->Widgets().ImageLSstop->Clicked();
     EXPECT_FALSE(rig.Armed());
     rig.Start(); // the manual commands work
-    EXPECT_TRUE(rig.form->FrameT1->Running());
+    EXPECT_TRUE(rig.form->Widgets().FrameT1->Running());
 }
 
 TEST(LightBarrier, AMissingPortIsSwallowedAndAPulledAdapterHidesTheIndicator)
@@ -196,15 +196,15 @@ TEST(LightBarrier, AMissingPortIsSwallowedAndAPulledAdapterHidesTheIndicator)
     TAppSettings s = WithPort();
     MainWindowRig failing(s);
     failing.device->FailOpen(2);
-    failing.form->ComPort->Close();
-    EXPECT_THROW(failing.form->ComPort->Open(), std::exception);
-    EXPECT_FALSE(failing.form->ComPort->Connected());
+    failing.form->ComPort()->Close();
+    EXPECT_THROW(failing.form->ComPort()->Open(), std::exception);
+    EXPECT_FALSE(failing.form->ComPort()->Connected());
 
     BarrierRig rig(s);
-    ASSERT_TRUE(rig.form->ComPort->Connected());
+    ASSERT_TRUE(rig.form->ComPort()->Connected());
     rig.device->Unplug();
-    ASSERT_TRUE(WaitFor([&] { return !rig.form->ComPort->Connected(); }));
-    EXPECT_FALSE(rig.form->ImageLSstop->isVisibleTo(rig.form.get()));
+    ASSERT_TRUE(WaitFor([&] { return !rig.form->ComPort()->Connected(); }));
+    EXPECT_FALSE(rig.form->Widgets().ImageLSstop->isVisibleTo(rig.form.get()));
 }
 
 // Line changes while the user interface serves nothing: each is stamped by
@@ -237,13 +237,13 @@ TEST(LightBarrier, EdgesServedLateKeepTheirOwnTimes)
         for (const Step& step : c.steps) {
             ASSERT_TRUE(rig.device->WaitUntilWaiting(std::chrono::seconds(5)));
             rig.device->SetModemStatus(step.status);
-            ASSERT_TRUE(rig.form->ComPort->Worker()->WaitForHandOver(std::chrono::seconds(5), ++queued));
+            ASSERT_TRUE(rig.form->ComPort()->Worker()->WaitForHandOver(std::chrono::seconds(5), ++queued));
             rig.clock.Advance(step.busyAfterMs);
         }
-        ASSERT_TRUE(WaitFor([&] { return !rig.form->ComPort->Worker()->HandOverPending(); }));
+        ASSERT_TRUE(WaitFor([&] { return !rig.form->ComPort()->Worker()->HandOverPending(); }));
         QCoreApplication::processEvents();
         EXPECT_EQ(rig.Running(), c.running);
-        EXPECT_EQ(rig.form->FrameT1->StartTick, first + c.startTick1);
+        EXPECT_EQ(rig.form->Widgets().FrameT1->StartTick, first + c.startTick1);
         EXPECT_EQ(rig.Cell(1, 1), FormatClockTime(firstLocal.time())) << "the clock text is the edge's";
     }
 }
@@ -252,20 +252,20 @@ TEST(LightBarrier, StoppAndStartEdgesTwoMsApartWhileBusyGiveBothEdgeTimes)
 {
     BarrierRig rig(WithPort(0));
     rig.Start(); // car 1 by hand
-    rig.form->LockLS->trigger();
+    rig.form->Widgets().LockLS->trigger();
     rig.clock.Advance(5000);
     const std::uint32_t stopEdge = rig.clock.tick;
     std::size_t queued = 0;
     for (const auto& [status, after] : {std::pair{CTS, 1u}, std::pair{0u, 1u}, std::pair{DSR, 7u}}) {
         ASSERT_TRUE(rig.device->WaitUntilWaiting(std::chrono::seconds(5)));
         rig.device->SetModemStatus(status);
-        ASSERT_TRUE(rig.form->ComPort->Worker()->WaitForHandOver(std::chrono::seconds(5), ++queued));
+        ASSERT_TRUE(rig.form->ComPort()->Worker()->WaitForHandOver(std::chrono::seconds(5), ++queued));
         rig.clock.Advance(after);
     }
-    ASSERT_TRUE(WaitFor([&] { return !rig.form->ComPort->Worker()->HandOverPending(); }));
+    ASSERT_TRUE(WaitFor([&] { return !rig.form->ComPort()->Worker()->HandOverPending(); }));
     QCoreApplication::processEvents();
-    EXPECT_EQ(rig.form->FrameT1->StopTick, stopEdge);
-    EXPECT_EQ(rig.form->FrameT2->StartTick, stopEdge + 2);
+    EXPECT_EQ(rig.form->Widgets().FrameT1->StopTick, stopEdge);
+    EXPECT_EQ(rig.form->Widgets().FrameT2->StartTick, stopEdge + 2);
     EXPECT_EQ(rig.RowOf("1").section('|', 3, 3), "5,00");
-    EXPECT_TRUE(rig.form->FrameT2->Running());
+    EXPECT_TRUE(rig.form->Widgets().FrameT2->Running());
 }

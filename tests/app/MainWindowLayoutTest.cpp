@@ -27,7 +27,7 @@ TEST(MainWindowLayout, RegionsKeepTheirSizesAndOnlyZeitAbsorbsTheChange)
     TFormMain& f = *rig.form;
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    EXPECT_EQ(f.focusWidget(), f.SortGrid1) << "the protocol has the focus at opening";
+    EXPECT_EQ(f.focusWidget(), f.Widgets().SortGrid1) << "the protocol has the focus at opening";
     EXPECT_EQ(f.minimumSize(), QSize(754, 488));
 
     const QSize screen = QGuiApplication::primaryScreen()->size();
@@ -46,33 +46,33 @@ TEST(MainWindowLayout, RegionsKeepTheirSizesAndOnlyZeitAbsorbsTheChange)
         const auto* panel4 = f.findChild<QWidget*>(QStringLiteral("Panel4"));
         EXPECT_EQ(In(panel1, &f), QRect(0, 0, size.width(), 38)) << s.name;
         int x = 0;
-        for (const TLbSpeedButton* b : {f.bHelp, f.bCFG, f.bInfo}) {
+        for (const TLbSpeedButton* b : {f.Widgets().bHelp, f.Widgets().bCFG, f.Widgets().bInfo}) {
             EXPECT_EQ(In(b, &f).topLeft().x(), x) << s.name << " " << b->objectName().toStdString();
             EXPECT_EQ(b->size(), QSize(38, 40));
             x += 38;
         }
-        EXPECT_GE(In(f.ImageDE, &f).left(), x) << s.name;
-        EXPECT_LE(In(f.ImageDE, &f).right(), In(f.PanelDate, &f).left()) << s.name << ": logo and date apart";
-        EXPECT_EQ(In(f.PanelDate, &f).width(), 222) << s.name;
-        EXPECT_EQ(In(f.PanelDate, &f).right(), size.width() - 1) << s.name;
-        EXPECT_EQ(f.PanelLeft->width(), 395) << s.name;
+        EXPECT_GE(In(f.Widgets().ImageDE, &f).left(), x) << s.name;
+        EXPECT_LE(In(f.Widgets().ImageDE, &f).right(), In(f.Widgets().PanelDate, &f).left()) << s.name << ": logo and date apart";
+        EXPECT_EQ(In(f.Widgets().PanelDate, &f).width(), 222) << s.name;
+        EXPECT_EQ(In(f.Widgets().PanelDate, &f).right(), size.width() - 1) << s.name;
+        EXPECT_EQ(f.Widgets().PanelLeft->width(), 395) << s.name;
         EXPECT_EQ(panel4->height(), 42) << s.name;
-        EXPECT_EQ(f.sbSave->x(), 2) << s.name;
-        EXPECT_EQ(f.sbCLS->geometry().right(), panel4->width() - 3) << s.name << ": anchored right";
-        EXPECT_EQ(f.sbInet->x() + 72, f.sbCLS->x()) << s.name;
-        EXPECT_EQ(In(f.SortGrid1, &f).bottom(), In(f.PanelLeft, &f).bottom()) << s.name;
+        EXPECT_EQ(f.Widgets().sbSave->x(), 2) << s.name;
+        EXPECT_EQ(f.Widgets().sbCLS->geometry().right(), panel4->width() - 3) << s.name << ": anchored right";
+        EXPECT_EQ(f.Widgets().sbInet->x() + 72, f.Widgets().sbCLS->x()) << s.name;
+        EXPECT_EQ(In(f.Widgets().SortGrid1, &f).bottom(), In(f.Widgets().PanelLeft, &f).bottom()) << s.name;
 
         QList<int> widths;
         int sum = 0;
         for (int c = 0; c < 6; ++c) {
             if (c != 3)
-                widths << f.SortGrid1->ColWidths(c);
-            sum += f.SortGrid1->ColWidths(c);
+                widths << f.Widgets().SortGrid1->ColWidths(c);
+            sum += f.Widgets().SortGrid1->ColWidths(c);
         }
         if (others.isEmpty())
             others = widths;
         EXPECT_EQ(widths, others) << s.name;
-        EXPECT_EQ(sum + 6, f.SortGrid1->ClientWidth()) << s.name << ": Zeit takes the rest";
+        EXPECT_EQ(sum + 6, f.Widgets().SortGrid1->ClientWidth()) << s.name << ": Zeit takes the rest";
     }
 }
 
@@ -85,8 +85,8 @@ TEST(MainWindowLayout, LongNoticesNeverPushTheRunButtonsOutOfTheWindow)
     f.resize(754, 488);
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    for (const QWidget* part : {static_cast<QWidget*>(f.bSTART), static_cast<QWidget*>(f.bAVARIA)})
-        EXPECT_LE(part->geometry().bottom(), f.PanelLeft->minimumHeight()) << part->objectName().toStdString();
+    for (const QWidget* part : {static_cast<QWidget*>(f.Widgets().bSTART), static_cast<QWidget*>(f.Widgets().bAVARIA)})
+        EXPECT_LE(part->geometry().bottom(), f.Widgets().PanelLeft->minimumHeight()) << part->objectName().toStdString();
 
     QWidget window;
     auto* layout = new QVBoxLayout(&window);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BarrierPort.h"
+#include "DeskView.h"
 #include "FakeClock.h"
 #include "QtPrinters.h"
 #include "FakeSerialDevice.h"
@@ -76,18 +78,18 @@ struct MainWindowRig
         form->Runs()->SetSoundPaths(QStringLiteral("start.wav"), QStringLiteral("stopp.wav"));
     }
 
-    TSortGrid& grid() const { return *form->SortGrid1; }
-    QString Cell(int col, int row) const { return form->SortGrid1->Cells(col, row); }
+    TSortGrid& grid() const { return *form->Widgets().SortGrid1; }
+    QString Cell(int col, int row) const { return form->Widgets().SortGrid1->Cells(col, row); }
     // The row of a start number as "Nr|Start|Stopp|Zeit|km/h|Platz".
     QString RowOf(const QString& nr) const
     {
-        const int r = form->SortGrid1->FindRow(0, nr, false);
-        return r < 1 ? QStringLiteral("<none>") : form->SortGrid1->Rows(r).join('|');
+        const int r = form->Widgets().SortGrid1->FindRow(0, nr, false);
+        return r < 1 ? QStringLiteral("<none>") : form->Widgets().SortGrid1->Rows(r).join('|');
     }
-    void Start() { form->mStart->trigger(); }
-    void Stop() { form->mStop->trigger(); }
-    void Reset() { form->mReset->trigger(); }
-    void Accident() { form->mAvaria->trigger(); }
+    void Start() { form->Widgets().mStart->trigger(); }
+    void Stop() { form->Widgets().mStop->trigger(); }
+    void Reset() { form->Widgets().mReset->trigger(); }
+    void Accident() { form->Widgets().mAvaria->trigger(); }
 
     // The barrier lines change to status (MS_CTS_ON 0x10, MS_DSR_ON 0x20);
     // returns once the light-barrier input has handled the report.
@@ -134,7 +136,7 @@ inline void TimeRun(MainWindowRig& rig, std::uint32_t ms)
 // are looked at.
 inline void SettleBackup(TFormMain& form)
 {
-    WaitFor([&form] { return !form.Backup->Scheduled(); });
+    WaitFor([&form] { return !form.Backup()->Scheduled(); });
     QCoreApplication::processEvents();
-    form.StartNumbers->WaitForWrites();
+    form.StartNumbers()->WaitForWrites();
 }

@@ -29,7 +29,7 @@ TEST(ProtocolFiles, SaveDialogProposesTheTimeStampAndAddsTheTypesExtension)
         MainWindowRig rig;
         TimeRun(rig, 5120);
         rig.clock.now = QDateTime(QDate(2026, 12, 6), QTime(21, 3, 59));
-        ProtocolFileCommands& files = *rig.form->FileCommands;
+        ProtocolFileCommands& files = *rig.form->FileCommands();
         QString writer;
         files.ExportToWord = [&](const QString& path) { writer = "word:" + path; return true; };
         files.WriteHtmlPage = [&](const QString& path) { writer = "web:" + path; return true; };
@@ -44,7 +44,7 @@ TEST(ProtocolFiles, SaveDialogProposesTheTimeStampAndAddsTheTypesExtension)
             dialog.selectFile(folder + '/' + QLatin1String(c.typed));
             return true;
         };
-        rig.form->sbSave->click();
+        rig.form->Widgets().sbSave->click();
         const QString written = folder + '/' + QLatin1String(c.written);
         if (QLatin1String(c.writer) == QLatin1String("text"))
             EXPECT_TRUE(FileBytes(written).startsWith("Nr.\tStart\t")) << c.typed;
@@ -64,7 +64,7 @@ TEST(ProtocolFiles, DialogsLiveOnlyWhileInUseAndRememberFolderTypeAndName)
 {
     MainWindowRig rig;
     TimeRun(rig, 5120);
-    ProtocolFileCommands& files = *rig.form->FileCommands;
+    ProtocolFileCommands& files = *rig.form->FileCommands();
     files.WriteHtmlPage = [](const QString&) { return true; };
     const QString folder = rig.dir.filePath(QStringLiteral("events"));
     QDir().mkpath(folder);
@@ -107,7 +107,7 @@ TEST(ProtocolFiles, ASavedProtocolLoadsBackRankedAndAnUnreadableFileKeepsTheProt
     TimeRun(rig, 7000);
     TimeRun(rig, 5120);
     const QString path = rig.dir.filePath(QStringLiteral("lauf.txt"));
-    ProtocolFileCommands& files = *rig.form->FileCommands;
+    ProtocolFileCommands& files = *rig.form->FileCommands();
     files.RunDialog = [&](QFileDialog& dialog) {
         dialog.selectFile(path);
         return true;
@@ -132,14 +132,14 @@ TEST(ProtocolFiles, ClearingAsksWithTwoBlanksAndOnlyJaClears)
         MainWindowRig rig;
         TimeRun(rig, 5120);
         QString asked;
-        rig.form->FileCommands->Ask = [&](const QString& question) {
+        rig.form->FileCommands()->Ask = [&](const QString& question) {
             asked = question;
             return yes;
         };
-        rig.form->New1->trigger();
+        rig.form->Widgets().New1->trigger();
         EXPECT_EQ(asked, "Zeitenprotokoll  löschen?");
         EXPECT_EQ(rig.RowOf("1") == "<none>", yes);
-        EXPECT_EQ(rig.form->sbSave->isEnabled(), !yes);
+        EXPECT_EQ(rig.form->Widgets().sbSave->isEnabled(), !yes);
     }
 }
 
@@ -150,18 +150,18 @@ TEST(Backup, EveryChangeOfTheProtocolIsOnTheDiskOnceTheCommandEnds)
     const QString backup = f.Paths().BackupFileName;
     EXPECT_EQ(QFileInfo(backup).absolutePath(), rig.dir.path());
     rig.Start();
-    EXPECT_TRUE(f.Backup->Scheduled()) << "written when the command is done, not within it";
+    EXPECT_TRUE(f.Backup()->Scheduled()) << "written when the command is done, not within it";
     SettleBackup(f);
     EXPECT_TRUE(FileBytes(backup).contains("\r\n1\t9:05.03,07\t \t"));
     rig.clock.Advance(5120);
     rig.Stop();
     SettleBackup(f);
     EXPECT_TRUE(FileBytes(backup).contains("\t5,12\t"));
-    f.SortGrid1->JumpToCell(0, 1, true);
+    f.Widgets().SortGrid1->JumpToCell(0, 1, true);
     rig.Accident();
     SettleBackup(f);
     EXPECT_TRUE(FileBytes(backup).contains("1\t-\t-\t-\t-\t-\t\r\n"));
-    f.Erase1->trigger();
+    f.Widgets().Erase1->trigger();
     SettleBackup(f);
     EXPECT_EQ(FileBytes(backup), "Nr.\tStart\tStopp\tZeit\tkm/h\tPlatz\t\r\n");
 }
@@ -177,14 +177,14 @@ TEST(Backup, AFailedWriteShowsANoticeUntilAWriteSucceeds)
     f.show();
     rig.Start();
     SettleBackup(f);
-    EXPECT_TRUE(f.LabNotice->isVisible());
-    EXPECT_TRUE(f.LabNotice->text().startsWith("Sicherung fehlgeschlagen: ")) << f.LabNotice->text().toStdString();
-    EXPECT_TRUE(f.FrameT1->Running()) << "timing goes on";
+    EXPECT_TRUE(f.Widgets().LabNotice->isVisible());
+    EXPECT_TRUE(f.Widgets().LabNotice->text().startsWith("Sicherung fehlgeschlagen: ")) << f.Widgets().LabNotice->text().toStdString();
+    EXPECT_TRUE(f.Widgets().FrameT1->Running()) << "timing goes on";
     ASSERT_TRUE(QDir().mkpath(folder));
     rig.clock.Advance(5120);
     rig.Stop();
     SettleBackup(f);
-    EXPECT_FALSE(f.LabNotice->isVisible());
+    EXPECT_FALSE(f.Widgets().LabNotice->isVisible());
     EXPECT_TRUE(FileBytes(seams.paths->BackupFileName).contains("\t5,12\t"));
 }
 
@@ -197,6 +197,6 @@ TEST(Backup, TheNextStartRestoresTheProtocolRankedAndTheExitRewritesIt)
     rig.form.reset();
     rig.Create();
     EXPECT_EQ(rig.form->Protocol()->Rows(), atExit);
-    EXPECT_TRUE(rig.form->sbSave->isEnabled());
-    EXPECT_FALSE(rig.form->Backup->Scheduled()) << "restoring is no change to back up";
+    EXPECT_TRUE(rig.form->Widgets().sbSave->isEnabled());
+    EXPECT_FALSE(rig.form->Backup()->Scheduled()) << "restoring is no change to back up";
 }

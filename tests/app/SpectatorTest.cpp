@@ -8,7 +8,7 @@
 TEST(Spectator, LanesMirrorIntoTheirOwnRowsWhileHidden)
 {
     MainWindowRig rig;
-    TFormMonitor2& monitor = *rig.form->FormMonitor2;
+    TFormMonitor2& monitor = *rig.form->FormMonitor2();
     ASSERT_FALSE(monitor.isVisible());
     QLabel* labMin = monitor.findChild<QLabel*>("LabMin");
     QLabel* labMin2 = monitor.findChild<QLabel*>("LabMin2");
@@ -18,7 +18,7 @@ TEST(Spectator, LanesMirrorIntoTheirOwnRowsWhileHidden)
     rig.clock.Advance(1000);
     rig.Start();
     rig.clock.Advance(64000);
-    rig.form->FrameT2->ClockTimer(); // lane 2 at 1:04.00
+    rig.form->Widgets().FrameT2->ClockTimer(); // lane 2 at 1:04.00
     EXPECT_EQ(monitor.findChild<TDigit*>("Digit4a")->Value(), 1);
     EXPECT_EQ(LabelColor(labMin2), TFrame1::OnColor);
     EXPECT_EQ(LabelColor(labMin), TFrame1::DimColor) << "lane 2 never colours the upper row's point";
@@ -33,8 +33,8 @@ TEST(Spectator, LanesMirrorIntoTheirOwnRowsWhileHidden)
 TEST(Spectator, StartNumberCaptionsFollowTheLanesWhileHidden)
 {
     MainWindowRig rig;
-    TFormMonitor2& monitor = *rig.form->FormMonitor2;
-    rig.form->FrameT1->editStartN2->setValue(7);
+    TFormMonitor2& monitor = *rig.form->FormMonitor2();
+    rig.form->Widgets().FrameT1->editStartN2->setValue(7);
     EXPECT_EQ(monitor.LabNext1->text(), "Bereit: 7 ");
     rig.Start();
     rig.clock.Advance(1000);
@@ -49,17 +49,17 @@ TEST(Spectator, CtrlMAndTheSwitchPicturesShowAndHideTheWindow)
     MainWindowRig rig;
     TFormMain& f = *rig.form;
     f.show();
-    f.Modus1->trigger();
-    EXPECT_TRUE(f.FormMonitor2->isVisible());
-    EXPECT_TRUE(f.ImageTVEin->isVisible());
-    f.Modus1->trigger();
-    EXPECT_FALSE(f.FormMonitor2->isVisible());
-    EXPECT_FALSE(f.ImageTVEin->isVisible());
+    f.Widgets().Modus1->trigger();
+    EXPECT_TRUE(f.FormMonitor2()->isVisible());
+    EXPECT_TRUE(f.Widgets().ImageTVEin->isVisible());
+    f.Widgets().Modus1->trigger();
+    EXPECT_FALSE(f.FormMonitor2()->isVisible());
+    EXPECT_FALSE(f.Widgets().ImageTVEin->isVisible());
 
     f.ImageTVAusClick();
-    EXPECT_TRUE(f.FormMonitor2->isVisible());
+    EXPECT_TRUE(f.FormMonitor2()->isVisible());
     f.ImageTVEinClick();
-    EXPECT_FALSE(f.FormMonitor2->isVisible());
+    EXPECT_FALSE(f.FormMonitor2()->isVisible());
 }
 
 TEST(Spectator, RundenModeShowsTheBestTimeInTheLowerRow)
@@ -67,11 +67,11 @@ TEST(Spectator, RundenModeShowsTheBestTimeInTheLowerRow)
     TAppSettings runden;
     runden.Runden = true;
     MainWindowRig rig(runden);
-    TFormMonitor2& monitor = *rig.form->FormMonitor2;
+    TFormMonitor2& monitor = *rig.form->FormMonitor2();
     rig.Start();
     rig.clock.Advance(12340);
     rig.Stop();
-    rig.form->Modus1->trigger();
+    rig.form->Widgets().Modus1->trigger();
     EXPECT_EQ(monitor.LabStart2->text(), "Best:");
     EXPECT_EQ(monitor.LabNext2->text(), "");
     EXPECT_EQ(monitor.findChild<TDigit*>("Digit5a")->Value(), 1);

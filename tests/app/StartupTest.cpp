@@ -186,12 +186,12 @@ TEST(Startup, FirstRunShowsTheDefaultsAndAnEmptyProtocol)
     EXPECT_EQ(f.windowTitle(), "Ravolt 2.4");
     EXPECT_EQ(Fields(f.Settings()), "- - 754x488 snd1 port0 alg0 wait0 f1 len1000 mon0 '* * *' r0 m0");
     EXPECT_EQ(f.size(), QSize(754, 488));
-    EXPECT_FALSE(f.sbSave->isEnabled());
-    EXPECT_FALSE(f.sbCLS->isEnabled());
-    EXPECT_TRUE(f.sbLoad->isEnabled());
-    EXPECT_FALSE(f.ComPort->Connected());
-    EXPECT_EQ(f.FormMonitor2->Title(), "* * *");
-    EXPECT_EQ(f.FDlgYesNo->windowTitle(), "Ravolt");
+    EXPECT_FALSE(f.Widgets().sbSave->isEnabled());
+    EXPECT_FALSE(f.Widgets().sbCLS->isEnabled());
+    EXPECT_TRUE(f.Widgets().sbLoad->isEnabled());
+    EXPECT_FALSE(f.ComPort()->Connected());
+    EXPECT_EQ(f.FormMonitor2()->Title(), "* * *");
+    EXPECT_EQ(f.FDlgYesNo()->windowTitle(), "Ravolt");
 }
 
 TEST(Startup, StoredGeometryIsRestoredThePositionOnlyOnAnExistingScreen)
@@ -242,7 +242,7 @@ TEST(Startup, AMonitorBeyondTheScreensBecomesTheFirstAndIsStoredSo)
     rig.store = StoreWith(AllBut("Runden"));
     rig.Create();
     EXPECT_EQ(rig.form->Settings().Monitor, 0);
-    EXPECT_EQ(rig.form->FormMonitor2->Monitor(), 0);
+    EXPECT_EQ(rig.form->FormMonitor2()->Monitor(), 0);
     EXPECT_EQ(rig.form->Settings().Port, 3);
     rig.form.reset();
     EXPECT_TRUE(rig.store.writes.contains("Monitor=int:0"));
@@ -268,14 +268,14 @@ TEST(Startup, ARestoredProtocolStartsWithoutTheAccidentCommandAndShowsTheBestTim
     const QString restored = rig.RowOf("2");
     ASSERT_EQ(restored, "2|9:06.00,00|9:06.05,12|5,12|703,1|1");
 
-    EXPECT_FALSE(f.mAvaria->isEnabled());
-    EXPECT_FALSE(f.bAVARIA->isEnabled());
-    EXPECT_NE(f.bAVARIA->Color(), clYellow);
+    EXPECT_FALSE(f.Widgets().mAvaria->isEnabled());
+    EXPECT_FALSE(f.Widgets().bAVARIA->isEnabled());
+    EXPECT_NE(f.Widgets().bAVARIA->Color(), clYellow);
     QTest::keyClick(&f, Qt::Key_F11);
     EXPECT_EQ(rig.RowOf("2"), restored) << "a stray F11 voids nothing";
 
     QString best;
-    for (const TDigit* digit : f.FrameT2->Digits.digits)
+    for (const TDigit* digit : f.Widgets().FrameT2->Digits.digits)
         best += QString::number(digit->Value());
     EXPECT_EQ(best, "000512") << "lane 2 shows the restored best time";
 }
@@ -325,14 +325,14 @@ TEST(Closing, AskedOnlyWhileALaneRunsAndOnlyJaCloses)
         if (c.running)
             rig.Start();
         bool asked = false;
-        AnswerWhenAsked(rig.form->FDlgYesNo, [&](TFDlgYesNo& d) {
+        AnswerWhenAsked(rig.form->FDlgYesNo(), [&](TFDlgYesNo& d) {
             asked = true;
             EXPECT_EQ(d.Label1->text(), "Beenden?");
             c.answer(d);
         });
         EXPECT_EQ(rig.form->close(), c.closes) << c.name;
         EXPECT_EQ(asked, c.running) << c.name;
-        EXPECT_EQ(rig.form->FrameT1->Running(), c.running) << c.name << ": timing goes on";
+        EXPECT_EQ(rig.form->Widgets().FrameT1->Running(), c.running) << c.name << ": timing goes on";
     }
 }
 
@@ -341,7 +341,7 @@ TEST(FDlgYesNo, StaysOnTopCentredOverTheMainWindow)
     MainWindowRig rig;
     rig.form->move(100, 80);
     rig.form->show();
-    TFDlgYesNo& dialog = *rig.form->FDlgYesNo;
+    TFDlgYesNo& dialog = *rig.form->FDlgYesNo();
     QRect shown;
     AnswerWhenAsked(&dialog, [&](TFDlgYesNo& d) {
         shown = d.frameGeometry();

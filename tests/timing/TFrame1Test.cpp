@@ -245,8 +245,8 @@ TEST(TFrame1, StartNumberChangesAreReported)
 {
     LaneRig rig;
     int current = 0, next = 0;
-    rig.lane.OnStartNumberChange = [&](TFrame1*) { ++current; };
-    rig.lane.OnNextNumberChange = [&](TFrame1*) { ++next; };
+    QObject::connect(&rig.lane, &TFrame1::StartNumberChange, &rig.lane, [&](TFrame1*) { ++current; });
+    QObject::connect(&rig.lane, &TFrame1::NextNumberChange, &rig.lane, [&](TFrame1*) { ++next; });
     rig.lane.editStartN2->setValue(7);
     EXPECT_EQ(next, 1);
     rig.lane.editStartN1->setValue(5);

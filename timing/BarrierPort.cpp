@@ -1,6 +1,7 @@
-#include "BarrierPortWatch.h"
+#include "BarrierPort.h"
 
 #include "JournalFeed.h"
+#include "ProbeSerialPorts.h"
 #include "SerialPortPath.h"
 #include "TComPort.h"
 
@@ -12,32 +13,105 @@
 #include <cerrno>
 #include <cstring>
 
-BarrierPortWatch::BarrierPortWatch(TComPort& port, QObject* parent)
+BarrierPort::BarrierPort(QObject* parent)
     : QObject(parent)
-    , port_(port)
+    , port_(*new TComPort(this))
     , retryTimer_(new QTimer(this))
+    , reopenTimer_(new QTimer(this))
 {
+    // The barriers loop DTR back into DSR and RTS into CTS; only those two
+    // line changes are of interest, no data ever crosses the line.
+    port_.setObjectName(QStringLiteral("ComPort"));
+    port_.SetBaudRate(br9600);
+    port_.SetBaudRateUser(28800);
+    port_.SetPort(0);
+    port_.SetParity(prNone);
+    port_.SetStopBits(sbOneStopBit);
+    port_.SetFlowControl(fcRtsCts);
+    port_.SetDataBits(5);
+    port_.SetEvents({evCTS, evDSR});
+    port_.SetEnableDTR(true);
+    port_.SetWriteBufSize(64);
+    port_.SetReadBufSize(64);
+    port_.OnOpen = [this](TComPort*) { PortOpened(); };
+    port_.OnClose = [this](TComPort*) { PortClosed(); };
+    port_.OnGone = [this](TComPort*) { PortGone(); };
+    // A timer rather than a sleep: the clocks keep running during the pause.
+    reopenTimer_->setObjectName(QStringLiteral("TimerPortReopen"));
+    reopenTimer_->setSingleShot(true);
+    reopenTimer_->setInterval(ReopenPauseMs);
+    connect(reopenTimer_, &QTimer::timeout, this, &BarrierPort::TimerPortReopenTimer);
+
     retryTimer_->setObjectName(QStringLiteral("TimerPortRetry"));
     retryTimer_->setInterval(RetryIntervalMs);
     // A coarse timer: an idle desk with a lost adapter wakes once a second.
     retryTimer_->setTimerType(Qt::CoarseTimer);
-    connect(retryTimer_, &QTimer::timeout, this, &BarrierPortWatch::RetryTimerTimer);
+    connect(retryTimer_, &QTimer::timeout, this, &BarrierPort::RetryTimerTimer);
 }
 
-QString BarrierPortWatch::PortName(std::uint8_t port)
+BarrierPort::~BarrierPort()
+{
+    // Closed while this is whole: closing calls back into the watch.
+    port_.Close();
+}
+
+void BarrierPort::Open(std::uint8_t configured)
+{
+    configured_ = configured;
+    const std::uint8_t port = configured != 0 ? configured : fallbackPort_;
+    if (port == 0)
+        return;
+    port_.SetPort(port);
+    try {
+        port_.Open();
+    } catch (const EComHandle& e) {
+        Q_EMIT Closed();
+        PortFailed(e.ErrorCode());
+    } catch (const EComState& e) {
+        Q_EMIT Closed();
+        PortFailed(e.ErrorCode());
+    }
+}
+
+void BarrierPort::Reopen(std::uint8_t configured)
+{
+    configured_ = configured;
+    try {
+        port_.Close();
+    } catch (const std::exception&) {
+        // A port that fails to close is opened anew all the same.
+    }
+    if (configured != 0)
+        reopenTimer_->start();
+    else
+        port_.SetPort(0); // "Kein": a lost adapter is no longer looked for
+}
+
+std::uint32_t BarrierPort::WithOwnPort(std::uint32_t probed) const
+{
+    return port_.Connected() ? AddAvailablePort(probed, port_.Port()) : probed;
+}
+
+void BarrierPort::TimerPortReopenTimer()
+{
+    Open(configured_);
+}
+
+QString BarrierPort::PortName(std::uint8_t port)
 {
     return PortDisplayName(port);
 }
 
-void BarrierPortWatch::SetRunden(bool on)
+void BarrierPort::SetRunden(bool on)
 {
     const QString before = Notice();
     runden_ = on;
     ShowNotice(before);
 }
 
-void BarrierPortWatch::PortOpened()
+void BarrierPort::PortOpened()
 {
+    Q_EMIT Opened();
     const QString before = Notice();
     openPort_ = port_.Port();
     const std::string path = SerialPortPath(openPort_);
@@ -60,8 +134,9 @@ void BarrierPortWatch::PortOpened()
     ShowNotice(before);
 }
 
-void BarrierPortWatch::PortClosed()
+void BarrierPort::PortClosed()
 {
+    Q_EMIT Closed();
     const QString before = Notice();
     if (lostPort_ == 0)
         Record(QStringLiteral("Lichtschranken-Port geschlossen (%1)").arg(PortName(openPort_)));
@@ -70,7 +145,7 @@ void BarrierPortWatch::PortClosed()
     ShowNotice(before);
 }
 
-void BarrierPortWatch::PortGone()
+void BarrierPort::PortGone()
 {
     const QString before = Notice();
     lostPort_ = port_.Port();
@@ -82,7 +157,7 @@ void BarrierPortWatch::PortGone()
     ShowNotice(before);
 }
 
-void BarrierPortWatch::PortFailed(int error)
+void BarrierPort::PortFailed(int error)
 {
     const QString before = Notice();
     // A port that was open before and vanished stays "getrennt".
@@ -97,7 +172,7 @@ void BarrierPortWatch::PortFailed(int error)
     ShowNotice(before);
 }
 
-QString BarrierPortWatch::OpenFailure(int error, const QString& path)
+QString BarrierPort::OpenFailure(int error, const QString& path)
 {
     switch (error) {
     case ENOENT:
@@ -121,7 +196,7 @@ QString BarrierPortWatch::OpenFailure(int error, const QString& path)
     }
 }
 
-void BarrierPortWatch::RetryTimerTimer()
+void BarrierPort::RetryTimerTimer()
 {
     if (lostPort_ == 0) {
         retryTimer_->stop();
@@ -146,7 +221,7 @@ void BarrierPortWatch::RetryTimerTimer()
     lastError_ = error;
 }
 
-void BarrierPortWatch::EndWatch()
+void BarrierPort::EndWatch()
 {
     const QString before = Notice();
     Record(QStringLiteral("Lichtschranken-Port %1 wird nicht mehr gesucht").arg(PortName(lostPort_)));
@@ -156,7 +231,7 @@ void BarrierPortWatch::EndWatch()
     ShowNotice(before);
 }
 
-QString BarrierPortWatch::Notice() const
+QString BarrierPort::Notice() const
 {
     if (lostPort_ != 0)
         return (neverOpened_ ? QStringLiteral("Lichtschranken nicht verbunden (%1)")
@@ -167,14 +242,14 @@ QString BarrierPortWatch::Notice() const
     return {};
 }
 
-void BarrierPortWatch::ShowNotice(const QString& before)
+void BarrierPort::ShowNotice(const QString& before)
 {
     const QString now = Notice();
-    if (now != before && OnNotice)
-        OnNotice(now);
+    if (now != before)
+        Q_EMIT NoticeChanged(now);
 }
 
-void BarrierPortWatch::Record(const QString& what)
+void BarrierPort::Record(const QString& what)
 {
     if (journal_)
         journal_->Record(what);

@@ -1,4 +1,4 @@
-#include "BarrierPortWatch.h"
+#include "BarrierPort.h"
 #include "EComHandle.h"
 #include "FakeSerialDevice.h"
 #include "RecordingJournal.h"
@@ -39,10 +39,10 @@ struct WatchRig
         port.SetEvents({evCTS, evDSR});
         watch.SetJournal(&journal);
         watch.SetSysfsRoot(sysfs.path().toStdString());
-        watch.OnNotice = [this](const QString& text) { notices.append(text); };
-        port.OnOpen = [this](TComPort*) { watch.PortOpened(); };
-        port.OnClose = [this](TComPort*) { watch.PortClosed(); };
-        port.OnGone = [this](TComPort*) { watch.PortGone(); };
+        QObject::connect(&watch, &BarrierPort::NoticeChanged, &watch,
+                         [this](const QString& text) { notices.append(text); });
+        QObject::connect(&watch, &BarrierPort::Opened, &watch, [this] { shown.append(true); });
+        QObject::connect(&watch, &BarrierPort::Closed, &watch, [this] { shown.append(false); });
         port.OnCTS = [this](TComPort*, const LineEvent&) { ++ctsEvents; };
     }
     // Closed while the watch still lives: closing tells the watch.
@@ -58,14 +58,16 @@ struct WatchRig
     std::shared_ptr<FakeSerialDevice> device = std::make_shared<FakeSerialDevice>();
     RecordingJournal journal;
     QStringList notices;
+    // Opened (true) and Closed (false), in order: the lock indicator follows them.
+    QList<bool> shown;
     int ctsEvents = 0;
-    TComPort port{nullptr};
-    BarrierPortWatch watch{port};
+    BarrierPort watch;
+    TComPort& port = watch.Com();
 };
 
 } // namespace
 
-TEST(BarrierPortWatch, APulledAdapterIsNoticedSoughtEverySecondAndReopenedWhenBack)
+TEST(BarrierPort, APulledAdapterIsNoticedSoughtEverySecondAndReopenedWhenBack)
 {
     WatchRig rig;
     rig.port.Open();
@@ -99,7 +101,7 @@ TEST(BarrierPortWatch, APulledAdapterIsNoticedSoughtEverySecondAndReopenedWhenBa
     EXPECT_TRUE(WaitFor([&] { return rig.ctsEvents == 1; })) << "line events flow again";
 }
 
-TEST(BarrierPortWatch, APortTheOperatorDeselectedIsNeverReopened)
+TEST(BarrierPort, APortTheOperatorDeselectedIsNeverReopened)
 {
     WatchRig rig;
     rig.port.Open();
@@ -124,7 +126,7 @@ TEST(BarrierPortWatch, APortTheOperatorDeselectedIsNeverReopened)
     EXPECT_FALSE(rig.watch.RetryTimer()->isActive());
 }
 
-TEST(BarrierPortWatch, APortThatCannotBeOpenedIsToldJournalledWithWhyAndSoughtUntilItOpens)
+TEST(BarrierPort, APortThatCannotBeOpenedIsToldJournalledWithWhyAndSoughtUntilItOpens)
 {
     struct Case
     {
@@ -137,12 +139,9 @@ TEST(BarrierPortWatch, APortThatCannotBeOpenedIsToldJournalledWithWhyAndSoughtUn
         SCOPED_TRACE(c.why);
         WatchRig rig;
         rig.device->FailOpen(c.error);
-        try {
-            rig.port.Open();
-        } catch (const EComHandle& e) {
-            rig.watch.PortFailed(e.ErrorCode());
-        }
+        rig.watch.Open(5);
         ASSERT_FALSE(rig.port.Connected());
+        EXPECT_EQ(rig.shown, QList<bool>{false}) << "the barriers are inactive";
         EXPECT_EQ(rig.notices, QStringList{QStringLiteral("Lichtschranken nicht verbunden (COM5)")});
         ASSERT_EQ(rig.journal.lines.size(), 1);
         EXPECT_TRUE(rig.journal.lines[0].startsWith(QStringLiteral("Lichtschranken nicht verbunden (COM5): ")));
@@ -162,4 +161,41 @@ TEST(BarrierPortWatch, APortThatCannotBeOpenedIsToldJournalledWithWhyAndSoughtUn
         EXPECT_EQ(rig.notices.last(), QString());
         EXPECT_TRUE(rig.journal.lines.contains(QStringLiteral("Lichtschranken verbunden (COM5)")));
     }
+}
+
+TEST(BarrierPort, OpensTheConfiguredPortElseTheFallbackAndReopensOnlyAfterThePause)
+{
+    struct Case
+    {
+        std::uint8_t configured;
+        std::uint8_t fallback;
+        std::uint8_t opened; // 0: none
+    };
+    for (const Case& c : {Case{5, 0, 5}, Case{5, 1, 5}, Case{0, 1, 1}, Case{0, 0, 0}}) {
+        SCOPED_TRACE(testing::Message() << "configured " << int(c.configured) << ", fallback " << int(c.fallback));
+        WatchRig rig;
+        rig.port.SetPort(0);
+        rig.watch.SetFallbackPort(c.fallback);
+        rig.watch.Open(c.configured);
+        EXPECT_EQ(rig.port.Connected(), c.opened != 0);
+        EXPECT_EQ(rig.port.Port(), c.opened);
+        EXPECT_EQ(rig.shown, c.opened ? QList<bool>{true} : QList<bool>{});
+    }
+
+    WatchRig rig;
+    rig.watch.Open(5);
+    ASSERT_TRUE(rig.port.Connected());
+    rig.watch.Reopen(5);
+    EXPECT_FALSE(rig.port.Connected()) << "closed at once";
+    EXPECT_TRUE(rig.watch.ReopenTimer()->isActive());
+    EXPECT_EQ(rig.watch.ReopenTimer()->interval(), 50);
+    rig.watch.ReopenTimer()->stop();
+    rig.watch.TimerPortReopenTimer(); // the pause is over
+    EXPECT_TRUE(rig.port.Connected());
+    EXPECT_EQ(rig.shown, (QList<bool>{true, false, true}));
+
+    rig.watch.Reopen(0); // "Kein"
+    EXPECT_FALSE(rig.port.Connected());
+    EXPECT_FALSE(rig.watch.ReopenTimer()->isActive());
+    EXPECT_EQ(rig.port.Port(), 0);
 }

@@ -5,14 +5,16 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 class JournalFeed;
 class QTimer;
 class TComPort;
 
-// Keeps the light-barrier port in view. It records in the journal when the
+// The light-barrier port: it owns the serial component, set up for the
+// barriers' two modem lines, opens it (or the fallback port where the
+// settings name none), reopens it after a short pause when the settings
+// change, and keeps it in view. It records in the journal when the
 // port opens (with the adapter's driver), closes, vanishes and comes back;
 // it warns where the adapter cannot serve the barriers as wired; and when
 // the open port's device goes away (an adapter pulled) it tells the
@@ -22,15 +24,34 @@ class TComPort;
 // told and sought the same way. A port the operator has since deselected or
 // changed is left alone.
 //
-// The owner forwards the port's OnOpen, OnClose and OnGone to PortOpened,
-// PortClosed and PortGone.
-class BarrierPortWatch : public QObject
+// The port's line events (OnCTS, OnDSR) go to the owner's one handler.
+class BarrierPort : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int RetryIntervalMs = 1000;
+    static constexpr int ReopenPauseMs = 50;
 
-    BarrierPortWatch(TComPort& port, QObject* parent = nullptr);
+    explicit BarrierPort(QObject* parent = nullptr);
+    ~BarrierPort() override;
+
+    TComPort& Com() const { return port_; }
+    // The port opened when the settings name none (the developer's barrier
+    // simulation); the stored setting is left as it is.
+    void SetFallbackPort(std::uint8_t port) { fallbackPort_ = port; }
+    // Opens the configured port (0: the fallback, if any). One that cannot
+    // be opened leaves the barriers inactive; the watch says why and keeps
+    // looking for it.
+    void Open(std::uint8_t configured);
+    // Closes the port and, after a pause of ReopenTimer, opens the one
+    // configured; 0 ("Kein") leaves it closed and stops looking for a lost one.
+    void Reopen(std::uint8_t configured);
+    // The pause's handler: opens the port last configured.
+    void TimerPortReopenTimer();
+    QTimer* ReopenTimer() const { return reopenTimer_; }
+    // The probed ports (bit n-1 for port n) with the one held open here,
+    // which the probe cannot open.
+    std::uint32_t WithOwnPort(std::uint32_t probed) const;
 
     void SetJournal(JournalFeed* journal) { journal_ = journal; }
     // Where the tty drivers are looked up; "/sys" but for tests.
@@ -55,21 +76,30 @@ public:
     // The German notice for the main window (loss, else wiring warning);
     // empty when there is nothing to say.
     QString Notice() const;
-    std::function<void(const QString& notice)> OnNotice;
 
     static QString PortName(std::uint8_t port);
     // Why a port could not be opened, in German, with the remedy where
     // there is one.
     static QString OpenFailure(int error, const QString& path);
 
+Q_SIGNALS:
+    // The port is open and serves the barriers; it closed, or could not open.
+    void Opened();
+    void Closed();
+    // The notice changed (empty: nothing left to say).
+    void NoticeChanged(const QString& notice);
+
 private:
     void Record(const QString& what);
     void EndWatch();
     void ShowNotice(const QString& before);
 
-    TComPort& port_;
+    TComPort& port_; // a child of this
     JournalFeed* journal_ = nullptr;
     QTimer* retryTimer_;
+    QTimer* reopenTimer_;
+    std::uint8_t fallbackPort_ = 0;
+    std::uint8_t configured_ = 0;
     std::string sysfsRoot_ = "/sys";
     SerialAdapter adapter_;
     std::uint8_t openPort_ = 0;
