@@ -1,5 +1,6 @@
 #include "EntryListWindow.h"
 
+#include "ButtonKey.h"
 #include "EntryImport.h"
 #include "EntryImportDialog.h"
 #include "EntryListModel.h"
@@ -101,7 +102,7 @@ EntryListWindow::EntryListWindow(EventBook* book, QWidget* parent)
         table_->setFocus();
     });
     auto* find = new QAction(this);
-    find->setShortcut(QKeySequence::Find);
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     find->setShortcutContext(Qt::WindowShortcut);
     connect(find, &QAction::triggered, search_, [this] {
         search_->setFocus();
@@ -133,10 +134,8 @@ EntryListWindow::EntryListWindow(EventBook* book, QWidget* parent)
 
     auto button = [this](const QString& text, const QKeySequence& key, auto slot) {
         auto* b = new QPushButton(text, this);
-        if (!key.isEmpty()) {
-            b->setShortcut(key);
-            b->setToolTip(key.toString(QKeySequence::NativeText));
-        }
+        if (!key.isEmpty())
+            SetButtonKey(b, key);
         connect(b, &QPushButton::clicked, this, slot);
         return b;
     };
@@ -145,7 +144,7 @@ EntryListWindow::EntryListWindow(EventBook* book, QWidget* parent)
     top->addStretch();
     top->addWidget(button(QStringLiteral("Neuer Starter"), QKeySequence(Qt::Key_Insert), [this] { AddEntry(); }));
     top->addWidget(button(QStringLiteral("Entfernen"), QKeySequence(), [this] { RemoveCurrent(); }));
-    top->addWidget(button(QStringLiteral("Rückgängig"), QKeySequence::Undo, [this] {
+    top->addWidget(button(QStringLiteral("Rückgängig"), QKeySequence(Qt::CTRL | Qt::Key_Z), [this] {
         if (!book_->UndoLast())
             ShowMessage(QStringLiteral("Es gibt nichts rückgängig zu machen."), false);
     }));

@@ -1,5 +1,6 @@
 #include "ResultsWindow.h"
 
+#include "ButtonKey.h"
 #include "EventBook.h"
 #include "TimeText.h"
 
@@ -102,20 +103,16 @@ ResultsWindow::ResultsWindow(EventBook* book, QWidget* parent)
     auto* listLabel = new QLabel(QStringLiteral("&Liste:"), this);
     listLabel->setBuddy(list_);
     auto* post = new QPushButton(QStringLiteral("Listen…"), this);
-    post->setShortcut(QKeySequence::Print);
-    post->setToolTip(QStringLiteral("Strg+P: Listen zum Aushang drucken oder speichern"));
+    SetButtonKey(post, QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(post, &QPushButton::clicked, this, &ResultsWindow::ListsWanted);
     auto* undo = new QPushButton(QStringLiteral("Rückgängig"), this);
-    undo->setShortcut(QKeySequence::Undo);
-    undo->setToolTip(QStringLiteral("Strg+Z: letzte Änderung zurücknehmen"));
+    SetButtonKey(undo, QKeySequence(Qt::CTRL | Qt::Key_Z));
     connect(undo, &QPushButton::clicked, this, &ResultsWindow::Undo);
     auto* latest = new QPushButton(QStringLiteral("Letzte Läufe"), this);
-    latest->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    latest->setToolTip(QStringLiteral("Strg+L"));
+    SetButtonKey(latest, QKeySequence(Qt::CTRL | Qt::Key_L));
     connect(latest, &QPushButton::clicked, this, &ResultsWindow::ShowLatestRuns);
     auto* event = new QPushButton(QStringLiteral("Veranstaltung…"), this);
-    event->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    event->setToolTip(QStringLiteral("Strg+E"));
+    SetButtonKey(event, QKeySequence(Qt::CTRL | Qt::Key_E));
     connect(event, &QPushButton::clicked, this, &ResultsWindow::EventWanted);
     auto* top = new QHBoxLayout;
     top->addWidget(listLabel);
@@ -229,7 +226,9 @@ QWidget* ResultsWindow::BuildPanel()
 
     handNumber_ = new QSpinBox(box);
     handNumber_->setRange(1, 9999);
+    handNumber_->setObjectName(QStringLiteral("handNumber"));
     handTime_ = new QLineEdit(box);
+    handTime_->setObjectName(QStringLiteral("handTime"));
     handTime_->setPlaceholderText(QStringLiteral("1.05,12"));
     auto* add = new QPushButton(QStringLiteral("Lauf &eintragen"), box);
     connect(add, &QPushButton::clicked, this, &ResultsWindow::AddTypedRun);
