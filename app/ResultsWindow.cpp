@@ -130,6 +130,7 @@ ResultsWindow::ResultsWindow(EventBook* book, QWidget* parent)
     standings_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     standings_->verticalHeader()->hide();
     standings_->setWordWrap(true);
+    standings_->installEventFilter(this);
     fastest_ = new QLabel(this);
     fastest_->setObjectName(QStringLiteral("fastest"));
 
@@ -361,9 +362,28 @@ void ResultsWindow::StandingSelected()
 void ResultsWindow::ShowDriver(int number)
 {
     shownDriver_ = number;
+    SelectStanding(number);
     FillRuns();
     if (!shownRuns_.empty())
         SelectRun(shownRuns_.back());
+}
+
+void ResultsWindow::SelectStanding(int number)
+{
+    const int at = list_->currentIndex();
+    const int numberColumn = at >= 0 && at < int(pages_.size()) ? NumberColumn(pages_[std::size_t(at)]) : -1;
+    if (numberColumn < 0)
+        return;
+    filling_ = true;
+    standings_->clearSelection();
+    for (int row = 0; row < standings_->rowCount(); ++row) {
+        const QTableWidgetItem* item = standings_->item(row, numberColumn);
+        if (item && item->data(Qt::UserRole).toInt() == number) {
+            standings_->selectRow(row);
+            standings_->scrollToItem(item);
+        }
+    }
+    filling_ = false;
 }
 
 void ResultsWindow::ShowLatestRuns()
@@ -556,6 +576,14 @@ void ResultsWindow::ShowMessage(const QString& text, bool problem)
 
 bool ResultsWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == standings_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        // From a driver's line straight to his runs.
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            runs_->setFocus();
+            return true;
+        }
+    }
     if (watched == runs_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;

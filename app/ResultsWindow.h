@@ -69,6 +69,7 @@ private:
     void FillRuns();
     void LoadPanel();
     void StandingSelected();
+    void SelectStanding(int number);
     void ShowMessage(const QString& text, bool problem = false);
     void ApplyPenalty(int cones, int skipped, RunStatus status, const QString& reason);
 
