@@ -64,7 +64,11 @@ EventBookDesk::EventBookDesk(QWidget* mainWindow, RunControl* runControl, QObjec
     connect(resultsAction_, &QAction::triggered, this, &EventBookDesk::ShowResults);
 }
 
-EventBookDesk::~EventBookDesk() = default;
+EventBookDesk::~EventBookDesk()
+{
+    delete entryList_;
+    delete results_;
+}
 
 void EventBookDesk::Start(const QString& programTitle)
 {

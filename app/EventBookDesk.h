@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -23,8 +24,9 @@ class EventBookDesk : public QObject
     Q_OBJECT
 public:
     EventBookDesk(QWidget* mainWindow, RunControl* runControl, QObject* parent = nullptr);
-    ~EventBookDesk() override;
 
+    // Closes the windows before the book they show.
+    ~EventBookDesk() override;
     // Opens the last event; with none, a new one is started quietly from
     // programTitle and today's date. A damaged book is set aside and a new
     // one started only when the operator says yes.
@@ -64,6 +66,7 @@ private:
     QString programTitle_;
     QAction* entryListAction_ = nullptr;
     QAction* resultsAction_ = nullptr;
-    EntryListWindow* entryList_ = nullptr;
-    ResultsWindow* results_ = nullptr;
+    // Owned by the main window; gone with it or with this desk, whichever goes first.
+    QPointer<EntryListWindow> entryList_;
+    QPointer<ResultsWindow> results_;
 };
