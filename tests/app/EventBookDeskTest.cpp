@@ -1,5 +1,6 @@
 #include "BookFiles.h"
 #include "EntryListWindow.h"
+#include "EventSettingsDialog.h"
 #include "EventBook.h"
 #include "EventBookDesk.h"
 #include "PostListsDialog.h"
@@ -10,7 +11,11 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QComboBox>
+#include <QInputDialog>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 #include <QSpinBox>
 #include <QSignalSpy>
 #include <QTableView>
@@ -133,6 +138,14 @@ TEST_F(EventBookDeskTest, startsQuietlyFromTheTitle_recordsTheTimingsRuns_andReo
         ASSERT_NE(desk.EntryList(), nullptr);
         EXPECT_TRUE(desk.EntryList()->isVisible());
         EXPECT_TRUE(desk.Book()->WaitWritten());
+
+        // The book's write failures reach the main window's notice line.
+        QSignalSpy notices(&desk, &EventBookDesk::Notice);
+        Q_EMIT desk.Book()->WriteFailed(QStringLiteral("Die Veranstaltung lässt sich nicht speichern."));
+        Q_EMIT desk.Book()->WriteRecovered();
+        ASSERT_EQ(notices.size(), 2);
+        EXPECT_EQ(notices[0].at(0).toString(), QStringLiteral("Die Veranstaltung lässt sich nicht speichern."));
+        EXPECT_TRUE(notices[1].at(0).toString().isEmpty());
     }
     EventBookDesk again(&main, nullptr);
     again.Start(QStringLiteral("anderer Titel"));
@@ -378,6 +391,59 @@ TEST_F(EventBookDeskTest, officialListsAreWrittenAndKeptInTheBookAsPosted)
 
     EXPECT_FALSE(dialog.Save(PostListsDialog::Format::Html, dir_.filePath(QStringLiteral("fehlt/aushang.html"))));
     EXPECT_EQ(book.Posted().size(), 2u) << "a list that did not go out is not posted";
+}
+
+TEST_F(EventBookDeskTest, eventDialog_editsTheRules_andANewOrOlderEventIsChosenFromIt)
+{
+    EventRules rules;
+    rules.title = QStringLiteral("Clubslalom");
+    rules.date = QDate(2026, 9, 12);
+    EventSettingsDialog dialog(rules, EventSettingsDialog::Mode::Current);
+    auto* bestN = dialog.findChildren<QSpinBox*>().at(2);
+    auto* rule = dialog.findChild<QComboBox*>();
+    EXPECT_FALSE(bestN->isEnabled()) << "N only for the best-N rule";
+    rule->setCurrentIndex(rule->findText(QStringLiteral("Summe der besten N")));
+    EXPECT_TRUE(bestN->isEnabled());
+    dialog.findChildren<QSpinBox*>().at(1)->setValue(3); // scored runs
+    bestN->setValue(5);
+    EXPECT_EQ(bestN->value(), 3) << "never more than the scored runs";
+    dialog.findChild<QLineEdit*>()->setText(QStringLiteral("  Herbstslalom "));
+    const EventRules edited = dialog.Rules();
+    EXPECT_EQ(edited.title, QStringLiteral("Herbstslalom"));
+    EXPECT_EQ(edited.rule, ScoringRule::SumOfBestN);
+    EXPECT_EQ(edited.scoredRuns, 3);
+    EXPECT_EQ(edited.bestN, 3);
+    EXPECT_EQ(edited.date, QDate(2026, 9, 12));
+    EXPECT_EQ(edited.coneSeconds, 3);
+    EXPECT_EQ(edited.skippedTaskSeconds, 15);
+    EXPECT_EQ(edited.skippedTasksAllowed, 3);
+
+    for (QPushButton* button : dialog.findChildren<QPushButton*>())
+        if (button->text() == QStringLiteral("Neue &Veranstaltung…"))
+            button->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Chosen(), EventSettingsDialog::Choice::NewEvent);
+    EventSettingsDialog fresh(rules, EventSettingsDialog::Mode::New);
+    EXPECT_EQ(fresh.windowTitle(), QStringLiteral("Neue Veranstaltung"));
+    EXPECT_EQ(fresh.findChildren<QPushButton*>().size(), 2) << "Anlegen and Abbrechen only";
+
+    // "Öffnen…" offers the books, the latest change first.
+    QWidget main;
+    EventBookDesk desk(&main, nullptr);
+    desk.Start(QStringLiteral("Frühjahr"));
+    const QString first = desk.Book()->Path();
+    ASSERT_TRUE(desk.Book()->Create(rules).ok);
+    ASSERT_NE(desk.Book()->Path(), first);
+    QTimer::singleShot(0, &main, [] {
+        auto* chooser = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(chooser, nullptr);
+        EXPECT_EQ(chooser->comboBoxItems().size(), 2);
+        chooser->setTextValue(chooser->comboBoxItems().filter(QStringLiteral("Frühjahr")).value(0));
+        chooser->accept();
+    });
+    desk.OpenEvent();
+    EXPECT_EQ(desk.Book()->Path(), first);
+    EXPECT_EQ(desk.Book()->Rules().title, QStringLiteral("Frühjahr"));
 }
 
 } // namespace
