@@ -82,6 +82,8 @@ StartNumberBackup::StartNumberBackup(TFrame1& lane1, TFrame1& lane2, RunControl&
     timer_.setInterval(0);
     connect(&timer_, &QTimer::timeout, this, &StartNumberBackup::HandOver);
     writer_.setMaxThreadCount(1);
+    // As the protocol backup's writer: behind the port's worker and the desk.
+    writer_.setThreadPriority(QThread::IdlePriority);
     for (TFrame1* lane : lanes_) {
         connect(lane->editStartN1, &QSpinBox::valueChanged, this, &StartNumberBackup::Schedule);
         connect(lane->editStartN2, &QSpinBox::valueChanged, this, &StartNumberBackup::Schedule);

@@ -1,5 +1,6 @@
 #include "BarrierSimulator.h"
 #include "DeskLanguage.h"
+#include "DisplayServerOptions.h"
 #include "FakeSerialDevice.h"
 #include "ProgramWindows.h"
 #include "StartupPaths.h"
@@ -11,6 +12,7 @@
 // No command-line arguments are read.
 int main(int argc, char** argv)
 {
+    PreferSocketPictureTransfer();
     QApplication app(argc, argv);
     // The title comes first: captions, the backup file and the settings use it.
     QApplication::setApplicationName(QStringLiteral("Ravolt"));

@@ -31,8 +31,9 @@ void SortGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->fillRect(option.rect, format.Brush);
     if (!format.HideText) {
         const QFontMetrics metrics(format.Font);
-        const QString text = TSortGrid::FittedCellText(grid_->Cells(col, row), option.rect.width(), metrics);
-        const QSize textSize(metrics.horizontalAdvance(text), metrics.height());
+        int width = 0;
+        const QString text = TSortGrid::FittedCellText(grid_->Cells(col, row), option.rect.width(), metrics, &width);
+        const QSize textSize(width, metrics.height());
         const QPoint offset = grid_->TextOffset(format, option.rect.size(), textSize);
         painter->setFont(format.Font);
         painter->setClipRect(option.rect);

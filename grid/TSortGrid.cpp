@@ -641,14 +641,22 @@ QPoint TSortGrid::TextOffset(const TFormatOptions& format, const QSize& cell, co
     return {x, y};
 }
 
-QString TSortGrid::FittedCellText(const QString& text, int cellWidth, const QFontMetrics& metrics)
+QString TSortGrid::FittedCellText(const QString& text, int cellWidth, const QFontMetrics& metrics, int* width)
 {
     const int room = cellWidth - 2 * TextMargin;
-    if (text.isEmpty() || metrics.horizontalAdvance(text) <= room)
+    const int full = text.isEmpty() ? 0 : metrics.horizontalAdvance(text);
+    if (full <= room) {
+        if (width)
+            *width = full;
         return text;
-    const QString fitted = metrics.elidedText(text, Qt::ElideRight, room);
+    }
+    QString fitted = metrics.elidedText(text, Qt::ElideRight, room);
     // A cell too narrow even for the mark shows the mark, not an empty cell.
-    return fitted.isEmpty() ? QString(QChar(0x2026)) : fitted;
+    if (fitted.isEmpty())
+        fitted = QString(QChar(0x2026));
+    if (width)
+        *width = metrics.horizontalAdvance(fitted);
+    return fitted;
 }
 
 int TSortGrid::ColumnWidthFor(const QString& text) const

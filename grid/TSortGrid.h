@@ -97,7 +97,10 @@ public:
     // with an ellipsis, so a cut number never reads as another number and
     // what is left is the telling part: the hour of a time, the leading
     // digits of a number, the first letters of a name.
-    static QString FittedCellText(const QString& text, int cellWidth, const QFontMetrics& metrics);
+    // width, when given, gets the shown text's width: measuring a text
+    // shapes it, the most costly part of drawing a cell.
+    static QString FittedCellText(const QString& text, int cellWidth, const QFontMetrics& metrics,
+                                  int* width = nullptr);
     // The column width that shows text whole in the grid's font: the text,
     // both margins and the grid line.
     int ColumnWidthFor(const QString& text) const;

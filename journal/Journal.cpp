@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
+#include <tuple>
 #include <sys/stat.h>
 #include <utility>
 #include <vector>
@@ -46,17 +48,31 @@ bool HasRuns(const ProtocolRows& rows)
                        [](const ProtocolRow& row) { return !row[0].isEmpty(); });
 }
 
-// The moment a snapshot name tells, or an invalid time for other names.
-QDateTime SnapshotTime(const QString& name)
+// The moment a snapshot name tells, as a key that sorts in time order.
+// Read from the digits alone: a conversion to a local date and time asks the
+// C library for the time zone, which stats /etc/localtime each time, and a
+// full folder has hundreds of names to read at every snapshot.
+struct SnapshotKey
 {
-    static const QRegularExpression stamp(
-        QStringLiteral("-(\\d{4}-\\d\\d-\\d\\d-\\d\\d-\\d\\d-\\d\\d)(?:-(\\d+))?\\.txt$"));
+    QString stamp; // fixed width, so text order is time order
+    int number = 0; // same-second snapshots are told apart by their number
+    bool operator<(const SnapshotKey& other) const
+    {
+        return std::tie(stamp, number) < std::tie(other.stamp, other.number);
+    }
+};
+
+std::optional<SnapshotKey> SnapshotKeyOf(const QString& name)
+{
+    static const QRegularExpression stamp(QStringLiteral(
+        "-((\\d{4})-(\\d\\d)-(\\d\\d)-(\\d\\d)-(\\d\\d)-(\\d\\d))(?:-(\\d+))?\\.txt$"));
     const QRegularExpressionMatch m = stamp.match(name);
     if (!m.hasMatch())
-        return {};
-    // Same-second snapshots are told apart by their number.
-    return QDateTime::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd-hh-mm-ss"))
-        .addMSecs(m.captured(2).toInt());
+        return std::nullopt;
+    auto part = [&m](int n) { return m.capturedView(n).toInt(); };
+    if (!QDate::isValid(part(2), part(3), part(4)) || !QTime::isValid(part(5), part(6), part(7)))
+        return std::nullopt;
+    return SnapshotKey{m.captured(1), m.capturedView(8).toInt()};
 }
 
 } // namespace
@@ -223,11 +239,10 @@ void Journal::Prune()
 void Journal::PruneSnapshots()
 {
     const QDir dir(folder_);
-    std::vector<std::pair<QDateTime, QString>> snapshots;
-    for (const QString& name : dir.entryList({kSnapshotPattern}, QDir::Files)) {
-        const QDateTime when = SnapshotTime(name);
-        if (when.isValid())
-            snapshots.emplace_back(when, name);
+    std::vector<std::pair<SnapshotKey, QString>> snapshots;
+    for (const QString& name : dir.entryList({kSnapshotPattern}, QDir::Files, QDir::Unsorted)) {
+        if (std::optional<SnapshotKey> key = SnapshotKeyOf(name))
+            snapshots.emplace_back(std::move(*key), name);
     }
     if (snapshots.size() <= std::size_t(KeptSnapshots))
         return;

@@ -11,6 +11,8 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <pthread.h>
+#include <sched.h>
 #include <thread>
 
 struct ProtocolBackup::Job
@@ -118,6 +120,11 @@ public:
 private:
     void Run()
     {
+        // The disk work waits for any other thread that wants the core: on
+        // two cores a write must not delay the port's worker stamping an edge
+        // that comes right after the command (a finish and the next start).
+        sched_param idle{};
+        pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
         std::unique_lock lock(mutex_);
         for (;;) {
             changed_.wait(lock, [this] { return stop_ || pending_; });

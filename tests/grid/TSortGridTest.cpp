@@ -507,7 +507,9 @@ TEST(TSortGrid, ACellTextThatDoesNotFitKeepsItsBeginningAndEndsInAMark)
     };
     for (const auto& c : cases) {
         const QString text = QString::fromUtf8(c.text);
-        const QString shown = TSortGrid::FittedCellText(text, c.width, m);
+        int width = -1;
+        const QString shown = TSortGrid::FittedCellText(text, c.width, m, &width);
+        EXPECT_EQ(width, m.horizontalAdvance(shown)) << c.text;
         if (c.cut) {
             EXPECT_TRUE(shown.endsWith(mark) && shown.size() > 1 && text.startsWith(shown.chopped(1)))
                 << c.text << " shown as " << shown.toStdString();
