@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+class EntryListWindow;
+class EventBook;
+class QAction;
+class QWidget;
+class ResultsWindow;
+class RunControl;
+
+// The event book at the desk: it owns the book, records what the run
+// control reports, and opens the windows over it: "Starterliste" (F4),
+// "Wertung" (F6), "Veranstaltung" (from both windows). The keys act in every
+// window of the program, like the desk's own keys, through actions of their
+// own on the main window. A failed write of the book or a book that could
+// not be opened is told through Notice, for the main window's notice line.
+class EventBookDesk : public QObject
+{
+    Q_OBJECT
+public:
+    EventBookDesk(QWidget* mainWindow, RunControl* runControl, QObject* parent = nullptr);
+
+    // Closes the windows before the book they show.
+    ~EventBookDesk() override;
+    // Opens the last event; with none, a new one is started quietly from
+    // programTitle and today's date. A damaged book is set aside and a new
+    // one started only when the operator says yes.
+    void Start(const QString& programTitle);
+    // The program's Title changed: the default title of a new event.
+    void SetProgramTitle(const QString& title) { programTitle_ = title; }
+
+    void ShowEntryList();
+    void ShowResults();
+    // "Veranstaltung": edits the open event, or starts or opens another.
+    void EditEvent();
+    void NewEvent();
+    void OpenEvent();
+
+    EventBook* Book() const { return book_; }
+    QAction* EntryListAction() const { return entryListAction_; }
+    QAction* ResultsAction() const { return resultsAction_; }
+    EntryListWindow* EntryList() const { return entryList_; }
+    ResultsWindow* Results() const { return results_; }
+
+    // The yes/no question (the program's own dialog where there is one).
+    std::function<bool(const QString& question)> AskYesNo;
+    // A message the operator must read now (a book that cannot be opened).
+    std::function<void(const QString& message)> ShowMessage;
+
+Q_SIGNALS:
+    // The notice for the main window's notice line; empty when none is left.
+    void Notice(const QString& text);
+
+private:
+    void CreateQuietly(const QString& why);
+    void ShowLists();
+    void UpdateTitles();
+
+    QWidget* mainWindow_;
+    EventBook* book_;
+    QString programTitle_;
+    QAction* entryListAction_ = nullptr;
+    QAction* resultsAction_ = nullptr;
+    // Owned by the main window; gone with it or with this desk, whichever goes first.
+    QPointer<EntryListWindow> entryList_;
+    QPointer<ResultsWindow> results_;
+};
