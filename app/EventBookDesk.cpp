@@ -39,8 +39,9 @@ void Raise(QWidget* window)
 
 } // namespace
 
-EventBookDesk::EventBookDesk(QWidget* mainWindow, RunControl* runControl, QObject* parent)
-    : QObject(parent), mainWindow_(mainWindow), book_(new EventBook(this))
+EventBookDesk::EventBookDesk(QWidget* mainWindow, RunControl* runControl, const QString& folder, QObject* parent)
+    : QObject(parent), mainWindow_(mainWindow), book_(new EventBook(this)),
+      folder_(folder.isEmpty() ? BookFiles::Folder() : folder)
 {
     AskYesNo = [this](const QString& question) {
         return QMessageBox::question(mainWindow_, QStringLiteral("Veranstaltung"), question) == QMessageBox::Yes;
@@ -70,11 +71,20 @@ EventBookDesk::~EventBookDesk()
     delete results_;
 }
 
+EntryListWindow* EventBookDesk::EntryList() const
+{
+    return entryList_;
+}
+
+ResultsWindow* EventBookDesk::Results() const
+{
+    return results_;
+}
+
 void EventBookDesk::Start(const QString& programTitle)
 {
     programTitle_ = programTitle;
-    const QString folder = BookFiles::Folder();
-    const QString last = BookFiles::LastEvent(folder);
+    const QString last = BookFiles::LastEvent(folder_);
     if (last.isEmpty())
         return CreateQuietly(QString());
     if (!QFileInfo::exists(last))
@@ -85,7 +95,7 @@ void EventBookDesk::Start(const QString& programTitle)
         return;
     // Never a new book over a damaged one without the operator's word.
     Q_EMIT Notice(opened.message);
-    if (AskYesNo(opened.message + QStringLiteral("\n\nEine neue Veranstaltung anlegen?")))
+    if (AskYesNo && AskYesNo(opened.message + QStringLiteral("\n\nEine neue Veranstaltung anlegen?")))
         CreateQuietly(opened.message);
     else
         Q_EMIT Notice(opened.message + QStringLiteral(" Keine Veranstaltung geöffnet: die Läufe stehen nur im Protokoll."));
@@ -96,7 +106,7 @@ void EventBookDesk::CreateQuietly(const QString& why)
     EventRules rules;
     rules.title = programTitle_;
     rules.date = QDate::currentDate();
-    const EventBook::Result created = book_->Create(rules);
+    const EventBook::Result created = book_->CreateAt(BookFiles::NewPath(folder_, rules.date, rules.title), rules);
     if (!created.ok)
         Q_EMIT Notice(created.message + QStringLiteral(" Die Läufe stehen nur im Protokoll."));
     else
@@ -163,7 +173,7 @@ void EventBookDesk::NewEvent()
     EventSettingsDialog dialog(rules, EventSettingsDialog::Mode::New, mainWindow_);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const EventBook::Result created = book_->Create(dialog.Rules());
+    const EventBook::Result created = book_->CreateAt(BookFiles::NewPath(folder_, dialog.Rules().date, dialog.Rules().title), dialog.Rules());
     if (!created.ok)
         ShowMessage(created.message);
     else
@@ -172,7 +182,7 @@ void EventBookDesk::NewEvent()
 
 void EventBookDesk::OpenEvent()
 {
-    const QVector<BookFiles::BookInfo> books = BookFiles::List(BookFiles::Folder());
+    const QVector<BookFiles::BookInfo> books = BookFiles::List(folder_);
     QStringList names;
     for (const BookFiles::BookInfo& book : books)
         names << book.name;

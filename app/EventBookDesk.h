@@ -23,7 +23,9 @@ class EventBookDesk : public QObject
 {
     Q_OBJECT
 public:
-    EventBookDesk(QWidget* mainWindow, RunControl* runControl, QObject* parent = nullptr);
+    // folder holds the books; empty: Veranstaltungen/ in the per-user data folder.
+    EventBookDesk(QWidget* mainWindow, RunControl* runControl, const QString& folder = QString(),
+                  QObject* parent = nullptr);
 
     // Closes the windows before the book they show.
     ~EventBookDesk() override;
@@ -44,8 +46,8 @@ public:
     EventBook* Book() const { return book_; }
     QAction* EntryListAction() const { return entryListAction_; }
     QAction* ResultsAction() const { return resultsAction_; }
-    EntryListWindow* EntryList() const { return entryList_; }
-    ResultsWindow* Results() const { return results_; }
+    EntryListWindow* EntryList() const;
+    ResultsWindow* Results() const;
 
     // The yes/no question (the program's own dialog where there is one).
     std::function<bool(const QString& question)> AskYesNo;
@@ -63,6 +65,7 @@ private:
 
     QWidget* mainWindow_;
     EventBook* book_;
+    QString folder_;
     QString programTitle_;
     QAction* entryListAction_ = nullptr;
     QAction* resultsAction_ = nullptr;

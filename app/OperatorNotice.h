@@ -16,7 +16,7 @@ class OperatorNotice
 {
 public:
     // Most important first.
-    enum Source { Backup, Journal, BarrierPort, ReplacedResult, SourceCount };
+    enum Source { Backup, Journal, BarrierPort, ReplacedResult, EventBook, SourceCount };
 
     // keepWhole, if given, is the part of the window that must stay whole
     // below the notice (the lanes and run buttons): the window grows for it.

@@ -6,5 +6,6 @@ std::unique_ptr<TFormMain> CreateProgramWindows(const TAppSettings& settings, co
     formMain->CreateCfgDialog();
     formMain->CreateYesNoDialog();
     formMain->CreateSpectatorWindow();
+    formMain->StartEventBook();
     return formMain;
 }

@@ -1,12 +1,12 @@
 #include "TFormMain.h"
 
 #include "BackupExitQuestion.h"
-#include "BarrierEdgeJournal.h"
 #include "BarrierPort.h"
 #include "Clock.h"
 #include "DesktopShell.h"
 #include "DeskLogo.h"
 #include "DeskView.h"
+#include "EventBookDesk.h"
 #include "IniSettingsStore.h"
 #include "Journal.h"
 #include "LightBarrierInput.h"
@@ -35,7 +35,6 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
-#include <QSpinBox>
 
 TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams, QWidget* parent)
     : QWidget(parent)
@@ -45,7 +44,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     , sound_(seams.sound)
 {
     if (!sound_)
-        sound_ = ownSound_ = new QtSoundPlayer(this);
+        sound_ = new QtSoundPlayer(this);
     view_ = new DeskView(*this, clock_);
     const DeskWidgets& w = view_->Widgets();
     notice_ = std::make_unique<OperatorNotice>(w.LabNotice, w.PanelLeft);
@@ -83,10 +82,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     fileCommands_->Ask = [this](const QString& question) { return yesNo_ && yesNo_->Ask(question); };
     fileCommands_->SetJournal(journal_.get());
     fileCommands_->Attach(w.sbSave, w.sbLoad, w.sbCLS, w.New1);
-    connect(w.Modus1, &QAction::triggered, runControl_, &RunControl::Modus1Click);
-    connect(w.Erase1, &QAction::triggered, runControl_, &RunControl::Erase1Click);
-    connect(w.Zeileentfernen1, &QAction::triggered, runControl_, &RunControl::Erase1Click);
-    connect(w.Leerenzeilenentfernen1, &QAction::triggered, runControl_, &RunControl::Leerenzeilenentfernen1Click);
+    runControl_->AttachProtocolMenu(w.Modus1, w.Erase1, w.Zeileentfernen1, w.Leerenzeilenentfernen1);
     connect(w.LockLS, &QAction::triggered, barrier_, &LightBarrierInput::LockLSClick);
     connect(w.EinstellunGen1, &QAction::triggered, this, &TFormMain::bCFGClick);
     connect(w.Hilfe1, &QAction::triggered, this, &TFormMain::bHelpClick);
@@ -98,6 +94,9 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     ShowInfo = [this](const QString& caption, const QString& text) { QMessageBox::information(this, caption, text); };
     connect(w.PopupMenuProtokol, &QMenu::aboutToShow, this, &TFormMain::PopupMenuProtokolPopup);
     connect(w.SortGrid1, &TSortGrid::RowSelected, runControl_, &RunControl::SortGrid1RowSelected);
+    eventBook_ = new EventBookDesk(this, runControl_, seams.eventBookFolder, this);
+    connect(eventBook_, &EventBookDesk::Notice, this, notice_->SetterFor(OperatorNotice::EventBook));
+    eventBook_->AskYesNo = [this](const QString& question) { return yesNo_ && yesNo_->Ask(question); };
     FormCreate(seams);
     w.SortGrid1->setFocus();
 }
@@ -123,12 +122,6 @@ void TFormMain::FormCreate(const MainWindowSeams& seams)
     const DeskWidgets& w = view_->Widgets();
     exports_->Attach(w.sbInet, w.sbPrint, w.sbWord, w.sbExcel);
     setWindowTitle(QCoreApplication::applicationName() + QLatin1Char(' ') + QStringLiteral(RAVOLT_VERSION));
-    // The sounds are read once now (in the background), so no start or stop
-    // waits for a file.
-    if (ownSound_) {
-        ownSound_->Preload(paths_.StopSoundPath);
-        ownSound_->Preload(paths_.StartSoundPath);
-    }
     runControl_->SetSoundPaths(paths_.StartSoundPath, paths_.StopSoundPath);
     paths_.ReadFileTypeNames();
     settings_ = LoadSettings(*store_, settings_);
@@ -228,6 +221,11 @@ void TFormMain::CreateYesNoDialog()
     yesNo_ = new TFDlgYesNo(this);
 }
 
+void TFormMain::StartEventBook()
+{
+    eventBook_->Start(settings_.Title);
+}
+
 void TFormMain::ApplySettings(const TAppSettings& settings)
 {
     const QString changes = SettingsChangeText(settings_, settings);
@@ -242,6 +240,7 @@ void TFormMain::ApplySettings(const TAppSettings& settings)
     runControl_->SetSound(settings_.Sound);
     barrier_->SetAlg(settings_.Alg);
     barrier_->SetWaitStart(settings_.WaitStart);
+    eventBook_->SetProgramTitle(settings_.Title);
     if (monitor_) {
         monitor_->SetTitle(settings_.Title);
         monitor_->SetMonitor(settings_.Monitor);

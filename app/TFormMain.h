@@ -18,7 +18,6 @@ class LightBarrierInput;
 class ProtocolBackup;
 class ProtocolFileCommands;
 class ProtocolModel;
-class QtSoundPlayer;
 class RunControl;
 class SettingsStore;
 class StartNumberBackup;
@@ -27,6 +26,7 @@ class Journal;
 class OperatorNotice;
 class SoundPlayer;
 class TCfgDialog;
+class EventBookDesk;
 class TFDlgYesNo;
 class THelpWindow;
 class TFormMonitor2;
@@ -50,6 +50,8 @@ struct MainWindowSeams
     ProtocolExportParts exports;
     // Where the journal and the snapshots go; empty: the per-user data folder.
     QString journalFolder;
+    // Where the event books go; empty: Veranstaltungen/ in the per-user data folder.
+    QString eventBookFolder;
     // Where the barrier adapter's driver is looked up; empty: "/sys".
     std::string sysfsRoot;
 };
@@ -88,6 +90,8 @@ public:
     // The windows created after this one, in the program's order.
     void CreateCfgDialog();
     void CreateYesNoDialog();
+    // Opens the last event once the yes/no dialog can ask about a damaged book.
+    void StartEventBook();
     void CreateSpectatorWindow();
 
     // The main window's widgets, for tests and the developer's tools.
@@ -140,7 +144,6 @@ private:
     SettingsStore* store_;
     const Clock& clock_;
     std::function<std::uint32_t()> probePorts_;
-    QtSoundPlayer* ownSound_ = nullptr;
     SoundPlayer* sound_;
     DeskView* view_;
     ProtocolModel* protocol_ = nullptr;
@@ -155,6 +158,7 @@ private:
     std::unique_ptr<OperatorNotice> notice_;
     std::unique_ptr<BackupExitQuestion> exitQuestion_;
     TFDlgYesNo* yesNo_ = nullptr;
+    EventBookDesk* eventBook_ = nullptr;
     TCfgDialog* cfgDialog_ = nullptr;
     TFormMonitor2* monitor_ = nullptr;
     THelpWindow* help_ = nullptr;

@@ -213,6 +213,7 @@ int main(int argc, char** argv)
     seams.paths = StartupPaths::ForProgram(folder.filePath(QStringLiteral("ravolt")), QStringLiteral("Ravolt"),
                                            folder.path());
     seams.journalFolder = folder.filePath(QStringLiteral("Journal"));
+    seams.eventBookFolder = folder.filePath(QStringLiteral("Veranstaltungen"));
     seams.probePorts = [] { return std::uint32_t(0); };
     TFormMain form(settings, seams);
     form.show();

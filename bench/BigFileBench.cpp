@@ -88,6 +88,7 @@ int main(int argc, char** argv)
     MainWindowSeams seams;
     seams.probePorts = [] { return std::uint32_t(0); };
     seams.journalFolder = folder.filePath(QStringLiteral("Journal"));
+    seams.eventBookFolder = folder.filePath(QStringLiteral("Veranstaltungen"));
     seams.paths = StartupPaths::ForProgram(programFile, QStringLiteral("Ravolt"), folder.filePath(QStringLiteral("data")));
     const double startMs = MedianMs(runs, [&] {
         QFile::remove(seams.paths->BackupFileName);

@@ -42,6 +42,7 @@ struct Desk
                                                dir.filePath(QStringLiteral("data")));
         seams.probePorts = [] { return std::uint32_t(0); };
         seams.journalFolder = dir.filePath(QStringLiteral("Journal"));
+        seams.eventBookFolder = dir.filePath(QStringLiteral("Veranstaltungen"));
         seams.fallbackPort = port;
         form = CreateProgramWindows(TAppSettings{}, seams);
     }

@@ -65,6 +65,7 @@ int main(int argc, char** argv)
     seams.settings = &store;
     seams.probePorts = [] { return std::uint32_t(0); };
     seams.paths = StartupPaths::ForProgram(programFile, QStringLiteral("Ravolt"), folder.path());
+    seams.eventBookFolder = folder.filePath(QStringLiteral("Veranstaltungen"));
     const QString backup = seams.paths->BackupFileName;
     const ProtocolRows rows = Rows(10000);
 

@@ -14,7 +14,7 @@ class QtSoundPlayer final : public QObject, public SoundPlayer
 public:
     explicit QtSoundPlayer(QObject* parent = nullptr);
 
-    void Preload(const QString& path);
+    void Preload(const QString& path) override;
     void Play(const QString& path) override;
 
 private:

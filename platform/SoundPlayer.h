@@ -9,4 +9,6 @@ class SoundPlayer
 public:
     virtual ~SoundPlayer() = default;
     virtual void Play(const QString& path) = 0;
+    // Reads the file ahead, where the player can, so a later Play never waits for the disk.
+    virtual void Preload(const QString& /*path*/) {}
 };

@@ -315,6 +315,18 @@ void RunControl::SetSoundPaths(const QString& start, const QString& stop)
 {
     startSoundPath_ = start;
     stopSoundPath_ = stop;
+    if (p_.sound) {
+        p_.sound->Preload(stop);
+        p_.sound->Preload(start);
+    }
+}
+
+void RunControl::AttachProtocolMenu(QAction* modus, QAction* erase, QAction* eraseRow, QAction* removeEmpty)
+{
+    connect(modus, &QAction::triggered, this, &RunControl::Modus1Click);
+    connect(erase, &QAction::triggered, this, &RunControl::Erase1Click);
+    connect(eraseRow, &QAction::triggered, this, &RunControl::Erase1Click);
+    connect(removeEmpty, &QAction::triggered, this, &RunControl::Leerenzeilenentfernen1Click);
 }
 
 void RunControl::UpdateCaptions()

@@ -110,10 +110,13 @@ public:
     void SortGrid1RowSelected();
     void Erase1Click();
     void Leerenzeilenentfernen1Click();
+    // The protocol menu's mode switch, clear, remove row and remove empty rows.
+    void AttachProtocolMenu(QAction* modus, QAction* erase, QAction* eraseRow, QAction* removeEmpty);
     // Whether removing empty rows may be offered (no lane runs).
     bool EmptyRowRemovalAllowed() const;
 
     void SetSound(bool on) { sound_ = on; }
+    // The sounds are read once now (in the background), so no start or stop waits for a file.
     void SetSoundPaths(const QString& start, const QString& stop);
     // The spectator window, once it exists: the lanes mirror into its rows
     // and the start-number fields write its captions.

@@ -6,6 +6,8 @@
 #include "PostListsDialog.h"
 #include "ResultsWindow.h"
 #include "RunControl.h"
+#include "ProtocolModel.h"
+#include "TFrame1.h"
 #include "TLbSpeedButton.h"
 
 #include <QAction>
@@ -66,9 +68,12 @@ protected:
     // A run control whose signals the test emits as the timing would.
     struct Timing
     {
+        TFrame1 lane1{0, Clock::System()};
+        TFrame1 lane2{1, Clock::System()};
+        ProtocolModel protocol;
         QAction start, stop, reset, accident;
         TLbSpeedButton bStart, bStop, bReset, bAccident;
-        RunControl control{RunControlParts{nullptr, nullptr, nullptr, &start, &stop, &reset, &accident, &bStart,
+        RunControl control{RunControlParts{&lane1, &lane2, &protocol, &start, &stop, &reset, &accident, &bStart,
                                            &bStop, &bReset, &bAccident, nullptr}};
     };
 

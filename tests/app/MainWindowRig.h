@@ -69,6 +69,7 @@ struct MainWindowRig
         seams.probePorts = [this] { return ports; };
         seams.exports.shell = &shell;
         seams.journalFolder = dir.filePath(QStringLiteral("Journal"));
+        seams.eventBookFolder = dir.filePath(QStringLiteral("Veranstaltungen"));
         seams.sysfsRoot = sysfsRoot;
         return seams;
     }
