@@ -104,6 +104,35 @@ void MergeRuns(std::vector<SortKey>& keys, Less less)
     }
 }
 
+// The ranking's key of one "Zeit" text, as the full sort prepares it.
+struct TimeKey
+{
+    QString text;
+    qsizetype order = 0;
+};
+
+TimeKey TimeKeyOf(const QString& zeit)
+{
+    TimeKey key;
+    key.text = FoldAscii(zeit);
+    key.order = TimeTextOrderKey(key.text);
+    return key;
+}
+
+// The ranking's order: the time order, equal texts by their row before.
+bool RanksBefore(const TimeKey& a, int rowA, const TimeKey& b, int rowB)
+{
+    int result;
+    if (a.order != b.order)
+        result = a.order < b.order ? -1 : 1;
+    else
+        result = Sign(QString::compare(a.text, b.text, Qt::CaseSensitive));
+    return result == 0 ? rowA < rowB : result < 0;
+}
+
+// More rows than this changed since the last ranking: sorting all is as quick.
+constexpr std::size_t kMaxUnranked = 16;
+
 } // namespace
 
 class ProtocolModel::ChangeScope
@@ -171,6 +200,7 @@ bool ProtocolModel::insertRows(int row, int count, const QModelIndex& parent)
     if (parent.isValid() || row < 0 || row > rowCount() || count < 1)
         return false;
     const ChangeScope change(*this);
+    OrderUnknown();
     beginInsertRows({}, row, row + count - 1);
     rows_.insert(rows_.begin() + row + 1, static_cast<std::size_t>(count), ProtocolRow{});
     endInsertRows();
@@ -185,6 +215,7 @@ bool ProtocolModel::removeRows(int row, int count, const QModelIndex& parent)
     if (parent.isValid() || row < 0 || count < 1 || row + count > rowCount() || count >= rowCount())
         return false;
     const ChangeScope change(*this);
+    OrderUnknown();
     beginRemoveRows({}, row, row + count - 1);
     rows_.erase(rows_.begin() + row + 1, rows_.begin() + row + 1 + count);
     endRemoveRows();
@@ -209,6 +240,8 @@ void ProtocolModel::SetCell(int col, int row, const QString& text)
     if (cell == text)
         return;
     cell = text;
+    if (col == ColZeit || col == ColPlatz)
+        MarkUnranked(row);
     if (row > 0)
         Q_EMIT dataChanged(index(row - 1, col), index(row - 1, col));
 }
@@ -334,6 +367,7 @@ void ProtocolModel::sort(int column, Qt::SortOrder order)
     if (ranked_ || column < 0 || column >= ColumnCount)
         return;
     const ChangeScope change(*this);
+    OrderUnknown();
     SortRows(column, order == Qt::DescendingOrder);
 }
 
@@ -395,11 +429,15 @@ void ProtocolModel::SortRows(int col, bool descending)
 std::int32_t ProtocolModel::RankProtocol(const QString& selectStartNumber, bool runden)
 {
     const ChangeScope change(*this);
-    SortRows(ColZeit, false);
+    if (!RankChangedRows()) {
+        SortRows(ColZeit, false);
+        WritePlaces();
+    }
     // From the first ranking on the protocol stays in rank order: header
     // clicks no longer sort it.
     ranked_ = true;
-    WritePlaces();
+    orderKnown_ = true;
+    unranked_.clear();
 
     const int row = FindRow(selectStartNumber);
     if (row > 0)
@@ -503,6 +541,7 @@ void ProtocolModel::DeleteSelectedRow()
         ClearCells(1);
         return;
     }
+    OrderUnknown();
     beginRemoveRows({}, row - 1, row - 1);
     rows_.erase(rows_.begin() + row);
     endRemoveRows();
@@ -514,6 +553,7 @@ void ProtocolModel::DeleteSelectedRow()
 int ProtocolModel::RemoveEmptyRows()
 {
     const ChangeScope change(*this);
+    OrderUnknown();
     // One pass keeps the rows with a run time; views learn that the rows
     // past the kept ones went and that the kept ones changed.
     ProtocolRows kept;
@@ -544,6 +584,7 @@ int ProtocolModel::RemoveEmptyRows()
 void ProtocolModel::ReplaceRows(const ProtocolRows& dataRows)
 {
     const ChangeScope change(*this);
+    OrderUnknown();
     beginResetModel();
     rows_.resize(1);
     if (dataRows.empty())
@@ -583,6 +624,7 @@ int ProtocolModel::NewRunRow()
         rows_.push_back(ProtocolRow{});
         endInsertRows();
         ++row;
+        MarkUnranked(row);
     }
     ClearCells(row);
     return row;
@@ -603,4 +645,142 @@ void ProtocolModel::AllRowsChanged()
 {
     if (RowCount() > 1)
         Q_EMIT dataChanged(index(0, 0), index(RowCount() - 2, ColumnCount - 1));
+}
+
+void ProtocolModel::MarkUnranked(int row)
+{
+    if (!orderKnown_ || row < 1 || std::find(unranked_.begin(), unranked_.end(), row) != unranked_.end())
+        return;
+    if (unranked_.size() >= kMaxUnranked)
+        OrderUnknown();
+    else
+        unranked_.push_back(row);
+}
+
+void ProtocolModel::OrderUnknown()
+{
+    orderKnown_ = false;
+    unranked_.clear();
+}
+
+// Takes the changed rows out and puts each back where the full sort would
+// place it. The rows left are in order; with the rows as they stood before as
+// the tie-break, the order is total, so the result is the full sort's.
+bool ProtocolModel::RankChangedRows()
+{
+    if (!orderKnown_)
+        return false;
+    std::vector<int> taken = unranked_;
+    std::sort(taken.begin(), taken.end());
+    const int k = static_cast<int>(taken.size());
+    if (k == 0) {
+        if (IsDataRow(selected_))
+            SelectRow(selected_);
+        return true;
+    }
+    std::vector<ProtocolRow> moved(taken.size());
+    for (int j = k - 1; j >= 0; --j) {
+        moved[std::size_t(j)] = std::move(rows_[std::size_t(taken[std::size_t(j)])]);
+        rows_.erase(rows_.begin() + taken[std::size_t(j)]);
+    }
+    // The row a remaining row stood in before.
+    auto formerRowOfRemaining = [&](int rest) {
+        int former = rest;
+        for (int j = 0; j < k; ++j) {
+            if (taken[std::size_t(j)] - j <= rest)
+                ++former;
+        }
+        return former;
+    };
+    std::vector<int> placed; // where each taken row went, updated as others follow
+    for (int j = 0; j < k; ++j) {
+        const TimeKey key = TimeKeyOf(moved[std::size_t(j)][ColZeit]);
+        const int former = taken[std::size_t(j)];
+        // Rows placed before came before this one: they are "before" on a tie.
+        auto before = [&](int row) {
+            int rest = row;
+            for (int p : placed) {
+                if (p == row)
+                    return !RanksBefore(key, former, TimeKeyOf(rows_[std::size_t(row)][ColZeit]), -1);
+                if (p < row)
+                    --rest;
+            }
+            return !RanksBefore(key, former, TimeKeyOf(rows_[std::size_t(row)][ColZeit]), formerRowOfRemaining(rest));
+        };
+        int lo = 1, hi = RowCount();
+        while (lo < hi) {
+            const int mid = lo + (hi - lo) / 2;
+            if (before(mid))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        rows_.insert(rows_.begin() + lo, std::move(moved[std::size_t(j)]));
+        for (int& p : placed) {
+            if (p >= lo)
+                ++p;
+        }
+        placed.push_back(lo);
+    }
+
+    int first = taken.front(), last = taken.back();
+    for (int p : placed) {
+        first = std::min(first, p);
+        last = std::max(last, p);
+    }
+    // The selection stays with its run.
+    int selected = 0;
+    if (IsDataRow(selected_)) {
+        const auto it = std::find(taken.begin(), taken.end(), selected_);
+        if (it != taken.end()) {
+            selected = placed[std::size_t(it - taken.begin())];
+        } else {
+            selected = selected_ - int(std::count_if(taken.begin(), taken.end(), [&](int t) { return t < selected_; }));
+            std::vector<int> sortedPlaced = placed;
+            std::sort(sortedPlaced.begin(), sortedPlaced.end());
+            for (int p : sortedPlaced) {
+                if (p <= selected)
+                    ++selected;
+            }
+        }
+    }
+    int lastWritten = last;
+    PlaceFrom(first, last, &lastWritten);
+    Q_EMIT dataChanged(index(first - 1, 0), index(lastWritten - 1, ColumnCount - 1));
+    if (selected > 0)
+        SelectRow(selected);
+    return true;
+}
+
+// The places as WritePlaces gives them, from row first on: rows past last
+// stand where they stood, so once such a row's place agrees, all after agree.
+void ProtocolModel::PlaceFrom(int first, int last, int* lastWritten)
+{
+    QString rankedTime;
+    QString rankedPlace;
+    for (int row = first - 1; row >= 1; --row) {
+        const QString& time = Cell(ColZeit, row);
+        if (time == kVoided || IsBlankText(time))
+            continue;
+        rankedTime = time;
+        rankedPlace = Cell(ColPlatz, row);
+        break;
+    }
+    for (int row = first; row < RowCount(); ++row) {
+        const QString& time = Cell(ColZeit, row);
+        if (time == kVoided || IsBlankText(time))
+            continue;
+        if (rankedPlace.isEmpty() || time != rankedTime) {
+            rankedTime = time;
+            rankedPlace = QString::number(row);
+        }
+        QString& place = rows_[static_cast<std::size_t>(row)][ColPlatz];
+        if (place == rankedPlace) {
+            if (row > last)
+                return;
+            continue;
+        }
+        place = rankedPlace;
+        *lastWritten = std::max(*lastWritten, row);
+    }
 }

@@ -130,6 +130,13 @@ private:
     bool IsDataRow(int row) const;
     bool RowHoldsResult(int row) const;
     void AllRowsChanged();
+    // A ranking of a protocol already in rank order but for a few rows
+    // places just those rows and rewrites the places from the first moved
+    // row until they agree again; false when it cannot (order not known).
+    bool RankChangedRows();
+    void PlaceFrom(int first, int last, int* lastWritten);
+    void MarkUnranked(int row);
+    void OrderUnknown();
 
     ProtocolRows rows_;
     int selected_ = 0;
@@ -138,4 +145,8 @@ private:
     int length_ = 0;
     std::int32_t bestTime_ = 0;
     int changeDepth_ = 0;
+    // Rows whose time or place changed since the last ranking; every other
+    // row is in rank order with its place written, while orderKnown_.
+    std::vector<int> unranked_;
+    bool orderKnown_ = false;
 };
