@@ -396,7 +396,7 @@ QLabel* TFormMain::BuildNotice()
 
 void TFormMain::CreateBackup()
 {
-    Backup = new ProtocolBackup(paths_.BackupFileName, [this] { return protocol_->Rows(); }, this);
+    Backup = new ProtocolBackup(paths_.BackupFileName, [this] { return protocol_->SharedRows(); }, this);
     Backup->SetFallback(paths_.BackupFallbackName);
     // The notice stays until a later write succeeds; timing goes on meanwhile.
     connect(Backup, &ProtocolBackup::StatusChanged, this,

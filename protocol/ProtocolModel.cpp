@@ -5,6 +5,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <vector>
 
@@ -157,7 +158,7 @@ private:
 
 ProtocolModel::ProtocolModel(QObject* parent)
     : QAbstractTableModel(parent)
-    , rows_{HeaderRow(), ProtocolRow{}}
+    , rows_(std::make_shared<ProtocolRows>(ProtocolRows{HeaderRow(), ProtocolRow{}}))
     , selected_(1)
 {
 }
@@ -202,7 +203,7 @@ bool ProtocolModel::insertRows(int row, int count, const QModelIndex& parent)
     const ChangeScope change(*this);
     OrderUnknown();
     beginInsertRows({}, row, row + count - 1);
-    rows_.insert(rows_.begin() + row + 1, static_cast<std::size_t>(count), ProtocolRow{});
+    Rw().insert(Rw().begin() + row + 1, static_cast<std::size_t>(count), ProtocolRow{});
     endInsertRows();
     if (selected_ > row)
         selected_ += count;
@@ -217,7 +218,7 @@ bool ProtocolModel::removeRows(int row, int count, const QModelIndex& parent)
     const ChangeScope change(*this);
     OrderUnknown();
     beginRemoveRows({}, row, row + count - 1);
-    rows_.erase(rows_.begin() + row + 1, rows_.begin() + row + 1 + count);
+    Rw().erase(Rw().begin() + row + 1, Rw().begin() + row + 1 + count);
     endRemoveRows();
     if (selected_ > row + count)
         selected_ -= count;
@@ -231,15 +232,14 @@ const QString& ProtocolModel::Cell(int col, int row) const
     static const QString none;
     if (row < 0 || row >= RowCount() || col < 0 || col >= ColumnCount)
         return none;
-    return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+    return (*rows_)[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
 }
 
 void ProtocolModel::SetCell(int col, int row, const QString& text)
 {
-    QString& cell = rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
-    if (cell == text)
+    if (Cell(col, row) == text)
         return;
-    cell = text;
+    Rw()[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] = text;
     if (col == ColZeit || col == ColPlatz)
         MarkUnranked(row);
     if (row > 0)
@@ -376,7 +376,7 @@ void ProtocolModel::SortRows(int col, bool descending)
     const SortStyle style = StyleOf(col);
     // Each row's key is prepared once, so the comparisons only compare.
     std::vector<SortKey> keys;
-    keys.reserve(rows_.size());
+    keys.reserve(rows_->size());
     for (int row = 1; row < RowCount(); ++row) {
         SortKey key;
         key.text = FoldAscii(Cell(col, row));
@@ -411,15 +411,16 @@ void ProtocolModel::SortRows(int col, bool descending)
         std::stable_sort(keys.begin(), keys.end(), compare);
 
     ProtocolRows sorted;
-    sorted.reserve(rows_.size());
-    sorted.push_back(std::move(rows_[0]));
+    ProtocolRows& rows = Rw();
+    sorted.reserve(rows.size());
+    sorted.push_back(std::move(rows[0]));
     int selected = 0;
     for (const SortKey& key : keys) {
         if (key.row == selected_)
             selected = static_cast<int>(sorted.size());
-        sorted.push_back(std::move(rows_[static_cast<std::size_t>(key.row)]));
+        sorted.push_back(std::move(rows[static_cast<std::size_t>(key.row)]));
     }
-    rows_ = std::move(sorted);
+    rows = std::move(sorted);
     AllRowsChanged();
     // The selection stays with its run.
     if (selected > 0)
@@ -462,9 +463,8 @@ void ProtocolModel::WritePlaces()
             rankedPlace = QString::number(row);
         }
         // Written without a notification each: the sort just reported all.
-        QString& place = rows_[static_cast<std::size_t>(row)][ColPlatz];
-        if (place != rankedPlace)
-            place = rankedPlace;
+        if (Cell(ColPlatz, row) != rankedPlace)
+            Rw()[static_cast<std::size_t>(row)][ColPlatz] = rankedPlace;
     }
 }
 
@@ -543,7 +543,7 @@ void ProtocolModel::DeleteSelectedRow()
     }
     OrderUnknown();
     beginRemoveRows({}, row - 1, row - 1);
-    rows_.erase(rows_.begin() + row);
+    Rw().erase(Rw().begin() + row);
     endRemoveRows();
     // As after every change of the row count, the first row is selected.
     selected_ = 1;
@@ -557,11 +557,12 @@ int ProtocolModel::RemoveEmptyRows()
     // One pass keeps the rows with a run time; views learn that the rows
     // past the kept ones went and that the kept ones changed.
     ProtocolRows kept;
-    kept.reserve(rows_.size());
-    kept.push_back(rows_[0]);
-    for (std::size_t row = 1; row < rows_.size(); ++row) {
-        if (!IsBlankText(rows_[row][ColZeit]))
-            kept.push_back(std::move(rows_[row]));
+    ProtocolRows& rows = Rw();
+    kept.reserve(rows.size());
+    kept.push_back(rows[0]);
+    for (std::size_t row = 1; row < rows.size(); ++row) {
+        if (!IsBlankText(rows[row][ColZeit]))
+            kept.push_back(std::move(rows[row]));
     }
     // The protocol keeps one row, emptied if it was blank.
     if (kept.size() < 2)
@@ -569,11 +570,11 @@ int ProtocolModel::RemoveEmptyRows()
     const int removed = RowCount() - static_cast<int>(kept.size());
     if (removed > 0) {
         beginRemoveRows({}, static_cast<int>(kept.size()) - 1, RowCount() - 2);
-        rows_ = std::move(kept);
+        rows = std::move(kept);
         endRemoveRows();
         selected_ = 1;
     } else {
-        rows_ = std::move(kept);
+        rows = std::move(kept);
     }
     AllRowsChanged();
     if (removed > 0)
@@ -586,11 +587,12 @@ void ProtocolModel::ReplaceRows(const ProtocolRows& dataRows)
     const ChangeScope change(*this);
     OrderUnknown();
     beginResetModel();
-    rows_.resize(1);
+    // A new store: a snapshot still held keeps the old rows.
+    rows_ = std::make_shared<ProtocolRows>(ProtocolRows{(*rows_)[0]});
     if (dataRows.empty())
-        rows_.push_back(ProtocolRow{});
+        rows_->push_back(ProtocolRow{});
     else
-        rows_.insert(rows_.end(), dataRows.begin(), dataRows.end());
+        rows_->insert(rows_->end(), dataRows.begin(), dataRows.end());
     endResetModel();
     selected_ = 1;
     Q_EMIT SelectionMoved(selected_);
@@ -621,7 +623,7 @@ int ProtocolModel::NewRunRow()
     int row = RowCount() - 1;
     if (!Cell(ColNr, row).isEmpty()) {
         beginInsertRows({}, row, row);
-        rows_.push_back(ProtocolRow{});
+        Rw().push_back(ProtocolRow{});
         endInsertRows();
         ++row;
         MarkUnranked(row);
@@ -678,10 +680,11 @@ bool ProtocolModel::RankChangedRows()
             SelectRow(selected_);
         return true;
     }
+    ProtocolRows& rows = Rw();
     std::vector<ProtocolRow> moved(taken.size());
     for (int j = k - 1; j >= 0; --j) {
-        moved[std::size_t(j)] = std::move(rows_[std::size_t(taken[std::size_t(j)])]);
-        rows_.erase(rows_.begin() + taken[std::size_t(j)]);
+        moved[std::size_t(j)] = std::move(rows[std::size_t(taken[std::size_t(j)])]);
+        rows.erase(rows.begin() + taken[std::size_t(j)]);
     }
     // The row a remaining row stood in before.
     auto formerRowOfRemaining = [&](int rest) {
@@ -701,11 +704,11 @@ bool ProtocolModel::RankChangedRows()
             int rest = row;
             for (int p : placed) {
                 if (p == row)
-                    return !RanksBefore(key, former, TimeKeyOf(rows_[std::size_t(row)][ColZeit]), -1);
+                    return !RanksBefore(key, former, TimeKeyOf(rows[std::size_t(row)][ColZeit]), -1);
                 if (p < row)
                     --rest;
             }
-            return !RanksBefore(key, former, TimeKeyOf(rows_[std::size_t(row)][ColZeit]), formerRowOfRemaining(rest));
+            return !RanksBefore(key, former, TimeKeyOf(rows[std::size_t(row)][ColZeit]), formerRowOfRemaining(rest));
         };
         int lo = 1, hi = RowCount();
         while (lo < hi) {
@@ -715,7 +718,7 @@ bool ProtocolModel::RankChangedRows()
             else
                 hi = mid;
         }
-        rows_.insert(rows_.begin() + lo, std::move(moved[std::size_t(j)]));
+        rows.insert(rows.begin() + lo, std::move(moved[std::size_t(j)]));
         for (int& p : placed) {
             if (p >= lo)
                 ++p;
@@ -774,13 +777,22 @@ void ProtocolModel::PlaceFrom(int first, int last, int* lastWritten)
             rankedTime = time;
             rankedPlace = QString::number(row);
         }
-        QString& place = rows_[static_cast<std::size_t>(row)][ColPlatz];
-        if (place == rankedPlace) {
+        if (Cell(ColPlatz, row) == rankedPlace) {
             if (row > last)
                 return;
             continue;
         }
-        place = rankedPlace;
+        Rw()[static_cast<std::size_t>(row)][ColPlatz] = rankedPlace;
         *lastWritten = std::max(*lastWritten, row);
     }
+}
+
+ProtocolRows& ProtocolModel::Rw()
+{
+    if (rows_.use_count() > 1)
+        rows_ = std::make_shared<ProtocolRows>(*rows_);
+    else
+        // The writer thread's last read of a snapshot happens before it let go.
+        std::atomic_thread_fence(std::memory_order_acquire);
+    return *rows_;
 }

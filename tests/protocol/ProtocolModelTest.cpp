@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <QStringList>
 #include <algorithm>
+#include <functional>
 #include <random>
 
 // The protocol's rules on the model alone, without any widget.
@@ -193,4 +194,31 @@ TEST(ProtocolModel, RowRulesOnTheSelectedRowAndStartNumbers)
     EXPECT_EQ(Column(model, ProtocolModel::ColNr), "7");
     model.SetManyStart(true);
     EXPECT_EQ(model.RowReplacedByStart(QStringLiteral("7")), -1) << "ManyStart gives every start its own row";
+}
+
+// The backup takes the rows shared; every kind of change after that leaves
+// the taken rows as they were.
+TEST(ProtocolModel, SharedRowsStayAsTakenWhileTheProtocolChanges)
+{
+    ProtocolModel model;
+    model.ReplaceRows({Row("1", "5,00"), Row("2", "6,00"), Row("3", "")});
+    model.RankProtocol(QString(), false);
+    const std::function<void()> changes[] = {
+        [&] { model.BeginRunRow(QStringLiteral("4"), QTime(10, 0)); },
+        [&] { model.FinishRunRow(QStringLiteral("4"), QTime(10, 1), 4000); },
+        [&] { model.RankProtocol(QStringLiteral("4"), false); },
+        [&] { model.setData(model.index(0, ProtocolModel::ColPlatz), QStringLiteral("9")); },
+        [&] { model.insertRows(0, 1); },
+        [&] { model.removeRows(0, 1); },
+        [&] { model.VoidSelectedRow(); },
+        [&] { model.RemoveEmptyRows(); },
+        [&] { model.ReplaceRows({Row("8", "1,00")}); },
+    };
+    for (const auto& change : changes) {
+        const std::shared_ptr<const ProtocolRows> taken = model.SharedRows();
+        const ProtocolRows copy = *taken;
+        change();
+        EXPECT_EQ(*taken, copy);
+        EXPECT_NE(model.Rows(), copy) << "the change took effect";
+    }
 }
