@@ -201,7 +201,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
 void TFormMain::CreateBackup()
 {
     const DeskWidgets& w = view_->Widgets();
-    backup_ = new ProtocolBackup(paths_.BackupFileName, [this] { return protocol_->Rows(); }, this);
+    backup_ = new ProtocolBackup(paths_.BackupFileName, [this] { return protocol_->SharedRows(); }, this);
     backup_->SetFallback(paths_.BackupFallbackName);
     // The notice stays until a later write succeeds; timing goes on meanwhile.
     connect(backup_, &ProtocolBackup::StatusChanged, this, notice_->SetterFor(OperatorNotice::Backup));

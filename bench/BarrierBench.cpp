@@ -82,22 +82,27 @@ void Print(const char* what, std::vector<std::int64_t> ns, int missed)
 }
 
 // Drives `events` barrier pulses from a thread of its own, alternating the
-// start and the finish barrier, and returns the latencies.
+// start and the finish barrier, and returns the latencies. With moveOn the
+// lanes are moved on before each start (F7), as an operator does between
+// runs; without, every start from the second on restarts over a result.
 std::vector<std::int64_t> Drive(TFormMain& form, FakeSerialDevice& device, StampingClock& clock, int events,
-                                int& missed, std::vector<std::int64_t>& edgeErrors)
+                                int& missed, std::vector<std::int64_t>& edgeErrors, bool moveOn)
 {
     std::vector<std::int64_t> latencies;
     latencies.reserve(std::size_t(events));
     for (int i = 0; i < events; ++i) {
         // Not measured: end the lockouts and arm the finish barrier, so every
         // pulse is one the program acts on.
+        const bool starts = i % 2 == 0;
         QMetaObject::invokeMethod(
             &form,
-            [&form] {
+            [&form, moveOn, starts] {
+                if (moveOn && starts)
+                    form.Widgets().mReset->trigger();
                 form.Barrier()->ClearLockouts();
             },
             Qt::BlockingQueuedConnection);
-        const std::uint32_t line = i % 2 == 0 ? 0x20u : 0x10u; // DSR starts, CTS stops
+        const std::uint32_t line = starts ? 0x20u : 0x10u; // DSR starts, CTS stops
         device.WaitUntilWaiting(std::chrono::seconds(5));
         const int before = clock.stamps.load();
         const std::int64_t edgeBefore = clock.edgeNs.load();
@@ -173,13 +178,14 @@ void RunPairs(TFormMain& form, FakeSerialDevice& device, StampingClock& clock, c
     Print("  START edges on DSR (edge stamp the lane records)", startErrors, missed);
 }
 
-void Run(TFormMain& form, FakeSerialDevice& device, StampingClock& clock, const char* what, int events)
+void Run(TFormMain& form, FakeSerialDevice& device, StampingClock& clock, const char* what, int events,
+         bool moveOn = true)
 {
     int missed = 0;
     std::vector<std::int64_t> latencies;
     std::vector<std::int64_t> edgeErrors;
     std::thread driver([&] {
-        latencies = Drive(form, device, clock, events, missed, edgeErrors);
+        latencies = Drive(form, device, clock, events, missed, edgeErrors, moveOn);
         QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     });
     QApplication::exec();
@@ -227,6 +233,10 @@ int main(int argc, char** argv)
     });
 
     Run(form, *device, clock, "idle user interface", events);
+    // Each start over a finished row first keeps a copy of the protocol on
+    // the disk (synchronously, so a start is refused when it cannot).
+    Run(form, *device, clock, "idle user interface, every start a restart over a result", std::max(4, events / 4),
+        false);
 
     // Load: the user-interface thread ranks a 10,000-row protocol over and over.
     TSortGrid grid;
@@ -246,6 +256,8 @@ int main(int argc, char** argv)
     int ranks = 0;
     QTimer busy;
     QObject::connect(&busy, &QTimer::timeout, &grid, [&] {
+        // New rows each time: a ranking of unchanged rows would only check them.
+        protocol.ReplaceRows(rows);
         ranking.start();
         protocol.RankProtocol(QStringLiteral("1"), false);
         rankNs += ranking.nsecsElapsed();

@@ -17,7 +17,7 @@
 
 struct ProtocolBackup::Job
 {
-    ProtocolRows rows;
+    std::shared_ptr<const ProtocolRows> rows;
     QString path;
     QString fallback;
     bool keepOff = false;
@@ -97,12 +97,12 @@ public:
         Outcome outcome;
         outcome.number = job.number;
         QString reason;
-        if (!job.keepOff && SaveProtocolText(job.path, job.rows, &reason)) {
+        if (!job.keepOff && SaveProtocolText(job.path, *job.rows, &reason)) {
             outcome.saved = true;
             return outcome;
         }
         QString fallbackReason;
-        outcome.saved = WriteFallback(job.rows, job.path, job.fallback, &fallbackReason);
+        outcome.saved = WriteFallback(*job.rows, job.path, job.fallback, &fallbackReason);
         if (job.keepOff)
             outcome.failure = outcome.saved ? QString() : QStringLiteral("Sicherung fehlgeschlagen: ") + fallbackReason;
         else if (outcome.saved)
@@ -156,6 +156,17 @@ private:
 };
 
 ProtocolBackup::ProtocolBackup(const QString& path, std::function<ProtocolRows()> rows, QObject* parent)
+    : ProtocolBackup(
+          path,
+          [rows = std::move(rows)] {
+              return std::make_shared<const ProtocolRows>(rows ? rows() : ProtocolRows());
+          },
+          parent)
+{
+}
+
+ProtocolBackup::ProtocolBackup(const QString& path, std::function<std::shared_ptr<const ProtocolRows>()> rows,
+                               QObject* parent)
     : QObject(parent)
     , path_(path)
     , rows_(std::move(rows))
@@ -181,7 +192,9 @@ void ProtocolBackup::Schedule()
 ProtocolBackup::Job ProtocolBackup::MakeJob()
 {
     Job job;
-    job.rows = rows_ ? rows_() : ProtocolRows();
+    job.rows = rows_ ? rows_() : nullptr;
+    if (!job.rows)
+        job.rows = std::make_shared<const ProtocolRows>();
     job.path = path_;
     job.fallback = fallback_;
     job.keepOff = keepOff_;

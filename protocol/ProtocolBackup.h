@@ -29,6 +29,10 @@ class ProtocolBackup : public QObject
 public:
     // rows gives the whole protocol (header row first), read at each write.
     ProtocolBackup(const QString& path, std::function<ProtocolRows()> rows, QObject* parent = nullptr);
+    // The same with the rows as a shared snapshot: handing them over copies
+    // nothing on this thread.
+    ProtocolBackup(const QString& path, std::function<std::shared_ptr<const ProtocolRows>()> rows,
+                   QObject* parent = nullptr);
     // Waits for the writer's last copy.
     ~ProtocolBackup() override;
 
@@ -76,7 +80,7 @@ private:
 
     QString path_;
     QString fallback_;
-    std::function<ProtocolRows()> rows_;
+    std::function<std::shared_ptr<const ProtocolRows>()> rows_;
     QTimer timer_;
     bool keepOff_ = false;
     bool lastSaved_ = true;

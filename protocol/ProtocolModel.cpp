@@ -5,6 +5,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <vector>
 
@@ -104,6 +105,35 @@ void MergeRuns(std::vector<SortKey>& keys, Less less)
     }
 }
 
+// The ranking's key of one "Zeit" text, as the full sort prepares it.
+struct TimeKey
+{
+    QString text;
+    qsizetype order = 0;
+};
+
+TimeKey TimeKeyOf(const QString& zeit)
+{
+    TimeKey key;
+    key.text = FoldAscii(zeit);
+    key.order = TimeTextOrderKey(key.text);
+    return key;
+}
+
+// The ranking's order: the time order, equal texts by their row before.
+bool RanksBefore(const TimeKey& a, int rowA, const TimeKey& b, int rowB)
+{
+    int result;
+    if (a.order != b.order)
+        result = a.order < b.order ? -1 : 1;
+    else
+        result = Sign(QString::compare(a.text, b.text, Qt::CaseSensitive));
+    return result == 0 ? rowA < rowB : result < 0;
+}
+
+// More rows than this changed since the last ranking: sorting all is as quick.
+constexpr std::size_t kMaxUnranked = 16;
+
 } // namespace
 
 class ProtocolModel::ChangeScope
@@ -128,7 +158,7 @@ private:
 
 ProtocolModel::ProtocolModel(QObject* parent)
     : QAbstractTableModel(parent)
-    , rows_{HeaderRow(), ProtocolRow{}}
+    , rows_(std::make_shared<ProtocolRows>(ProtocolRows{HeaderRow(), ProtocolRow{}}))
     , selected_(1)
 {
 }
@@ -171,8 +201,9 @@ bool ProtocolModel::insertRows(int row, int count, const QModelIndex& parent)
     if (parent.isValid() || row < 0 || row > rowCount() || count < 1)
         return false;
     const ChangeScope change(*this);
+    OrderUnknown();
     beginInsertRows({}, row, row + count - 1);
-    rows_.insert(rows_.begin() + row + 1, static_cast<std::size_t>(count), ProtocolRow{});
+    Rw().insert(Rw().begin() + row + 1, static_cast<std::size_t>(count), ProtocolRow{});
     endInsertRows();
     if (selected_ > row)
         selected_ += count;
@@ -185,8 +216,9 @@ bool ProtocolModel::removeRows(int row, int count, const QModelIndex& parent)
     if (parent.isValid() || row < 0 || count < 1 || row + count > rowCount() || count >= rowCount())
         return false;
     const ChangeScope change(*this);
+    OrderUnknown();
     beginRemoveRows({}, row, row + count - 1);
-    rows_.erase(rows_.begin() + row + 1, rows_.begin() + row + 1 + count);
+    Rw().erase(Rw().begin() + row + 1, Rw().begin() + row + 1 + count);
     endRemoveRows();
     if (selected_ > row + count)
         selected_ -= count;
@@ -200,15 +232,16 @@ const QString& ProtocolModel::Cell(int col, int row) const
     static const QString none;
     if (row < 0 || row >= RowCount() || col < 0 || col >= ColumnCount)
         return none;
-    return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+    return (*rows_)[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
 }
 
 void ProtocolModel::SetCell(int col, int row, const QString& text)
 {
-    QString& cell = rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
-    if (cell == text)
+    if (Cell(col, row) == text)
         return;
-    cell = text;
+    Rw()[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] = text;
+    if (col == ColZeit || col == ColPlatz)
+        MarkUnranked(row);
     if (row > 0)
         Q_EMIT dataChanged(index(row - 1, col), index(row - 1, col));
 }
@@ -334,6 +367,7 @@ void ProtocolModel::sort(int column, Qt::SortOrder order)
     if (ranked_ || column < 0 || column >= ColumnCount)
         return;
     const ChangeScope change(*this);
+    OrderUnknown();
     SortRows(column, order == Qt::DescendingOrder);
 }
 
@@ -342,7 +376,7 @@ void ProtocolModel::SortRows(int col, bool descending)
     const SortStyle style = StyleOf(col);
     // Each row's key is prepared once, so the comparisons only compare.
     std::vector<SortKey> keys;
-    keys.reserve(rows_.size());
+    keys.reserve(rows_->size());
     for (int row = 1; row < RowCount(); ++row) {
         SortKey key;
         key.text = FoldAscii(Cell(col, row));
@@ -377,15 +411,16 @@ void ProtocolModel::SortRows(int col, bool descending)
         std::stable_sort(keys.begin(), keys.end(), compare);
 
     ProtocolRows sorted;
-    sorted.reserve(rows_.size());
-    sorted.push_back(std::move(rows_[0]));
+    ProtocolRows& rows = Rw();
+    sorted.reserve(rows.size());
+    sorted.push_back(std::move(rows[0]));
     int selected = 0;
     for (const SortKey& key : keys) {
         if (key.row == selected_)
             selected = static_cast<int>(sorted.size());
-        sorted.push_back(std::move(rows_[static_cast<std::size_t>(key.row)]));
+        sorted.push_back(std::move(rows[static_cast<std::size_t>(key.row)]));
     }
-    rows_ = std::move(sorted);
+    rows = std::move(sorted);
     AllRowsChanged();
     // The selection stays with its run.
     if (selected > 0)
@@ -395,11 +430,15 @@ void ProtocolModel::SortRows(int col, bool descending)
 std::int32_t ProtocolModel::RankProtocol(const QString& selectStartNumber, bool runden)
 {
     const ChangeScope change(*this);
-    SortRows(ColZeit, false);
+    if (!RankChangedRows()) {
+        SortRows(ColZeit, false);
+        WritePlaces();
+    }
     // From the first ranking on the protocol stays in rank order: header
     // clicks no longer sort it.
     ranked_ = true;
-    WritePlaces();
+    orderKnown_ = true;
+    unranked_.clear();
 
     const int row = FindRow(selectStartNumber);
     if (row > 0)
@@ -424,9 +463,8 @@ void ProtocolModel::WritePlaces()
             rankedPlace = QString::number(row);
         }
         // Written without a notification each: the sort just reported all.
-        QString& place = rows_[static_cast<std::size_t>(row)][ColPlatz];
-        if (place != rankedPlace)
-            place = rankedPlace;
+        if (Cell(ColPlatz, row) != rankedPlace)
+            Rw()[static_cast<std::size_t>(row)][ColPlatz] = rankedPlace;
     }
 }
 
@@ -503,8 +541,9 @@ void ProtocolModel::DeleteSelectedRow()
         ClearCells(1);
         return;
     }
+    OrderUnknown();
     beginRemoveRows({}, row - 1, row - 1);
-    rows_.erase(rows_.begin() + row);
+    Rw().erase(Rw().begin() + row);
     endRemoveRows();
     // As after every change of the row count, the first row is selected.
     selected_ = 1;
@@ -514,14 +553,16 @@ void ProtocolModel::DeleteSelectedRow()
 int ProtocolModel::RemoveEmptyRows()
 {
     const ChangeScope change(*this);
+    OrderUnknown();
     // One pass keeps the rows with a run time; views learn that the rows
     // past the kept ones went and that the kept ones changed.
     ProtocolRows kept;
-    kept.reserve(rows_.size());
-    kept.push_back(rows_[0]);
-    for (std::size_t row = 1; row < rows_.size(); ++row) {
-        if (!IsBlankText(rows_[row][ColZeit]))
-            kept.push_back(std::move(rows_[row]));
+    ProtocolRows& rows = Rw();
+    kept.reserve(rows.size());
+    kept.push_back(rows[0]);
+    for (std::size_t row = 1; row < rows.size(); ++row) {
+        if (!IsBlankText(rows[row][ColZeit]))
+            kept.push_back(std::move(rows[row]));
     }
     // The protocol keeps one row, emptied if it was blank.
     if (kept.size() < 2)
@@ -529,11 +570,11 @@ int ProtocolModel::RemoveEmptyRows()
     const int removed = RowCount() - static_cast<int>(kept.size());
     if (removed > 0) {
         beginRemoveRows({}, static_cast<int>(kept.size()) - 1, RowCount() - 2);
-        rows_ = std::move(kept);
+        rows = std::move(kept);
         endRemoveRows();
         selected_ = 1;
     } else {
-        rows_ = std::move(kept);
+        rows = std::move(kept);
     }
     AllRowsChanged();
     if (removed > 0)
@@ -544,12 +585,14 @@ int ProtocolModel::RemoveEmptyRows()
 void ProtocolModel::ReplaceRows(const ProtocolRows& dataRows)
 {
     const ChangeScope change(*this);
+    OrderUnknown();
     beginResetModel();
-    rows_.resize(1);
+    // A new store: a snapshot still held keeps the old rows.
+    rows_ = std::make_shared<ProtocolRows>(ProtocolRows{(*rows_)[0]});
     if (dataRows.empty())
-        rows_.push_back(ProtocolRow{});
+        rows_->push_back(ProtocolRow{});
     else
-        rows_.insert(rows_.end(), dataRows.begin(), dataRows.end());
+        rows_->insert(rows_->end(), dataRows.begin(), dataRows.end());
     endResetModel();
     selected_ = 1;
     Q_EMIT SelectionMoved(selected_);
@@ -580,9 +623,10 @@ int ProtocolModel::NewRunRow()
     int row = RowCount() - 1;
     if (!Cell(ColNr, row).isEmpty()) {
         beginInsertRows({}, row, row);
-        rows_.push_back(ProtocolRow{});
+        Rw().push_back(ProtocolRow{});
         endInsertRows();
         ++row;
+        MarkUnranked(row);
     }
     ClearCells(row);
     return row;
@@ -603,4 +647,152 @@ void ProtocolModel::AllRowsChanged()
 {
     if (RowCount() > 1)
         Q_EMIT dataChanged(index(0, 0), index(RowCount() - 2, ColumnCount - 1));
+}
+
+void ProtocolModel::MarkUnranked(int row)
+{
+    if (!orderKnown_ || row < 1 || std::find(unranked_.begin(), unranked_.end(), row) != unranked_.end())
+        return;
+    if (unranked_.size() >= kMaxUnranked)
+        OrderUnknown();
+    else
+        unranked_.push_back(row);
+}
+
+void ProtocolModel::OrderUnknown()
+{
+    orderKnown_ = false;
+    unranked_.clear();
+}
+
+// Takes the changed rows out and puts each back where the full sort would
+// place it. The rows left are in order; with the rows as they stood before as
+// the tie-break, the order is total, so the result is the full sort's.
+bool ProtocolModel::RankChangedRows()
+{
+    if (!orderKnown_)
+        return false;
+    std::vector<int> taken = unranked_;
+    std::sort(taken.begin(), taken.end());
+    const int k = static_cast<int>(taken.size());
+    if (k == 0) {
+        if (IsDataRow(selected_))
+            SelectRow(selected_);
+        return true;
+    }
+    ProtocolRows& rows = Rw();
+    std::vector<ProtocolRow> moved(taken.size());
+    for (int j = k - 1; j >= 0; --j) {
+        moved[std::size_t(j)] = std::move(rows[std::size_t(taken[std::size_t(j)])]);
+        rows.erase(rows.begin() + taken[std::size_t(j)]);
+    }
+    // The row a remaining row stood in before.
+    auto formerRowOfRemaining = [&](int rest) {
+        int former = rest;
+        for (int j = 0; j < k; ++j) {
+            if (taken[std::size_t(j)] - j <= rest)
+                ++former;
+        }
+        return former;
+    };
+    std::vector<int> placed; // where each taken row went, updated as others follow
+    for (int j = 0; j < k; ++j) {
+        const TimeKey key = TimeKeyOf(moved[std::size_t(j)][ColZeit]);
+        const int former = taken[std::size_t(j)];
+        // Rows placed before came before this one: they are "before" on a tie.
+        auto before = [&](int row) {
+            int rest = row;
+            for (int p : placed) {
+                if (p == row)
+                    return !RanksBefore(key, former, TimeKeyOf(rows[std::size_t(row)][ColZeit]), -1);
+                if (p < row)
+                    --rest;
+            }
+            return !RanksBefore(key, former, TimeKeyOf(rows[std::size_t(row)][ColZeit]), formerRowOfRemaining(rest));
+        };
+        int lo = 1, hi = RowCount();
+        while (lo < hi) {
+            const int mid = lo + (hi - lo) / 2;
+            if (before(mid))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        rows.insert(rows.begin() + lo, std::move(moved[std::size_t(j)]));
+        for (int& p : placed) {
+            if (p >= lo)
+                ++p;
+        }
+        placed.push_back(lo);
+    }
+
+    int first = taken.front(), last = taken.back();
+    for (int p : placed) {
+        first = std::min(first, p);
+        last = std::max(last, p);
+    }
+    // The selection stays with its run.
+    int selected = 0;
+    if (IsDataRow(selected_)) {
+        const auto it = std::find(taken.begin(), taken.end(), selected_);
+        if (it != taken.end()) {
+            selected = placed[std::size_t(it - taken.begin())];
+        } else {
+            selected = selected_ - int(std::count_if(taken.begin(), taken.end(), [&](int t) { return t < selected_; }));
+            std::vector<int> sortedPlaced = placed;
+            std::sort(sortedPlaced.begin(), sortedPlaced.end());
+            for (int p : sortedPlaced) {
+                if (p <= selected)
+                    ++selected;
+            }
+        }
+    }
+    int lastWritten = last;
+    PlaceFrom(first, last, &lastWritten);
+    Q_EMIT dataChanged(index(first - 1, 0), index(lastWritten - 1, ColumnCount - 1));
+    if (selected > 0)
+        SelectRow(selected);
+    return true;
+}
+
+// The places as WritePlaces gives them, from row first on: rows past last
+// stand where they stood, so once such a row's place agrees, all after agree.
+void ProtocolModel::PlaceFrom(int first, int last, int* lastWritten)
+{
+    QString rankedTime;
+    QString rankedPlace;
+    for (int row = first - 1; row >= 1; --row) {
+        const QString& time = Cell(ColZeit, row);
+        if (time == kVoided || IsBlankText(time))
+            continue;
+        rankedTime = time;
+        rankedPlace = Cell(ColPlatz, row);
+        break;
+    }
+    for (int row = first; row < RowCount(); ++row) {
+        const QString& time = Cell(ColZeit, row);
+        if (time == kVoided || IsBlankText(time))
+            continue;
+        if (rankedPlace.isEmpty() || time != rankedTime) {
+            rankedTime = time;
+            rankedPlace = QString::number(row);
+        }
+        if (Cell(ColPlatz, row) == rankedPlace) {
+            if (row > last)
+                return;
+            continue;
+        }
+        Rw()[static_cast<std::size_t>(row)][ColPlatz] = rankedPlace;
+        *lastWritten = std::max(*lastWritten, row);
+    }
+}
+
+ProtocolRows& ProtocolModel::Rw()
+{
+    if (rows_.use_count() > 1)
+        rows_ = std::make_shared<ProtocolRows>(*rows_);
+    else
+        // The writer thread's last read of a snapshot happens before it let go.
+        std::atomic_thread_fence(std::memory_order_acquire);
+    return *rows_;
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTime>
 #include <cstdint>
+#include <memory>
 
 // The protocol of an event: one row per run ("Nr.", "Start", "Stopp",
 // "Zeit", "km/h", "Platz"), ranked by run time. Every cell is a text; the
@@ -50,7 +51,7 @@ public:
     int Length() const { return length_; }
 
     // Rows including the header row.
-    int RowCount() const { return static_cast<int>(rows_.size()); }
+    int RowCount() const { return static_cast<int>(rows_->size()); }
     const QString& Cell(int col, int row) const;
     // The first run row whose "Nr." is the text; -1 for none.
     int FindRow(const QString& startNumber) const;
@@ -94,7 +95,10 @@ public:
     int RemoveEmptyRows();
 
     // Every row, the header row 0 included, in order.
-    const ProtocolRows& Rows() const { return rows_; }
+    const ProtocolRows& Rows() const { return *rows_; }
+    // The rows as they are now, shared: the next change copies them first
+    // if the snapshot is still held (a writer thread may read it meanwhile).
+    std::shared_ptr<const ProtocolRows> SharedRows() const { return rows_; }
     // The protocol becomes header + one blank row, then rows 1.. take the
     // given data rows. No ranking.
     void ReplaceRows(const ProtocolRows& dataRows);
@@ -130,12 +134,25 @@ private:
     bool IsDataRow(int row) const;
     bool RowHoldsResult(int row) const;
     void AllRowsChanged();
+    // A ranking of a protocol already in rank order but for a few rows
+    // places just those rows and rewrites the places from the first moved
+    // row until they agree again; false when it cannot (order not known).
+    bool RankChangedRows();
+    void PlaceFrom(int first, int last, int* lastWritten);
+    void MarkUnranked(int row);
+    void OrderUnknown();
 
-    ProtocolRows rows_;
+    // The rows, written only through Rw() so a shared snapshot stays as it was.
+    ProtocolRows& Rw();
+    std::shared_ptr<ProtocolRows> rows_;
     int selected_ = 0;
     bool manyStart_ = false;
     bool ranked_ = false;
     int length_ = 0;
     std::int32_t bestTime_ = 0;
     int changeDepth_ = 0;
+    // Rows whose time or place changed since the last ranking; every other
+    // row is in rank order with its place written, while orderKnown_.
+    std::vector<int> unranked_;
+    bool orderKnown_ = false;
 };

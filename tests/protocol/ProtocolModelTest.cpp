@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <QStringList>
 #include <algorithm>
+#include <functional>
 #include <random>
 
 // The protocol's rules on the model alone, without any widget.
@@ -87,6 +88,60 @@ TEST(ProtocolModel, RankingEqualsAFullStableSortOfTheTimeOrder)
     }
 }
 
+// A ranking after a few runs places only the changed rows: rows, places,
+// selection and best time must be what a ranking of the same rows from
+// scratch gives, over starts, stops, voids, edits and place edits.
+TEST(ProtocolModel, RankingTheChangedRowsEqualsRankingFromScratch)
+{
+    std::mt19937 random(11);
+    const QStringList texts = {"5,00", "5,00", "59,99", "1.00,00", "-", "", " ", "x", "4,99", "5,01"};
+    for (int round = 0; round < 150; ++round) {
+        ProtocolModel model;
+        ProtocolRows rows;
+        const int count = 1 + int(random() % 30);
+        for (int i = 0; i < count; ++i)
+            rows.push_back(Row(QString::number(i + 1), texts[int(random() % texts.size())], "7"));
+        model.ReplaceRows(rows);
+        model.RankProtocol(QString(), false);
+        for (int step = 0; step < 12; ++step) {
+            const int changes = 1 + int(random() % (step == 5 ? 20 : 3));
+            for (int c = 0; c < changes; ++c) {
+                const int row = 1 + int(random() % std::uint32_t(model.RowCount() - 1));
+                const QString nr = QString::number(1 + random() % 40);
+                switch (random() % 5) {
+                case 0:
+                    model.BeginRunRow(nr, QTime(10, 0));
+                    break;
+                case 1:
+                    model.FinishRunRow(nr, QTime(10, 1), std::int32_t(random() % 3) * 1000 + 4990);
+                    break;
+                case 2:
+                    model.SetSelectedRow(row);
+                    model.VoidSelectedRow();
+                    break;
+                case 3:
+                    model.setData(model.index(row - 1, ProtocolModel::ColZeit), texts[int(random() % texts.size())]);
+                    break;
+                default:
+                    model.setData(model.index(row - 1, ProtocolModel::ColPlatz), QString::number(random() % 9));
+                    break;
+                }
+            }
+            model.SetSelectedRow(1 + int(random() % std::uint32_t(model.RowCount() - 1)));
+            const QString selectedNr = model.Cell(ProtocolModel::ColNr, model.SelectedRow());
+            ProtocolModel scratch;
+            scratch.ReplaceRows(ProtocolRows(model.Rows().begin() + 1, model.Rows().end()));
+            scratch.SetSelectedRow(model.SelectedRow());
+            const QString pick = random() % 2 ? QString() : selectedNr;
+            const std::int32_t best = model.RankProtocol(pick, true);
+            ASSERT_EQ(best, scratch.RankProtocol(pick, true)) << "round " << round << " step " << step;
+            ASSERT_EQ(model.Rows(), scratch.Rows()) << "round " << round << " step " << step;
+            ASSERT_EQ(model.SelectedRow(), scratch.SelectedRow()) << "round " << round << " step " << step;
+            ASSERT_EQ(model.Cell(ProtocolModel::ColNr, model.SelectedRow()), pick.isEmpty() ? selectedNr : pick);
+        }
+    }
+}
+
 TEST(ProtocolModel, RemoveEmptyRowsKeepsRowsWithATimeInOrder)
 {
     struct Case
@@ -139,4 +194,31 @@ TEST(ProtocolModel, RowRulesOnTheSelectedRowAndStartNumbers)
     EXPECT_EQ(Column(model, ProtocolModel::ColNr), "7");
     model.SetManyStart(true);
     EXPECT_EQ(model.RowReplacedByStart(QStringLiteral("7")), -1) << "ManyStart gives every start its own row";
+}
+
+// The backup takes the rows shared; every kind of change after that leaves
+// the taken rows as they were.
+TEST(ProtocolModel, SharedRowsStayAsTakenWhileTheProtocolChanges)
+{
+    ProtocolModel model;
+    model.ReplaceRows({Row("1", "5,00"), Row("2", "6,00"), Row("3", "")});
+    model.RankProtocol(QString(), false);
+    const std::function<void()> changes[] = {
+        [&] { model.BeginRunRow(QStringLiteral("4"), QTime(10, 0)); },
+        [&] { model.FinishRunRow(QStringLiteral("4"), QTime(10, 1), 4000); },
+        [&] { model.RankProtocol(QStringLiteral("4"), false); },
+        [&] { model.setData(model.index(0, ProtocolModel::ColPlatz), QStringLiteral("9")); },
+        [&] { model.insertRows(0, 1); },
+        [&] { model.removeRows(0, 1); },
+        [&] { model.VoidSelectedRow(); },
+        [&] { model.RemoveEmptyRows(); },
+        [&] { model.ReplaceRows({Row("8", "1,00")}); },
+    };
+    for (const auto& change : changes) {
+        const std::shared_ptr<const ProtocolRows> taken = model.SharedRows();
+        const ProtocolRows copy = *taken;
+        change();
+        EXPECT_EQ(*taken, copy);
+        EXPECT_NE(model.Rows(), copy) << "the change took effect";
+    }
 }
