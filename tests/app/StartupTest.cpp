@@ -355,7 +355,7 @@ TEST(Startup, ADamagedEventBookIsAskedAboutInABoxThatShowsTheWholeQuestion)
 
     QString asked;
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             asked = box->text();
             box->button(QMessageBox::No)->click();
