@@ -67,6 +67,21 @@ QString KindText(const RunRecord& run)
     return (run.kind == RunKind::Training ? QStringLiteral("Training %1") : QStringLiteral("Lauf %1")).arg(run.index);
 }
 
+// What the run now counts as, so a status set in the panel is confirmed too.
+QString PenaltyText(const RunRecord& run)
+{
+    QString text = QStringLiteral("Nr. %1, %2: %3 Pylonen, %4 ausgelassen")
+                       .arg(run.number)
+                       .arg(KindText(run))
+                       .arg(run.cones)
+                       .arg(run.skippedTasks);
+    if (run.status != RunStatus::Valid)
+        text += QStringLiteral(", ") + StatusText(run);
+    if (!run.reason.isEmpty() && ChoiceOf(run) != ChoiceDisqualified)
+        text += QStringLiteral(" – ") + run.reason;
+    return text + QLatin1Char('.');
+}
+
 QTableWidgetItem* Item(const QString& text, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
 {
     auto* item = new QTableWidgetItem(text);
@@ -196,6 +211,7 @@ QWidget* ResultsWindow::BuildPanel()
     skipped_ = new QSpinBox(box);
     skipped_->setRange(0, 99);
     status_ = new QComboBox(box);
+    status_->setObjectName(QStringLiteral("status"));
     status_->addItems({QStringLiteral("gültig"), QStringLiteral("n.g."), QStringLiteral("disqualifiziert"),
                        QStringLiteral("DNF"), QStringLiteral("DNS")});
     reason_ = new QComboBox(box);
@@ -486,12 +502,11 @@ void ResultsWindow::ApplyPenalty(int cones, int skipped, RunStatus status, const
         ShowMessage(QStringLiteral("Bitte zuerst einen Lauf wählen."), true);
         return;
     }
-    const int number = run->number;
     // A valid run keeps no reason: it would be printed under its time.
     if (!book_->SetPenalty(id, cones, skipped, status, status == RunStatus::Valid ? QString() : reason))
         ShowMessage(QStringLiteral("Die Strafe wurde nicht übernommen."), true);
-    else
-        ShowMessage(QStringLiteral("Nr. %1: %2 Pylonen, %3 ausgelassen.").arg(number).arg(cones).arg(skipped));
+    else if (const RunRecord* changed = book_->FindRun(id))
+        ShowMessage(PenaltyText(*changed));
     SelectRun(id);
 }
 

@@ -96,7 +96,6 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     connect(w.SortGrid1, &TSortGrid::RowSelected, runControl_, &RunControl::SortGrid1RowSelected);
     eventBook_ = new EventBookDesk(this, runControl_, seams.eventBookFolder, this);
     connect(eventBook_, &EventBookDesk::Notice, this, notice_->SetterFor(OperatorNotice::EventBook));
-    eventBook_->AskYesNo = [this](const QString& question) { return yesNo_ && yesNo_->Ask(question); };
     FormCreate(seams);
     w.SortGrid1->setFocus();
 }

@@ -243,12 +243,29 @@ public:
                 Text(row++, 0, QStringLiteral("ohne Wertung"), bold_, false);
             WriteRow(row++, page, page.rows[r]);
         }
-        for (const auto& [c, width] : widths_)
+        double total = 0;
+        for (const auto& [c, width] : widths_) {
             worksheet_set_column(sheet_, c, c, width, nullptr);
+            total += width;
+        }
+        PageSetup(total);
         return ok_;
     }
 
 private:
+    // Printed from a spreadsheet program, a list keeps its columns on one
+    // page width (else the gaps land on a page of their own) and numbers its pages.
+    void PageSetup(double totalWidth)
+    {
+        constexpr std::uint8_t kA4 = 9;
+        constexpr double kPortraitWidth = 95; // characters of the default font on A4
+        worksheet_set_paper(sheet_, kA4);
+        if (totalWidth > kPortraitWidth)
+            worksheet_set_landscape(sheet_);
+        worksheet_fit_to_pages(sheet_, 1, 0);
+        ok_ = ok_ && worksheet_set_footer(sheet_, "&CSeite &P von &N") == LXW_NO_ERROR;
+    }
+
     void WriteRow(int row, const ListPage& page, const std::vector<ListCell>& cells)
     {
         int column = 0;

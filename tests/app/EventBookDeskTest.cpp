@@ -249,6 +249,17 @@ TEST_F(EventBookDeskTest, resultsWindow_anInvalidRunListsTheDriverWithoutAPlace_
     EXPECT_EQ(StandingCell(window, 1, QStringLiteral("Nr.")), QStringLiteral("7"));
     EXPECT_EQ(StandingCell(window, 1, QStringLiteral("Gesamt")), QStringLiteral("Lauf 2 n.g.: Ziel verfehlt"));
 
+    // The confirmation says what the run now counts as, status included.
+    window.SetCones(2);
+    EXPECT_EQ(window.Message(), QStringLiteral("Nr. 7, Lauf 2: 2 Pylonen, 0 ausgelassen, n.g. – Ziel verfehlt."));
+    auto* status = window.findChild<QComboBox*>(QStringLiteral("status"));
+    ASSERT_TRUE(status);
+    status->setCurrentIndex(status->findText(QStringLiteral("gültig")));
+    window.ApplyPanel();
+    EXPECT_EQ(window.Message(), QStringLiteral("Nr. 7, Lauf 2: 2 Pylonen, 0 ausgelassen."));
+    window.Undo();
+    window.Undo();
+
     auto* number = window.findChild<QSpinBox*>(QStringLiteral("handNumber"));
     auto* hand = window.findChild<QLineEdit*>(QStringLiteral("handTime"));
     ASSERT_TRUE(number && hand);

@@ -211,7 +211,8 @@ TEST(Help, TheShippedHelpLiesBesideTheProgramAndNamesEveryKey)
     const QString html = QString::fromUtf8(file.readAll());
     for (const char* needle : {"F1", "F2", "F3", "F5", "F7", "F8", "F9", "F11", "F12", "Strg+M", "Strg+0", "Alt+I",
                                "4 und 6", "7 und 8", "/dev/ttyUSB0", "dialout", "Ravolt-Sicherungsdatei.txt",
-                               "Runden", "UNFALL"})
+                               "Runden", "UNFALL", "F4", "F6", "Starterliste", "Veranstaltungen/", "Pylonen",
+                               "n.g.", "DNF", "DNS", "Strg+Z", "Spalten zuordnen", "offiziell", "beiseite"})
         EXPECT_TRUE(html.contains(QLatin1String(needle))) << needle;
 }
 

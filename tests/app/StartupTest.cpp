@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -334,6 +335,42 @@ TEST(Closing, AskedOnlyWhileALaneRunsAndOnlyJaCloses)
         EXPECT_EQ(asked, c.running) << c.name;
         EXPECT_EQ(rig.form->Widgets().FrameT1->Running(), c.running) << c.name << ": timing goes on";
     }
+}
+
+// The book's questions name a file and its place: they need a box sized to
+// the text, not the small fixed dialog of the protocol's questions.
+TEST(Startup, ADamagedEventBookIsAskedAboutInABoxThatShowsTheWholeQuestion)
+{
+    MainWindowRig rig({}, false);
+    const QDir folder(rig.dir.filePath(QStringLiteral("Veranstaltungen")));
+    ASSERT_TRUE(folder.mkpath(QStringLiteral(".")));
+    QFile book(folder.filePath(QStringLiteral("2026-06-13-Slalom.ravolt")));
+    ASSERT_TRUE(book.open(QIODevice::WriteOnly));
+    book.write(QByteArray(4096, 'x'));
+    book.close();
+    QFile last(folder.filePath(QStringLiteral("zuletzt.txt")));
+    ASSERT_TRUE(last.open(QIODevice::WriteOnly));
+    last.write("2026-06-13-Slalom.ravolt\n");
+    last.close();
+
+    QString asked;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            asked = box->text();
+            box->button(QMessageBox::No)->click();
+        } else if (auto* small = qobject_cast<TFDlgYesNo*>(QApplication::activeModalWidget())) {
+            asked = QStringLiteral("the fixed-size yes/no dialog");
+            QTest::mouseClick(small->CancelBtn, Qt::LeftButton);
+        }
+    });
+    poll.start(0);
+    rig.Create();
+    poll.stop();
+
+    EXPECT_TRUE(asked.contains(QStringLiteral("beiseitegelegt"))) << asked.toStdString();
+    EXPECT_TRUE(asked.endsWith(QStringLiteral("Eine neue Veranstaltung anlegen?"))) << asked.toStdString();
+    EXPECT_TRUE(folder.entryList({QStringLiteral("*.ravolt")}).isEmpty()) << "no new book without the operator's word";
 }
 
 TEST(FDlgYesNo, StaysOnTopCentredOverTheMainWindow)

@@ -236,4 +236,12 @@ TEST(ResultLists, XlsxHoldsNumbersUnderAGermanLocale)
     EXPECT_EQ(sheet.cells.value("A12").value, "ohne Wertung");
     EXPECT_EQ(sheet.cells.value("H13"), (XlsxCell{false, "n.g. (Tor 7 verfehlt)"}));
     EXPECT_EQ(sheet.cells.value("J13"), (XlsxCell{false, "Lauf 2 n.g.: Tor 7 verfehlt"}));
+
+    // Printed from a spreadsheet program: one page wide, A4, numbered pages.
+    const QString sheetXml = QString::fromUtf8(UnzipEntry(path, QStringLiteral("xl/worksheets/sheet1.xml")));
+    EXPECT_TRUE(sheetXml.contains(QStringLiteral("fitToPage=\"1\""))) << sheetXml.toStdString();
+    EXPECT_TRUE(sheetXml.contains(QStringLiteral("paperSize=\"9\"")));
+    EXPECT_TRUE(sheetXml.contains(QStringLiteral("fitToHeight=\"0\"")));
+    EXPECT_TRUE(sheetXml.contains(QStringLiteral("orientation=\"landscape\"")));
+    EXPECT_TRUE(sheetXml.contains(QStringLiteral("Seite &amp;P von &amp;N")));
 }
