@@ -88,6 +88,15 @@ TFormMonitor2::TFormMonitor2(QWidget* laneFrame1, QWidget* laneFrame2, QWidget* 
     PanelLab1 = CaptionStrip("PanelLab1", LabStart1, "LabStart1", LabNext1, "LabNext1");
     PanelLab2 = CaptionStrip("PanelLab2", LabStart2, "LabStart2", LabNext2, "LabNext2");
 
+    LabEntry1 = new QLabel(PanelTimer);
+    LabEntry1->setObjectName(QStringLiteral("LabEntry1"));
+    LabEntry2 = new QLabel(PanelTimer);
+    LabEntry2->setObjectName(QStringLiteral("LabEntry2"));
+    for (QLabel* label : {LabEntry1, LabEntry2}) {
+        label->setAlignment(Qt::AlignCenter);
+        SetLabelColor(label, clWhite);
+    }
+
     rows_[0] = BuildRow("", "LabMin", "LabSec");
     rows_[1] = BuildRow("a", "LabMin2", "LabSec2");
 }
@@ -160,6 +169,7 @@ void TFormMonitor2::SetStartNumber(int lane, int number)
         LabStart1->setText(StartCaption(number));
     else if (lane == 1 && !runden_)
         LabStart2->setText(StartCaption(number));
+    PlaceEntry(lane);
 }
 
 void TFormMonitor2::SetNextNumber(int lane, int number)
@@ -168,6 +178,40 @@ void TFormMonitor2::SetNextNumber(int lane, int number)
         LabNext1->setText(NextCaption(number));
     else if (lane == 1 && !runden_)
         LabNext2->setText(NextCaption(number));
+    PlaceEntry(lane);
+}
+
+void TFormMonitor2::SetEntryText(int lane, const QString& text)
+{
+    if (lane < 0 || lane > 1)
+        return;
+    entryTexts_[std::size_t(lane)] = text;
+    PlaceEntry(lane);
+}
+
+QString TFormMonitor2::EntryText(int lane) const
+{
+    return lane < 0 || lane > 1 ? QString() : entryTexts_[std::size_t(lane)];
+}
+
+void TFormMonitor2::PlaceEntry(int lane)
+{
+    if (lane < 0 || lane > 1)
+        return;
+    QWidget* strip = lane == 0 ? PanelLab1 : PanelLab2;
+    QLabel* start = lane == 0 ? LabStart1 : LabStart2;
+    QLabel* next = lane == 0 ? LabNext1 : LabNext2;
+    QLabel* entry = lane == 0 ? LabEntry1 : LabEntry2;
+    // The room between the captions' texts, so the designed captions stay whole.
+    const QFontMetrics metrics(strip->font());
+    const int gap = metrics.horizontalAdvance(QStringLiteral("  "));
+    const int left = strip->x() + metrics.horizontalAdvance(start->text()) + gap;
+    const int right = strip->x() + strip->width() - metrics.horizontalAdvance(next->text()) - gap;
+    entry->setFont(strip->font());
+    entry->setGeometry(left, strip->y(), std::max(0, right - left), strip->height());
+    const bool shown = lane == 0 || !runden_;
+    entry->setText(shown ? metrics.elidedText(entryTexts_[std::size_t(lane)], Qt::ElideRight, entry->width())
+                         : QString());
 }
 
 void TFormMonitor2::FormCreate(const QString& title, int monitor)
@@ -191,6 +235,8 @@ void TFormMonitor2::RefreshCaptions()
         LabNext2->clear();
         LabStart2->setText(QStringLiteral("Best:"));
     }
+    PlaceEntry(0);
+    PlaceEntry(1);
 }
 
 void TFormMonitor2::ApplyMode()
@@ -339,6 +385,8 @@ void TFormMonitor2::ArrangeControls()
     PanelTitle->setGeometry(0, 0, W, titleHeight);
     PanelLab1->setGeometry(0, titleHeight, W, labHeight);
     PanelLab2->setGeometry(0, lowerTop - lab2Height, W, lab2Height);
+    PlaceEntry(0);
+    PlaceEntry(1);
 
     // The separators sit on the digits' baseline: 73 % of their height
     // reaches above the bottom of the row; the lower row repeats the offset.
