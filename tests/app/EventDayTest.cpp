@@ -35,7 +35,8 @@ struct EventDayRig : MainWindowRig
     }
 
     // The number goes to the lane that starts next, as the operator types it.
-    void NextStarter(int number) { lane(form->Runs()->StartLane())->editStartN1->setValue(number); }
+    // StartLane is the lane that started last (0 before the first start).
+    void NextStarter(int number) { lane(form->Runs()->StartLane() == 1 ? 1 : 0)->editStartN1->setValue(number); }
 
     void KeyRun(int number, std::uint32_t ms)
     {
@@ -73,6 +74,7 @@ TAppSettings WithBarrier()
 {
     TAppSettings s;
     s.Port = 1;
+    s.ManyStart = true; // every run of a driver gets a row of its own
     return s;
 }
 
