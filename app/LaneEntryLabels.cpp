@@ -35,24 +35,31 @@ LaneEntryLabels::LaneEntryLabels(EventBook* book, TFrame1* lane1, TFrame1* lane2
     Refresh();
 }
 
+QString LaneEntryLabels::DriverText(const Entry* entry)
+{
+    return entry ? QStringList{entry->firstName, entry->name}.join(QLatin1Char(' ')).trimmed() : QString();
+}
+
 QString LaneEntryLabels::EntryText(const Entry* entry)
 {
-    if (!entry)
-        return QString();
-    const QString name = QStringList{entry->firstName, entry->name}.join(QLatin1Char(' ')).trimmed();
-    return name + QStringLiteral(", Klasse ") + entry->className;
+    return entry ? DriverText(entry) + QStringLiteral(", Klasse ") + entry->className : QString();
 }
 
 void LaneEntryLabels::Refresh()
 {
     for (std::size_t i = 0; i < labels_.size(); ++i) {
-        const QString text = EntryText(book_->FindEntry(lanes_[i]->editStartN1->value()));
+        const Entry* entry = book_->FindEntry(lanes_[i]->editStartN1->value());
+        const QString text = EntryText(entry);
         const QString lane = QStringLiteral("Bahn %1: ").arg(i + 1);
-        // The full text goes to the tooltip; a long name is cut with "…".
         const QString shown = text.isEmpty() ? QString() : lane + text;
+        // The full text goes to the tooltip; a long name is cut with "…", never the class.
+        const QString classPart = text.mid(DriverText(entry).size());
+        const QFontMetrics metrics = labels_[i]->fontMetrics();
+        const int room = labels_[i]->width() - metrics.horizontalAdvance(lane + classPart);
         labels_[i]->setToolTip(shown);
-        labels_[i]->setText(labels_[i]->fontMetrics().elidedText(shown, Qt::ElideRight, labels_[i]->width()));
+        labels_[i]->setText(text.isEmpty() ? QString()
+                                           : lane + metrics.elidedText(DriverText(entry), Qt::ElideRight, room) + classPart);
         if (monitor_)
-            monitor_->SetEntryText(int(i), text);
+            monitor_->SetEntry(int(i), DriverText(entry), entry ? entry->className : QString());
     }
 }

@@ -22,7 +22,8 @@ public:
     LaneEntryLabels(EventBook* book, TFrame1* lane1, TFrame1* lane2, TFormMonitor2* monitor,
                     QObject* parent = nullptr);
 
-    // "Hans Müller, Klasse A"; empty without an entry.
+    // "Hans Müller"; "Hans Müller, Klasse A"; empty without an entry.
+    static QString DriverText(const Entry* entry);
     static QString EntryText(const Entry* entry);
 
     QLabel* Label(int lane) const { return labels_[std::size_t(lane)]; }

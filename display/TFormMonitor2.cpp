@@ -181,17 +181,21 @@ void TFormMonitor2::SetNextNumber(int lane, int number)
     PlaceEntry(lane);
 }
 
-void TFormMonitor2::SetEntryText(int lane, const QString& text)
+void TFormMonitor2::SetEntry(int lane, const QString& name, const QString& className)
 {
     if (lane < 0 || lane > 1)
         return;
-    entryTexts_[std::size_t(lane)] = text;
+    entryNames_[std::size_t(lane)] = name;
+    entryClasses_[std::size_t(lane)] = className;
     PlaceEntry(lane);
 }
 
 QString TFormMonitor2::EntryText(int lane) const
 {
-    return lane < 0 || lane > 1 ? QString() : entryTexts_[std::size_t(lane)];
+    if (lane < 0 || lane > 1)
+        return QString();
+    const QString& className = entryClasses_[std::size_t(lane)];
+    return entryNames_[std::size_t(lane)] + (className.isEmpty() ? QString() : QStringLiteral(", Klasse ") + className);
 }
 
 void TFormMonitor2::PlaceEntry(int lane)
@@ -207,11 +211,22 @@ void TFormMonitor2::PlaceEntry(int lane)
     const int gap = metrics.horizontalAdvance(QStringLiteral("  "));
     const int left = strip->x() + metrics.horizontalAdvance(start->text()) + gap;
     const int right = strip->x() + strip->width() - metrics.horizontalAdvance(next->text()) - gap;
-    entry->setFont(strip->font());
-    entry->setGeometry(left, strip->y(), std::max(0, right - left), strip->height());
+    const int room = std::max(0, right - left);
+    const QString whole = EntryText(lane);
+    const QString classPart = whole.mid(entryNames_[std::size_t(lane)].size());
+    // A long name shrinks to two thirds of the captions' size, then is cut;
+    // the class always stays.
+    QFont font = strip->font();
+    const int smallest = std::max(1, font.pointSize() * 2 / 3);
+    while (font.pointSize() > smallest && QFontMetrics(font).horizontalAdvance(whole) > room)
+        font.setPointSize(font.pointSize() - 1);
+    const QFontMetrics fitted(font);
+    const QString name = fitted.elidedText(entryNames_[std::size_t(lane)], Qt::ElideRight,
+                                           std::max(0, room - fitted.horizontalAdvance(classPart)));
+    entry->setFont(font);
+    entry->setGeometry(left, strip->y(), room, strip->height());
     const bool shown = lane == 0 || !runden_;
-    entry->setText(shown ? metrics.elidedText(entryTexts_[std::size_t(lane)], Qt::ElideRight, entry->width())
-                         : QString());
+    entry->setText(shown ? name + classPart : QString());
 }
 
 void TFormMonitor2::FormCreate(const QString& title, int monitor)

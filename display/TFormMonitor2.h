@@ -59,10 +59,11 @@ public:
     // numbers do not overwrite it.
     void SetStartNumber(int lane, int number);
     void SetNextNumber(int lane, int number);
-    // Who drives in the lane (name and class), centred in the lane's caption
-    // strip between the two captions; empty clears it. Not in Runden mode's
-    // lower strip, which labels the best time.
-    void SetEntryText(int lane, const QString& text);
+    // Who drives in the lane, centred in the lane's caption strip between
+    // the two captions, as "name, Klasse class"; a long name is shortened,
+    // never the class. Empty texts clear it. Not in Runden mode's lower
+    // strip, which labels the best time.
+    void SetEntry(int lane, const QString& name, const QString& className);
     QString EntryText(int lane) const;
 
     struct StartNumbers
@@ -135,7 +136,8 @@ private:
     QWidget* const lane1_;
     QWidget* const lane2_;
     std::array<DigitRow, 2> rows_;
-    std::array<QString, 2> entryTexts_;
+    std::array<QString, 2> entryNames_;
+    std::array<QString, 2> entryClasses_;
     int monitor_ = 0;
     bool runden_ = false;
     double scaleX_ = 1.0;

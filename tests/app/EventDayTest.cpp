@@ -129,6 +129,14 @@ TEST(EventDay, LaneLabelsNameTheDriverOfEachLane_onBothWindows_andFollowNumbersA
     erik.className = QStringLiteral("C");
     ASSERT_TRUE(rig.book().SetEntry(erik));
     EXPECT_EQ(rig.MainLabel(1), QStringLiteral("Bahn 2: Erik Ehm, Klasse C"));
+    // A name too long for its room is shortened; the class stays whole.
+    erik.firstName = QStringLiteral("Erik-Maximilian Friedrich Wilhelm");
+    erik.name = QStringLiteral("von Ehm-Hohenstein zu Oberdorf-Unterhausen");
+    ASSERT_TRUE(rig.book().SetEntry(erik));
+    for (const QString& shown : {rig.MainLabel(1), monitor.LabEntry2->text()}) {
+        EXPECT_TRUE(shown.endsWith(QStringLiteral("…, Klasse C"))) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QStringLiteral("Erik-Max"))) << shown.toStdString();
+    }
     rig.book().RemoveEntry(8);
     EXPECT_EQ(rig.MainLabel(1), QString());
     EXPECT_EQ(monitor.EntryText(1), QString());
