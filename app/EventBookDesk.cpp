@@ -4,6 +4,7 @@
 #include "EntryListWindow.h"
 #include "EventBook.h"
 #include "EventSettingsDialog.h"
+#include "LaneEntryLabels.h"
 #include "PostListsDialog.h"
 #include "ResultsWindow.h"
 #include "RunControl.h"
@@ -201,4 +202,9 @@ void EventBookDesk::OpenEvent()
         ShowMessage(opened.message);
     else
         Q_EMIT Notice(QString());
+}
+
+void EventBookDesk::ShowLaneEntries(TFrame1* lane1, TFrame1* lane2, TFormMonitor2* monitor)
+{
+    laneEntries_ = new LaneEntryLabels(book_, lane1, lane2, monitor, this);
 }

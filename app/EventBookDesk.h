@@ -8,10 +8,13 @@
 
 class EntryListWindow;
 class EventBook;
+class LaneEntryLabels;
 class QAction;
 class QWidget;
 class ResultsWindow;
 class RunControl;
+class TFormMonitor2;
+class TFrame1;
 
 // The event book at the desk: it owns the book, records what the run
 // control reports, and opens the windows over it: "Starterliste" (F4),
@@ -35,6 +38,9 @@ public:
     void Start(const QString& programTitle);
     // The program's Title changed: the default title of a new event.
     void SetProgramTitle(const QString& title) { programTitle_ = title; }
+    // Names the driver of each lane under the lanes and on the spectator window.
+    void ShowLaneEntries(TFrame1* lane1, TFrame1* lane2, TFormMonitor2* monitor);
+    LaneEntryLabels* LaneEntries() const { return laneEntries_; }
 
     void ShowEntryList();
     void ShowResults();
@@ -69,6 +75,7 @@ private:
     QString programTitle_;
     QAction* entryListAction_ = nullptr;
     QAction* resultsAction_ = nullptr;
+    LaneEntryLabels* laneEntries_ = nullptr;
     // Owned by the main window; gone with it or with this desk, whichever goes first.
     QPointer<EntryListWindow> entryList_;
     QPointer<ResultsWindow> results_;

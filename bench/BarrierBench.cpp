@@ -4,12 +4,17 @@
 // RunControl, TFrame1). Measured with an idle user interface and again while
 // the user-interface thread keeps ranking a 10,000-row protocol. Both paths
 // in one run: the old one (the tick read when the handler runs) and the new
-// one (the edge stamp the serial worker took, which the lane records).
+// one (the edge stamp the serial worker took, which the lane records). The
+// windows are created as the program creates them, so the event book records
+// every run while the stamps are measured.
 #include "BenchSmoke.h"
 #include "Clock.h"
+#include "EventBook.h"
+#include "EventBookDesk.h"
 #include "FakeSerialDevice.h"
 #include "IniSettingsStore.h"
 #include "LightBarrierInput.h"
+#include "ProgramWindows.h"
 #include "ProtocolModel.h"
 #include "TAppSettings.h"
 #include "TFormMain.h"
@@ -26,6 +31,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <memory>
 #include <cstdio>
 #include <thread>
 #include <vector>
@@ -221,8 +227,11 @@ int main(int argc, char** argv)
     seams.journalFolder = folder.filePath(QStringLiteral("Journal"));
     seams.eventBookFolder = folder.filePath(QStringLiteral("Veranstaltungen"));
     seams.probePorts = [] { return std::uint32_t(0); };
-    TFormMain form(settings, seams);
+    const std::unique_ptr<TFormMain> program = CreateProgramWindows(settings, seams);
+    TFormMain& form = *program;
     form.show();
+    EventBook& book = *form.findChild<EventBookDesk*>()->Book();
+    std::printf("event book: %s (%s)\n", book.IsOpen() ? "on" : "OFF", qPrintable(book.Path()));
     QObject::connect(form.Barrier(), &LightBarrierInput::Edge, &form, [&clock](const BarrierEdgeNote& note) {
         // The edge's stamp counts whether or not a lane was free to take it.
         if (note.outcome != BarrierOutcome::Accepted && note.outcome != BarrierOutcome::Unavailable)
@@ -268,5 +277,12 @@ int main(int argc, char** argv)
     RunPairs(form, *device, clock, "alternating CTS and DSR edges 2 ms apart, user interface ranking", events / 2);
     busy.stop();
     std::printf("(each ranking took %.1f ms on average, %d rankings)\n", double(rankNs) / ranks / 1e6, ranks);
-    return 0;
+    // The runs must really have gone to the book, not only to the protocol.
+    const bool written = book.WaitWritten(30000);
+    std::size_t finished = 0;
+    for (const RunRecord& run : book.Runs())
+        finished += run.runTimeMs > 0 ? 1 : 0;
+    std::printf("event book: %zu runs recorded during the benchmark, %s\n", finished,
+                written ? "all written to the file" : "NOT all written");
+    return book.IsOpen() && written && finished > 0 ? 0 : 1;
 }

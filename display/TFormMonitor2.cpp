@@ -88,6 +88,15 @@ TFormMonitor2::TFormMonitor2(QWidget* laneFrame1, QWidget* laneFrame2, QWidget* 
     PanelLab1 = CaptionStrip("PanelLab1", LabStart1, "LabStart1", LabNext1, "LabNext1");
     PanelLab2 = CaptionStrip("PanelLab2", LabStart2, "LabStart2", LabNext2, "LabNext2");
 
+    LabEntry1 = new QLabel(PanelTimer);
+    LabEntry1->setObjectName(QStringLiteral("LabEntry1"));
+    LabEntry2 = new QLabel(PanelTimer);
+    LabEntry2->setObjectName(QStringLiteral("LabEntry2"));
+    for (QLabel* label : {LabEntry1, LabEntry2}) {
+        label->setAlignment(Qt::AlignCenter);
+        SetLabelColor(label, clWhite);
+    }
+
     rows_[0] = BuildRow("", "LabMin", "LabSec");
     rows_[1] = BuildRow("a", "LabMin2", "LabSec2");
 }
@@ -160,6 +169,7 @@ void TFormMonitor2::SetStartNumber(int lane, int number)
         LabStart1->setText(StartCaption(number));
     else if (lane == 1 && !runden_)
         LabStart2->setText(StartCaption(number));
+    PlaceEntry(lane);
 }
 
 void TFormMonitor2::SetNextNumber(int lane, int number)
@@ -168,6 +178,55 @@ void TFormMonitor2::SetNextNumber(int lane, int number)
         LabNext1->setText(NextCaption(number));
     else if (lane == 1 && !runden_)
         LabNext2->setText(NextCaption(number));
+    PlaceEntry(lane);
+}
+
+void TFormMonitor2::SetEntry(int lane, const QString& name, const QString& className)
+{
+    if (lane < 0 || lane > 1)
+        return;
+    entryNames_[std::size_t(lane)] = name;
+    entryClasses_[std::size_t(lane)] = className;
+    PlaceEntry(lane);
+}
+
+QString TFormMonitor2::EntryText(int lane) const
+{
+    if (lane < 0 || lane > 1)
+        return QString();
+    const QString& className = entryClasses_[std::size_t(lane)];
+    return entryNames_[std::size_t(lane)] + (className.isEmpty() ? QString() : QStringLiteral(", Klasse ") + className);
+}
+
+void TFormMonitor2::PlaceEntry(int lane)
+{
+    if (lane < 0 || lane > 1)
+        return;
+    QWidget* strip = lane == 0 ? PanelLab1 : PanelLab2;
+    QLabel* start = lane == 0 ? LabStart1 : LabStart2;
+    QLabel* next = lane == 0 ? LabNext1 : LabNext2;
+    QLabel* entry = lane == 0 ? LabEntry1 : LabEntry2;
+    // The room between the captions' texts, so the designed captions stay whole.
+    const QFontMetrics metrics(strip->font());
+    const int gap = metrics.horizontalAdvance(QStringLiteral("  "));
+    const int left = strip->x() + metrics.horizontalAdvance(start->text()) + gap;
+    const int right = strip->x() + strip->width() - metrics.horizontalAdvance(next->text()) - gap;
+    const int room = std::max(0, right - left);
+    const QString whole = EntryText(lane);
+    const QString classPart = whole.mid(entryNames_[std::size_t(lane)].size());
+    // A long name shrinks to two thirds of the captions' size, then is cut;
+    // the class always stays.
+    QFont font = strip->font();
+    const int smallest = std::max(1, font.pointSize() * 2 / 3);
+    while (font.pointSize() > smallest && QFontMetrics(font).horizontalAdvance(whole) > room)
+        font.setPointSize(font.pointSize() - 1);
+    const QFontMetrics fitted(font);
+    const QString name = fitted.elidedText(entryNames_[std::size_t(lane)], Qt::ElideRight,
+                                           std::max(0, room - fitted.horizontalAdvance(classPart)));
+    entry->setFont(font);
+    entry->setGeometry(left, strip->y(), room, strip->height());
+    const bool shown = lane == 0 || !runden_;
+    entry->setText(shown ? name + classPart : QString());
 }
 
 void TFormMonitor2::FormCreate(const QString& title, int monitor)
@@ -191,6 +250,8 @@ void TFormMonitor2::RefreshCaptions()
         LabNext2->clear();
         LabStart2->setText(QStringLiteral("Best:"));
     }
+    PlaceEntry(0);
+    PlaceEntry(1);
 }
 
 void TFormMonitor2::ApplyMode()
@@ -339,6 +400,8 @@ void TFormMonitor2::ArrangeControls()
     PanelTitle->setGeometry(0, 0, W, titleHeight);
     PanelLab1->setGeometry(0, titleHeight, W, labHeight);
     PanelLab2->setGeometry(0, lowerTop - lab2Height, W, lab2Height);
+    PlaceEntry(0);
+    PlaceEntry(1);
 
     // The separators sit on the digits' baseline: 73 % of their height
     // reaches above the bottom of the row; the lower row repeats the offset.

@@ -59,6 +59,12 @@ public:
     // numbers do not overwrite it.
     void SetStartNumber(int lane, int number);
     void SetNextNumber(int lane, int number);
+    // Who drives in the lane, centred in the lane's caption strip between
+    // the two captions, as "name, Klasse class"; a long name is shortened,
+    // never the class. Empty texts clear it. Not in Runden mode's lower
+    // strip, which labels the best time.
+    void SetEntry(int lane, const QString& name, const QString& className);
+    QString EntryText(int lane) const;
 
     struct StartNumbers
     {
@@ -95,6 +101,8 @@ public:
     QWidget* PanelLab2;
     QLabel* LabStart2;
     QLabel* LabNext2;
+    QLabel* LabEntry1;
+    QLabel* LabEntry2;
 
 Q_SIGNALS:
     // Runden mode: lane 2 is to show the best time (it writes the lower row).
@@ -115,6 +123,7 @@ private:
     void FormKeyDown(QKeyEvent* event);
     void RefreshCaptions();
     QScreen* TargetScreen() const;
+    void PlaceEntry(int lane);
 
     QWidget* CaptionStrip(const char* name, QLabel*& start, const char* startName, QLabel*& next,
                           const char* nextName);
@@ -127,6 +136,8 @@ private:
     QWidget* const lane1_;
     QWidget* const lane2_;
     std::array<DigitRow, 2> rows_;
+    std::array<QString, 2> entryNames_;
+    std::array<QString, 2> entryClasses_;
     int monitor_ = 0;
     bool runden_ = false;
     double scaleX_ = 1.0;

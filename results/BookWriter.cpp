@@ -10,6 +10,8 @@
 #include <QtGlobal>
 
 #include <chrono>
+#include <pthread.h>
+#include <sched.h>
 
 BookWriter::BookWriter(const QString& path, QObject* parent)
     : QObject(parent),
@@ -77,6 +79,11 @@ int BookWriter::Pending() const
 
 void BookWriter::Loop()
 {
+    // The disk work yields to every other thread, as the protocol's backup
+    // writer does: on two cores a commit must not delay the port's worker
+    // stamping the next barrier edge.
+    sched_param idle{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return stop_ || (!queue_.empty() && !failing_); });

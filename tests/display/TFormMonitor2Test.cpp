@@ -295,7 +295,10 @@ TEST_F(MonitorWindow, IsABlackBorderlessTopWindowWithoutPointer)
     EXPECT_EQ(TextColor(window.LabStart1), QColor(0, 255, 0));
     EXPECT_EQ(TextColor(window.LabNext2), QColor(255, 0, 0));
     const auto children = window.findChildren<QWidget*>();
-    EXPECT_EQ(children.size(), 25);
+    // The designed 25 controls and the two lanes' driver labels.
+    EXPECT_EQ(children.size(), 27);
+    EXPECT_NE(window.findChild<QLabel*>(QStringLiteral("LabEntry1")), nullptr);
+    EXPECT_NE(window.findChild<QLabel*>(QStringLiteral("LabEntry2")), nullptr);
     for (const QWidget* child : children) {
         EXPECT_FALSE(child->objectName().isEmpty());
         EXPECT_EQ(child->cursor().shape(), Qt::BlankCursor) << child->objectName().toStdString();
