@@ -1,7 +1,6 @@
 #include "LiveServer.h"
 
 #include "LiveHttp.h"
-#include "LiveSnapshot.h"
 
 LiveServer::LiveServer(QObject* parent)
     : QObject(parent), home_(new QObject), current_(LiveSnapshot::Empty())
@@ -52,6 +51,31 @@ void LiveServer::Stop()
         qDeleteAll(children);
     }, Qt::BlockingQueuedConnection);
     running_ = false;
+}
+
+void LiveServer::PublishInput(LiveInput input)
+{
+    bool queued = false;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        queued = pending_.has_value();
+        pending_ = std::move(input);
+    }
+    if (!queued)
+        QMetaObject::invokeMethod(home_, [this] { BuildPending(); }, Qt::QueuedConnection);
+}
+
+void LiveServer::BuildPending()
+{
+    std::optional<LiveInput> input;
+    std::uint64_t version = 0;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        input.swap(pending_);
+        version = current_->Version() + 1;
+    }
+    if (input)
+        Publish(LiveSnapshot::Build(*input, version));
 }
 
 void LiveServer::Publish(std::shared_ptr<const LiveSnapshot> snapshot)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LiveGate.h"
+#include "LiveSnapshot.h"
 
 #include <QHostAddress>
 #include <QObject>
@@ -9,8 +10,7 @@
 
 #include <memory>
 #include <mutex>
-
-class LiveSnapshot;
+#include <optional>
 
 // The read-only results server on a thread of its own. The UI thread
 // publishes snapshots; the server's thread only reads the current one, so a
@@ -40,13 +40,21 @@ public:
     void Stop();
     bool Running() const { return running_; }
 
+    // Hands the event as it stands to the server's thread, which builds the
+    // snapshot and swaps it in; inputs that arrive meanwhile are merged into
+    // the latest. Costs the UI thread only the copy of the input.
+    void PublishInput(LiveInput input);
+    // Swaps in a built snapshot; its version must be above the current one's.
     void Publish(std::shared_ptr<const LiveSnapshot> snapshot);
     std::shared_ptr<const LiveSnapshot> Current() const;
 
 private:
+    void BuildPending();
+
     QThread thread_;
     QObject* home_; // lives on thread_; the server objects are its children
     bool running_ = false;
     mutable std::mutex mutex_;
     std::shared_ptr<const LiveSnapshot> current_;
+    std::optional<LiveInput> pending_; // guarded by mutex_
 };
