@@ -3,6 +3,8 @@
 #include "BookFiles.h"
 #include "EntryListWindow.h"
 #include "EventBook.h"
+#include "LiveResultsDesk.h"
+#include "TAppSettings.h"
 #include "EventSettingsDialog.h"
 #include "PostListsDialog.h"
 #include "ResultsWindow.h"
@@ -41,6 +43,7 @@ void Raise(QWidget* window)
 
 EventBookDesk::EventBookDesk(QWidget* mainWindow, RunControl* runControl, const QString& folder, QObject* parent)
     : QObject(parent), mainWindow_(mainWindow), book_(new EventBook(this)),
+      live_(new LiveResultsDesk(book_, this)),
       folder_(folder.isEmpty() ? BookFiles::Folder() : folder)
 {
     AskYesNo = [this](const QString& question) {
@@ -56,6 +59,7 @@ EventBookDesk::EventBookDesk(QWidget* mainWindow, RunControl* runControl, const 
         connect(runControl, &RunControl::RunRestarted, book_, &EventBook::RestartRun);
     }
     connect(book_, &EventBook::WriteFailed, this, &EventBookDesk::Notice);
+    connect(live_, &LiveResultsDesk::Notice, this, &EventBookDesk::Notice);
     connect(book_, &EventBook::WriteRecovered, this, [this] { Q_EMIT Notice(QString()); });
     connect(book_, &EventBook::Changed, this, &EventBookDesk::UpdateTitles);
 
@@ -111,6 +115,12 @@ void EventBookDesk::CreateQuietly(const QString& why)
         Q_EMIT Notice(created.message + QStringLiteral(" Die Läufe stehen nur im Protokoll."));
     else
         Q_EMIT Notice(why.isEmpty() ? QString() : why + QStringLiteral(" Eine neue Veranstaltung wurde angelegt."));
+}
+
+void EventBookDesk::ApplySettings(const TAppSettings& settings)
+{
+    programTitle_ = settings.Title;
+    live_->Apply(settings);
 }
 
 void EventBookDesk::ShowEntryList()

@@ -8,6 +8,8 @@
 
 class EntryListWindow;
 class EventBook;
+class LiveResultsDesk;
+struct TAppSettings;
 class QAction;
 class QWidget;
 class ResultsWindow;
@@ -35,6 +37,9 @@ public:
     void Start(const QString& programTitle);
     // The program's Title changed: the default title of a new event.
     void SetProgramTitle(const QString& title) { programTitle_ = title; }
+    // The settings changed: the program's Title and the live results.
+    void ApplySettings(const TAppSettings& settings);
+    LiveResultsDesk* Live() const { return live_; }
 
     void ShowEntryList();
     void ShowResults();
@@ -65,6 +70,7 @@ private:
 
     QWidget* mainWindow_;
     EventBook* book_;
+    LiveResultsDesk* live_;
     QString folder_;
     QString programTitle_;
     QAction* entryListAction_ = nullptr;

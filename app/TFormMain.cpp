@@ -240,7 +240,7 @@ void TFormMain::ApplySettings(const TAppSettings& settings)
     runControl_->SetSound(settings_.Sound);
     barrier_->SetAlg(settings_.Alg);
     barrier_->SetWaitStart(settings_.WaitStart);
-    eventBook_->SetProgramTitle(settings_.Title);
+    eventBook_->ApplySettings(settings_);
     if (monitor_) {
         monitor_->SetTitle(settings_.Title);
         monitor_->SetMonitor(settings_.Monitor);

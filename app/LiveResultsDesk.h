@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class EventBook;
+class LiveServer;
+struct TAppSettings;
+
+// Live results at the desk: starts and stops the results server as the
+// settings say, and hands it the event after each change of the book (one
+// hand-over per turn of the event loop, however many changes came). The
+// server never holds up timing: a port in use is a notice, nothing more.
+class LiveResultsDesk : public QObject
+{
+    Q_OBJECT
+public:
+    LiveResultsDesk(EventBook* book, QObject* parent = nullptr);
+    ~LiveResultsDesk() override;
+
+    // Starts, restarts or stops the server for LiveResults, LivePort and LiveAddress.
+    void Apply(const TAppSettings& settings);
+    // "http://192.168.1.10:8080/" while it serves; empty otherwise.
+    QString Address() const { return address_; }
+
+Q_SIGNALS:
+    // A German notice for the main window's notice line.
+    void Notice(const QString& text);
+
+private:
+    void Publish();
+
+    EventBook* book_;
+    LiveServer* server_;
+    QTimer publish_;
+    QString served_; // "port address" the server was started for
+    QString address_;
+};
