@@ -3,6 +3,8 @@
 #include "EventSettingsDialog.h"
 #include "EventBook.h"
 #include "EventBookDesk.h"
+#include "LiveResultsDesk.h"
+#include "TAppSettings.h"
 #include "PostListsDialog.h"
 #include "ResultsWindow.h"
 #include "RunControl.h"
@@ -11,6 +13,10 @@
 #include "TLbSpeedButton.h"
 
 #include <QAction>
+#include <QDeadlineTimer>
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QUrl>
 #include <QDir>
 #include <QFile>
 #include <QComboBox>
@@ -19,7 +25,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QSpinBox>
-#include <QSignalSpy>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -452,3 +457,60 @@ TEST_F(EventBookDeskTest, eventDialog_editsTheRules_andANewOrOlderEventIsChosenF
 }
 
 } // namespace
+
+namespace {
+
+// The page at path of the live results, as a phone gets it; empty when none came.
+QByteArray LivePage(const QString& address, const QByteArray& path)
+{
+    const QUrl url(address);
+    QTcpSocket socket;
+    socket.connectToHost(url.host(), quint16(url.port()));
+    if (!socket.waitForConnected(5000))
+        return {};
+    socket.write("GET " + path + " HTTP/1.1\r\nHost: x\r\n\r\n");
+    QByteArray reply;
+    const QDeadlineTimer deadline(5000);
+    while (!reply.contains("</html>") && !deadline.hasExpired() && socket.waitForReadyRead(100))
+        reply += socket.readAll();
+    return reply;
+}
+
+} // namespace
+
+TEST_F(EventBookDeskTest, liveResults_followTheSettingsServeTheBookAndTellAPortInUse)
+{
+    QWidget main;
+    EventBookDesk desk(&main, nullptr);
+    desk.Start(QStringLiteral("Bergslalom"));
+    TAppSettings settings;
+    settings.LiveAddress = QStringLiteral("127.0.0.1");
+    settings.LivePort = 0; // any free port
+    desk.ApplySettings(settings);
+    EXPECT_TRUE(desk.Live()->Address().isEmpty()); // off by default
+
+    settings.LiveResults = true;
+    desk.ApplySettings(settings);
+    const QString address = desk.Live()->Address();
+    ASSERT_TRUE(address.startsWith(QStringLiteral("http://127.0.0.1:"))) << address.toStdString();
+    Entry entry;
+    entry.number = 12;
+    entry.name = QStringLiteral("<b>Huber</b>");
+    desk.Book()->SetEntry(entry);
+    QTRY_VERIFY_WITH_TIMEOUT(LivePage(address, "/starter").contains("&lt;b&gt;Huber&lt;/b&gt;"), 5000);
+    EXPECT_TRUE(LivePage(address, "/").contains("Bergslalom"));
+
+    EventBookDesk other(&main, nullptr);
+    QSignalSpy notices(&other, &EventBookDesk::Notice);
+    TAppSettings taken = settings;
+    taken.LivePort = QUrl(address).port();
+    other.ApplySettings(taken);
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices[0][0].toString().contains(QStringLiteral("belegt")));
+    EXPECT_TRUE(other.Live()->Address().isEmpty());
+
+    settings.LiveResults = false;
+    desk.ApplySettings(settings);
+    EXPECT_TRUE(desk.Live()->Address().isEmpty());
+    EXPECT_TRUE(LivePage(address, "/").isEmpty());
+}
