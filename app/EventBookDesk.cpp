@@ -4,6 +4,7 @@
 #include "EntryListWindow.h"
 #include "EventBook.h"
 #include "LiveResultsDesk.h"
+#include "LiveSettingsDialog.h"
 #include "TAppSettings.h"
 #include "EventSettingsDialog.h"
 #include "PostListsDialog.h"
@@ -43,7 +44,7 @@ void Raise(QWidget* window)
 
 EventBookDesk::EventBookDesk(QWidget* mainWindow, RunControl* runControl, const QString& folder, QObject* parent)
     : QObject(parent), mainWindow_(mainWindow), book_(new EventBook(this)),
-      live_(new LiveResultsDesk(book_, this)),
+      runControl_(runControl), live_(new LiveResultsDesk(book_, this)),
       folder_(folder.isEmpty() ? BookFiles::Folder() : folder)
 {
     AskYesNo = [this](const QString& question) {
@@ -120,7 +121,23 @@ void EventBookDesk::CreateQuietly(const QString& why)
 void EventBookDesk::ApplySettings(const TAppSettings& settings)
 {
     programTitle_ = settings.Title;
+    settings_ = std::make_unique<TAppSettings>(settings);
+    if (runControl_)
+        live_->SetJournal(runControl_->Journal());
     live_->Apply(settings);
+}
+
+void EventBookDesk::EditLiveResults()
+{
+    const TAppSettings current = settings_ ? *settings_ : TAppSettings();
+    LiveSettingsDialog dialog(mainWindow_);
+    const std::optional<TAppSettings> chosen = dialog.Edit(current, live_->Address());
+    if (!chosen)
+        return;
+    if (ChangeSettings)
+        ChangeSettings(*chosen);
+    else
+        ApplySettings(*chosen);
 }
 
 void EventBookDesk::ShowEntryList()
@@ -140,6 +157,7 @@ void EventBookDesk::ShowResults()
         results_ = new ResultsWindow(book_, mainWindow_);
         connect(results_, &ResultsWindow::ListsWanted, this, &EventBookDesk::ShowLists);
         connect(results_, &ResultsWindow::EventWanted, this, &EventBookDesk::EditEvent);
+        connect(results_, &ResultsWindow::LiveWanted, this, &EventBookDesk::EditLiveResults);
         UpdateTitles();
     }
     Raise(results_);

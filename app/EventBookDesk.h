@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class EntryListWindow;
 class EventBook;
@@ -40,6 +41,8 @@ public:
     // The settings changed: the program's Title and the live results.
     void ApplySettings(const TAppSettings& settings);
     LiveResultsDesk* Live() const { return live_; }
+    // "Live-Ergebnisse im Netzwerk": the live values of the settings.
+    void EditLiveResults();
 
     void ShowEntryList();
     void ShowResults();
@@ -56,6 +59,8 @@ public:
 
     // The yes/no question (the program's own dialog where there is one).
     std::function<bool(const QString& question)> AskYesNo;
+    // Applies and stores changed settings (the main window's own way).
+    std::function<void(const TAppSettings& settings)> ChangeSettings;
     // A message the operator must read now (a book that cannot be opened).
     std::function<void(const QString& message)> ShowMessage;
 
@@ -70,9 +75,11 @@ private:
 
     QWidget* mainWindow_;
     EventBook* book_;
+    RunControl* runControl_;
     LiveResultsDesk* live_;
     QString folder_;
     QString programTitle_;
+    std::unique_ptr<TAppSettings> settings_; // as last applied
     QAction* entryListAction_ = nullptr;
     QAction* resultsAction_ = nullptr;
     // Owned by the main window; gone with it or with this desk, whichever goes first.

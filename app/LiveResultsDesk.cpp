@@ -1,6 +1,7 @@
 #include "LiveResultsDesk.h"
 
 #include "EventBook.h"
+#include "JournalFeed.h"
 #include "LiveServer.h"
 #include "TAppSettings.h"
 
@@ -41,7 +42,10 @@ void LiveResultsDesk::Apply(const TAppSettings& settings)
         ? QStringLiteral("%1 %2").arg(settings.LivePort).arg(settings.LiveAddress) : QString();
     if (wanted == served_)
         return;
-    server_->Stop();
+    if (server_->Running()) {
+        server_->Stop();
+        Record(QStringLiteral("Live-Ergebnisse beendet"));
+    }
     served_ = wanted;
     address_.clear();
     if (wanted.isEmpty())
@@ -49,16 +53,21 @@ void LiveResultsDesk::Apply(const TAppSettings& settings)
     const QHostAddress bound = settings.LiveAddress == QLatin1String("alle") ? QHostAddress(QHostAddress::Any)
                                                                             : QHostAddress(settings.LiveAddress);
     if (bound.isNull()) {
-        Q_EMIT Notice(QStringLiteral("Live-Ergebnisse: Die Adresse %1 ist nicht verfügbar. Die Zeitnahme läuft weiter.")
-                          .arg(settings.LiveAddress));
+        const QString notice =
+            QStringLiteral("Live-Ergebnisse: Die Adresse %1 ist nicht verfügbar. Die Zeitnahme läuft weiter.")
+                .arg(settings.LiveAddress);
+        Record(notice);
+        Q_EMIT Notice(notice);
         return;
     }
     const LiveServer::Result started = server_->Start(bound, quint16(settings.LivePort));
     if (!started.ok) {
+        Record(started.message);
         Q_EMIT Notice(started.message);
         return;
     }
     address_ = QStringLiteral("http://%1:%2/").arg(ShownHost(bound)).arg(started.port);
+    Record(QStringLiteral("Live-Ergebnisse gestartet: %1 (Adresse %2)").arg(address_, settings.LiveAddress));
     Publish();
 }
 
@@ -75,4 +84,10 @@ void LiveResultsDesk::Publish()
         if (!run->replaced)
             input.lastRuns.push_back(*run);
     server_->PublishInput(std::move(input));
+}
+
+void LiveResultsDesk::Record(const QString& what)
+{
+    if (journal_)
+        journal_->Record(what);
 }

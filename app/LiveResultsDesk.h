@@ -5,6 +5,7 @@
 #include <QTimer>
 
 class EventBook;
+class JournalFeed;
 class LiveServer;
 struct TAppSettings;
 
@@ -19,6 +20,8 @@ public:
     LiveResultsDesk(EventBook* book, QObject* parent = nullptr);
     ~LiveResultsDesk() override;
 
+    // Where the journal notes start, stop and the address served; may be unset.
+    void SetJournal(JournalFeed* journal) { journal_ = journal; }
     // Starts, restarts or stops the server for LiveResults, LivePort and LiveAddress.
     void Apply(const TAppSettings& settings);
     // "http://192.168.1.10:8080/" while it serves; empty otherwise.
@@ -30,9 +33,11 @@ Q_SIGNALS:
 
 private:
     void Publish();
+    void Record(const QString& what);
 
     EventBook* book_;
     LiveServer* server_;
+    JournalFeed* journal_ = nullptr;
     QTimer publish_;
     QString served_; // "port address" the server was started for
     QString address_;

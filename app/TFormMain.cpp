@@ -97,6 +97,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     eventBook_ = new EventBookDesk(this, runControl_, seams.eventBookFolder, this);
     connect(eventBook_, &EventBookDesk::Notice, this, notice_->SetterFor(OperatorNotice::EventBook));
     eventBook_->AskYesNo = [this](const QString& question) { return yesNo_ && yesNo_->Ask(question); };
+    eventBook_->ChangeSettings = [this](const TAppSettings& s) { ApplySettings(s); StoreSettings(); };
     FormCreate(seams);
     w.SortGrid1->setFocus();
 }

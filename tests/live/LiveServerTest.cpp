@@ -1,3 +1,4 @@
+#include "LiveQrCode.h"
 #include "LiveServer.h"
 #include "LiveSnapshot.h"
 #include "ScoringFixtures.h"
@@ -275,3 +276,17 @@ TEST_F(LiveServerTest, aPortInUse_isToldInGermanAndTheRunningServerStays)
 }
 
 } // namespace
+
+TEST(LiveQrCode, anAddressBecomesASquareCodeWithItsQuietZoneAndFinderPatterns)
+{
+    const QImage code = LiveQrCode(QStringLiteral("http://192.168.1.10:8080/"), 4);
+    ASSERT_FALSE(code.isNull());
+    EXPECT_EQ(code.width(), code.height());
+    const int quiet = 4 * 4;
+    EXPECT_EQ(code.pixel(quiet - 1, quiet - 1), qRgb(255, 255, 255));
+    // The top-left finder: a dark ring, a light ring, a dark centre.
+    EXPECT_EQ(code.pixel(quiet, quiet), qRgb(0, 0, 0));
+    EXPECT_EQ(code.pixel(quiet + 4, quiet + 4), qRgb(255, 255, 255));
+    EXPECT_EQ(code.pixel(quiet + 12, quiet + 12), qRgb(0, 0, 0));
+    EXPECT_EQ(code.pixel(code.width() - quiet - 1, quiet), qRgb(0, 0, 0)); // top-right finder
+}
