@@ -4,6 +4,8 @@
 #include "EventBook.h"
 #include "EventBookDesk.h"
 #include "LiveResultsDesk.h"
+#include "LiveSettingsDialog.h"
+#include "RecordingJournal.h"
 #include "TAppSettings.h"
 #include "PostListsDialog.h"
 #include "ResultsWindow.h"
@@ -15,7 +17,9 @@
 #include <QAction>
 #include <QDeadlineTimer>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTcpSocket>
+#include <QCheckBox>
 #include <QUrl>
 #include <QDir>
 #include <QFile>
@@ -513,4 +517,63 @@ TEST_F(EventBookDeskTest, liveResults_followTheSettingsServeTheBookAndTellAPortI
     desk.ApplySettings(settings);
     EXPECT_TRUE(desk.Live()->Address().isEmpty());
     EXPECT_TRUE(LivePage(address, "/").isEmpty());
+}
+
+TEST_F(EventBookDeskTest, liveDialog_fromTheResultsWindow_startsTheServerShowsItsCodeAndTheJournalNotesIt)
+{
+    QWidget main;
+    Timing timing;
+    RecordingJournal journal;
+    timing.control.SetJournal(&journal);
+    EventBookDesk desk(&main, &timing.control);
+    desk.Start(QStringLiteral("Bergslalom"));
+    std::vector<TAppSettings> stored;
+    desk.ChangeSettings = [&](const TAppSettings& s) {
+        stored.push_back(s);
+        desk.ApplySettings(s);
+    };
+    desk.ApplySettings(TAppSettings());
+    QTcpServer probe; // a port that is free now
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+    const quint16 free = probe.serverPort();
+    probe.close();
+
+    // Answers the dialog once it is open; false when none came.
+    auto answer = [](const std::function<void(LiveSettingsDialog&)>& fill) {
+        QTimer::singleShot(0, qApp, [fill] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* dialog = qobject_cast<LiveSettingsDialog*>(w); dialog && dialog->isVisible()) {
+                    fill(*dialog);
+                    return;
+                }
+        });
+    };
+    desk.ShowResults();
+    auto* live = desk.Results()->findChild<QPushButton*>(QStringLiteral("live"));
+    ASSERT_TRUE(live);
+    answer([free](LiveSettingsDialog& d) {
+        EXPECT_TRUE(d.served->text().contains(QStringLiteral("keine")));
+        d.on->setChecked(true);
+        d.port->setValue(free);
+        d.address->setCurrentIndex(d.address->findData(QStringLiteral("127.0.0.1")));
+        d.accept();
+    });
+    live->click();
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_TRUE(stored[0].LiveResults);
+    EXPECT_EQ(stored[0].LivePort, free);
+    EXPECT_EQ(desk.Live()->Address(), QStringLiteral("http://127.0.0.1:%1/").arg(free));
+    EXPECT_TRUE(journal.lines.filter(QStringLiteral("Live-Ergebnisse gestartet: http://127.0.0.1:%1/").arg(free)).size() == 1);
+    EXPECT_TRUE(LivePage(desk.Live()->Address(), "/").contains("Bergslalom"));
+
+    bool shown = false;
+    answer([&shown](LiveSettingsDialog& d) {
+        shown = d.served->text().contains(QStringLiteral("http://127.0.0.1:")) && !d.code->pixmap().isNull();
+        d.on->setChecked(false);
+        d.accept();
+    });
+    live->click();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(desk.Live()->Address().isEmpty());
+    EXPECT_TRUE(journal.lines.contains(QStringLiteral("Live-Ergebnisse beendet")));
 }
