@@ -188,6 +188,7 @@ TEST_F(LiveServerTest, hostileRequests_areRefusedAndTheServerGoesOn)
         {"GET /resources/ HTTP/1.1\r\nHost: x\r\n\r\n", 404},
         {"GET / HTTP/1.1\r\nHost: x\r\nX-Big: " + QByteArray(20000, 'a') + "\r\n\r\n", 431},
         {"GET / HTTP/1.1\r\n" + QByteArray("X-A: b\r\n").repeated(100) + "\r\n", 431},
+        {"GARBAGE\r\n\r\n", 0}, // no request line: closed without an answer
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.request.left(40).toStdString());
