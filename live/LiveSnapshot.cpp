@@ -111,8 +111,14 @@ QString TrackBody(const LiveInput& input, const Names& names)
         QString penalties;
         if (run.status != RunStatus::Valid)
             penalties = RunStatusText(run.status);
-        else if (run.cones || run.skippedTasks)
-            penalties = QStringLiteral("%1 Pyl., %2 Aufg.").arg(run.cones).arg(run.skippedTasks);
+        else {
+            QStringList parts;
+            if (run.cones)
+                parts << QStringLiteral("%1 Pyl.").arg(run.cones);
+            if (run.skippedTasks)
+                parts << QStringLiteral("%1 Aufg.").arg(run.skippedTasks);
+            penalties = parts.join(QStringLiteral(", "));
+        }
         html += QStringLiteral("<tr><td>%1</td>%2<td class=\"run\">%3</td><td>%4</td></tr>")
                     .arg(run.number)
                     .arg(EntryCells(names.Find(run.number)), Esc(ResultTimeText(run.runTimeMs, false)),

@@ -156,7 +156,7 @@ TEST_F(LiveServerTest, aFinishedRun_isServedWithANewETagAndTheOldOneNoLongerMatc
     EXPECT_EQ(Get("/", "If-None-Match: " + before.Header("ETag") + "\r\n").status, 304);
 
     LiveInput input = Event();
-    input.lastRuns.insert(input.lastRuns.begin(), Timed(2, 1, 58760));
+    input.lastRuns.insert(input.lastRuns.begin(), Timed(2, 1, 58760, 1));
     input.lanes.clear();
     server_.PublishInput(input); // built on the server's thread
 
@@ -169,6 +169,7 @@ TEST_F(LiveServerTest, aFinishedRun_isServedWithANewETagAndTheOldOneNoLongerMatc
     EXPECT_NE(after.Header("ETag"), before.Header("ETag"));
     EXPECT_TRUE(after.body.contains("58,76"));
     EXPECT_TRUE(after.body.contains("Zurzeit fährt niemand."));
+    EXPECT_TRUE(after.body.contains("1 Pyl.</td>")); // no "0 Aufg." beside it
 }
 
 TEST_F(LiveServerTest, hostileRequests_areRefusedAndTheServerGoesOn)
