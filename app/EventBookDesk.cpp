@@ -44,7 +44,7 @@ void Raise(QWidget* window)
 
 EventBookDesk::EventBookDesk(QWidget* mainWindow, RunControl* runControl, const QString& folder, QObject* parent)
     : QObject(parent), mainWindow_(mainWindow), book_(new EventBook(this)),
-      runControl_(runControl), live_(new LiveResultsDesk(book_, this)),
+      runControl_(runControl), live_(new LiveResultsDesk(book_, runControl, this)),
       folder_(folder.isEmpty() ? BookFiles::Folder() : folder)
 {
     AskYesNo = [this](const QString& question) {

@@ -1,6 +1,8 @@
 #include "LiveResultsDesk.h"
 
 #include "EventBook.h"
+#include "RunControl.h"
+#include "TFrame1.h"
 #include "JournalFeed.h"
 #include "LiveServer.h"
 #include "TAppSettings.h"
@@ -25,13 +27,18 @@ QString ShownHost(const QHostAddress& bound)
 
 } // namespace
 
-LiveResultsDesk::LiveResultsDesk(EventBook* book, QObject* parent)
-    : QObject(parent), book_(book), server_(new LiveServer(this))
+LiveResultsDesk::LiveResultsDesk(EventBook* book, RunControl* runControl, QObject* parent)
+    : QObject(parent), book_(book), runControl_(runControl), server_(new LiveServer(this))
 {
     publish_.setSingleShot(true);
     publish_.setInterval(0);
     connect(&publish_, &QTimer::timeout, this, &LiveResultsDesk::Publish);
     connect(book_, &EventBook::Changed, &publish_, qOverload<>(&QTimer::start));
+    lanes_.setInterval(250);
+    connect(&lanes_, &QTimer::timeout, this, [this] {
+        if (LaneState() != laneState_)
+            publish_.start();
+    });
 }
 
 LiveResultsDesk::~LiveResultsDesk() = default;
@@ -42,6 +49,7 @@ void LiveResultsDesk::Apply(const TAppSettings& settings)
         ? QStringLiteral("%1 %2").arg(settings.LivePort).arg(settings.LiveAddress) : QString();
     if (wanted == served_)
         return;
+    lanes_.stop();
     if (server_->Running()) {
         server_->Stop();
         Record(QStringLiteral("Live-Ergebnisse beendet"));
@@ -67,6 +75,8 @@ void LiveResultsDesk::Apply(const TAppSettings& settings)
         return;
     }
     address_ = QStringLiteral("http://%1:%2/").arg(ShownHost(bound)).arg(started.port);
+    if (runControl_)
+        lanes_.start();
     Record(QStringLiteral("Live-Ergebnisse gestartet: %1 (Adresse %2)").arg(address_, settings.LiveAddress));
     Publish();
 }
@@ -78,6 +88,12 @@ void LiveResultsDesk::Publish()
     LiveInput input;
     const std::vector<Entry> entries(book_->Entries().begin(), book_->Entries().end());
     input.scoring = ScoreEvent(book_->Rules(), entries, book_->Runs());
+    laneState_ = LaneState();
+    for (int lane = 1; runControl_ && lane <= 2; ++lane) {
+        const TFrame1* frame = runControl_->Lane(lane);
+        if (frame->Running() || frame->ShowsResult())
+            input.lanes.push_back(LiveLane{lane, frame->StartNumberText(), frame->Running()});
+    }
     for (const PostedList& posted : book_->Posted())
         input.posting = Posting{posted.official, posted.posted};
     for (auto run = book_->Runs().rbegin(); run != book_->Runs().rend() && int(input.lastRuns.size()) < kLastRuns; ++run)
@@ -90,4 +106,14 @@ void LiveResultsDesk::Record(const QString& what)
 {
     if (journal_)
         journal_->Record(what);
+}
+
+QString LiveResultsDesk::LaneState() const
+{
+    QString state;
+    for (int lane = 1; runControl_ && lane <= 2; ++lane) {
+        const TFrame1* frame = runControl_->Lane(lane);
+        state += QStringLiteral("%1 %2 %3 %4 ").arg(lane).arg(frame->StartNumberText()).arg(frame->Running()).arg(frame->ShowsResult());
+    }
+    return state;
 }

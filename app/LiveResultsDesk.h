@@ -7,6 +7,7 @@
 class EventBook;
 class JournalFeed;
 class LiveServer;
+class RunControl;
 struct TAppSettings;
 
 // Live results at the desk: starts and stops the results server as the
@@ -17,7 +18,8 @@ class LiveResultsDesk : public QObject
 {
     Q_OBJECT
 public:
-    LiveResultsDesk(EventBook* book, QObject* parent = nullptr);
+    // runControl may be null: no lanes are shown then.
+    LiveResultsDesk(EventBook* book, RunControl* runControl, QObject* parent = nullptr);
     ~LiveResultsDesk() override;
 
     // Where the journal notes start, stop and the address served; may be unset.
@@ -33,12 +35,18 @@ Q_SIGNALS:
 
 private:
     void Publish();
+    // What the lanes show now, to tell whether it changed.
+    QString LaneState() const;
     void Record(const QString& what);
 
     EventBook* book_;
+    RunControl* runControl_;
     LiveServer* server_;
     JournalFeed* journal_ = nullptr;
     QTimer publish_;
+    // The lanes have no signal for a start of one lane: looked at while serving.
+    QTimer lanes_;
+    QString laneState_;
     QString served_; // "port address" the server was started for
     QString address_;
 };

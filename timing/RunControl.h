@@ -130,6 +130,8 @@ public:
     void FrameT2editStartN2Change();
 
     int StartLane() const { return startLane_; }
+    // Lane 1, or lane 2 for any other number.
+    TFrame1* Lane(int lane) const;
     int StopLane() const { return stopLane_; }
     bool RundenMode() const { return rundenMode_; }
 
@@ -154,7 +156,6 @@ Q_SIGNALS:
     void Notice(const QString& notice);
 
 private:
-    TFrame1* Lane(int lane) const;
     static int NextLane(int lane, int lanes);
     void UpdateCaptions();
     static QString SourceText(CommandSource source);
