@@ -3,6 +3,9 @@
 #include "BookFiles.h"
 #include "EntryListWindow.h"
 #include "EventBook.h"
+#include "LiveResultsDesk.h"
+#include "LiveSettingsDialog.h"
+#include "TAppSettings.h"
 #include "EventSettingsDialog.h"
 #include "LaneEntryLabels.h"
 #include "PostListsDialog.h"
@@ -42,6 +45,7 @@ void Raise(QWidget* window)
 
 EventBookDesk::EventBookDesk(QWidget* mainWindow, RunControl* runControl, const QString& folder, QObject* parent)
     : QObject(parent), mainWindow_(mainWindow), book_(new EventBook(this)),
+      runControl_(runControl), live_(new LiveResultsDesk(book_, runControl, this)),
       folder_(folder.isEmpty() ? BookFiles::Folder() : folder)
 {
     AskYesNo = [this](const QString& question) {
@@ -57,6 +61,7 @@ EventBookDesk::EventBookDesk(QWidget* mainWindow, RunControl* runControl, const 
         connect(runControl, &RunControl::RunRestarted, book_, &EventBook::RestartRun);
     }
     connect(book_, &EventBook::WriteFailed, this, &EventBookDesk::Notice);
+    connect(live_, &LiveResultsDesk::Notice, this, &EventBookDesk::Notice);
     connect(book_, &EventBook::WriteRecovered, this, [this] { Q_EMIT Notice(QString()); });
     connect(book_, &EventBook::Changed, this, &EventBookDesk::UpdateTitles);
 
@@ -114,6 +119,28 @@ void EventBookDesk::CreateQuietly(const QString& why)
         Q_EMIT Notice(why.isEmpty() ? QString() : why + QStringLiteral(" Eine neue Veranstaltung wurde angelegt."));
 }
 
+void EventBookDesk::ApplySettings(const TAppSettings& settings)
+{
+    programTitle_ = settings.Title;
+    settings_ = std::make_unique<TAppSettings>(settings);
+    if (runControl_)
+        live_->SetJournal(runControl_->Journal());
+    live_->Apply(settings);
+}
+
+void EventBookDesk::EditLiveResults()
+{
+    const TAppSettings current = settings_ ? *settings_ : TAppSettings();
+    LiveSettingsDialog dialog(mainWindow_);
+    const std::optional<TAppSettings> chosen = dialog.Edit(current, live_->Address());
+    if (!chosen)
+        return;
+    if (ChangeSettings)
+        ChangeSettings(*chosen);
+    else
+        ApplySettings(*chosen);
+}
+
 void EventBookDesk::ShowEntryList()
 {
     if (!entryList_) {
@@ -131,6 +158,7 @@ void EventBookDesk::ShowResults()
         results_ = new ResultsWindow(book_, mainWindow_);
         connect(results_, &ResultsWindow::ListsWanted, this, &EventBookDesk::ShowLists);
         connect(results_, &ResultsWindow::EventWanted, this, &EventBookDesk::EditEvent);
+        connect(results_, &ResultsWindow::LiveWanted, this, &EventBookDesk::EditLiveResults);
         UpdateTitles();
     }
     Raise(results_);

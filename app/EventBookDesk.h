@@ -5,10 +5,13 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class EntryListWindow;
 class EventBook;
 class LaneEntryLabels;
+class LiveResultsDesk;
+struct TAppSettings;
 class QAction;
 class QWidget;
 class ResultsWindow;
@@ -41,6 +44,11 @@ public:
     // Names the driver of each lane under the lanes and on the spectator window.
     void ShowLaneEntries(TFrame1* lane1, TFrame1* lane2, TFormMonitor2* monitor);
     LaneEntryLabels* LaneEntries() const { return laneEntries_; }
+    // The settings changed: the program's Title and the live results.
+    void ApplySettings(const TAppSettings& settings);
+    LiveResultsDesk* Live() const { return live_; }
+    // "Live-Ergebnisse im Netzwerk": the live values of the settings.
+    void EditLiveResults();
 
     void ShowEntryList();
     void ShowResults();
@@ -57,6 +65,8 @@ public:
 
     // The yes/no question (the program's own dialog where there is one).
     std::function<bool(const QString& question)> AskYesNo;
+    // Applies and stores changed settings (the main window's own way).
+    std::function<void(const TAppSettings& settings)> ChangeSettings;
     // A message the operator must read now (a book that cannot be opened).
     std::function<void(const QString& message)> ShowMessage;
 
@@ -71,8 +81,11 @@ private:
 
     QWidget* mainWindow_;
     EventBook* book_;
+    RunControl* runControl_;
+    LiveResultsDesk* live_;
     QString folder_;
     QString programTitle_;
+    std::unique_ptr<TAppSettings> settings_; // as last applied
     QAction* entryListAction_ = nullptr;
     QAction* resultsAction_ = nullptr;
     LaneEntryLabels* laneEntries_ = nullptr;

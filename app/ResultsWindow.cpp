@@ -129,6 +129,9 @@ ResultsWindow::ResultsWindow(EventBook* book, QWidget* parent)
     auto* event = new QPushButton(QStringLiteral("Veranstaltung…"), this);
     SetButtonKey(event, QKeySequence(Qt::CTRL | Qt::Key_E));
     connect(event, &QPushButton::clicked, this, &ResultsWindow::EventWanted);
+    auto* live = new QPushButton(QStringLiteral("Live-Ergebnisse…"), this);
+    live->setObjectName(QStringLiteral("live"));
+    connect(live, &QPushButton::clicked, this, &ResultsWindow::LiveWanted);
     auto* top = new QHBoxLayout;
     top->addWidget(listLabel);
     top->addWidget(list_);
@@ -137,6 +140,7 @@ ResultsWindow::ResultsWindow(EventBook* book, QWidget* parent)
     top->addWidget(undo);
     top->addWidget(post);
     top->addWidget(event);
+    top->addWidget(live);
 
     standings_ = new QTableWidget(this);
     standings_->setObjectName(QStringLiteral("standings"));

@@ -59,6 +59,8 @@ Q_SIGNALS:
     void EventWanted();
     // "Listen…": the lists to post.
     void ListsWanted();
+    // "Live-Ergebnisse…": the results server on the course network.
+    void LiveWanted();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

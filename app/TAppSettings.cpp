@@ -47,6 +47,13 @@ TAppSettings ReadStored(const SettingsStore& store, TAppSettings s)
     s.Runden = *v != 0;
     if (!read("ManyStart")) return s;
     s.ManyStart = *v != 0;
+    if (!read("LiveResults")) return s;
+    s.LiveResults = *v != 0;
+    if (!read("LivePort")) return s;
+    s.LivePort = *v;
+    const std::optional<QString> address = store.ReadString(kGroup, QStringLiteral("LiveAddress"));
+    if (!address) return s;
+    s.LiveAddress = *address;
     return s;
 }
 
@@ -69,6 +76,8 @@ TAppSettings WithinRanges(TAppSettings s)
     // No length at all is the dialog's design value, as for a length of 0.
     s.Length = s.Length <= 0 ? 1000 : std::clamp(s.Length, MinLength, MaxLength);
     s.Monitor = std::max(s.Monitor, 0);
+    if (s.LivePort < 1 || s.LivePort > 65535)
+        s.LivePort = 8080;
     return s;
 }
 
@@ -89,5 +98,8 @@ bool SaveSettings(SettingsStore& store, const TAppSettings& s)
     store.WriteString(kGroup, QStringLiteral("Title"), s.Title);
     put("Runden", s.Runden ? 1 : 0);
     put("ManyStart", s.ManyStart ? 1 : 0);
+    put("LiveResults", s.LiveResults ? 1 : 0);
+    put("LivePort", s.LivePort);
+    store.WriteString(kGroup, QStringLiteral("LiveAddress"), s.LiveAddress);
     return store.Flush();
 }

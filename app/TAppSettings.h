@@ -36,6 +36,11 @@ struct TAppSettings
     QString Title = QStringLiteral("* * *");
     bool Runden = false;
     bool ManyStart = false;
+    // Live results on the course network, read and written after the
+    // values above so their order stays as it was.
+    bool LiveResults = false;
+    int LivePort = 8080;
+    QString LiveAddress = QStringLiteral("alle"); // "alle", "127.0.0.1" or one of the machine's addresses
 };
 
 // Reads the stored values over the given settings in their fixed order. The

@@ -96,6 +96,7 @@ TFormMain::TFormMain(const TAppSettings& settings, const MainWindowSeams& seams,
     connect(w.SortGrid1, &TSortGrid::RowSelected, runControl_, &RunControl::SortGrid1RowSelected);
     eventBook_ = new EventBookDesk(this, runControl_, seams.eventBookFolder, this);
     connect(eventBook_, &EventBookDesk::Notice, this, notice_->SetterFor(OperatorNotice::EventBook));
+    eventBook_->ChangeSettings = [this](const TAppSettings& s) { ApplySettings(s); StoreSettings(); };
     FormCreate(seams);
     w.SortGrid1->setFocus();
 }
@@ -239,7 +240,7 @@ void TFormMain::ApplySettings(const TAppSettings& settings)
     runControl_->SetSound(settings_.Sound);
     barrier_->SetAlg(settings_.Alg);
     barrier_->SetWaitStart(settings_.WaitStart);
-    eventBook_->SetProgramTitle(settings_.Title);
+    eventBook_->ApplySettings(settings_);
     if (monitor_) {
         monitor_->SetTitle(settings_.Title);
         monitor_->SetMonitor(settings_.Monitor);

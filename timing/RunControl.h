@@ -70,6 +70,7 @@ public:
     // Every command, its result and the protocol before a command that
     // removes results go to the journal; null for none.
     void SetJournal(JournalFeed* journal) { journal_ = journal; }
+    JournalFeed* Journal() const { return journal_; }
     // START and STOPP: nothing when the command's action is disabled (its
     // enabled flag is the single gate); false when the command did not run.
     // With an edge the lane takes the edge's stamp; without one it reads the
@@ -129,6 +130,8 @@ public:
     void FrameT2editStartN2Change();
 
     int StartLane() const { return startLane_; }
+    // Lane 1, or lane 2 for any other number.
+    TFrame1* Lane(int lane) const;
     int StopLane() const { return stopLane_; }
     bool RundenMode() const { return rundenMode_; }
 
@@ -153,7 +156,6 @@ Q_SIGNALS:
     void Notice(const QString& notice);
 
 private:
-    TFrame1* Lane(int lane) const;
     static int NextLane(int lane, int lanes);
     void UpdateCaptions();
     static QString SourceText(CommandSource source);

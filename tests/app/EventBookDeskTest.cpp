@@ -3,6 +3,10 @@
 #include "EventSettingsDialog.h"
 #include "EventBook.h"
 #include "EventBookDesk.h"
+#include "LiveResultsDesk.h"
+#include "LiveSettingsDialog.h"
+#include "RecordingJournal.h"
+#include "TAppSettings.h"
 #include "PostListsDialog.h"
 #include "ResultsWindow.h"
 #include "RunControl.h"
@@ -11,6 +15,12 @@
 #include "TLbSpeedButton.h"
 
 #include <QAction>
+#include <QDeadlineTimer>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QCheckBox>
+#include <QUrl>
 #include <QDir>
 #include <QFile>
 #include <QComboBox>
@@ -19,7 +29,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QSpinBox>
-#include <QSignalSpy>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -463,3 +472,123 @@ TEST_F(EventBookDeskTest, eventDialog_editsTheRules_andANewOrOlderEventIsChosenF
 }
 
 } // namespace
+
+namespace {
+
+// The page at path of the live results, as a phone gets it; empty when none came.
+QByteArray LivePage(const QString& address, const QByteArray& path)
+{
+    const QUrl url(address);
+    QTcpSocket socket;
+    socket.connectToHost(url.host(), quint16(url.port()));
+    if (!socket.waitForConnected(5000))
+        return {};
+    socket.write("GET " + path + " HTTP/1.1\r\nHost: x\r\n\r\n");
+    QByteArray reply;
+    const QDeadlineTimer deadline(5000);
+    while (!reply.contains("</html>") && !deadline.hasExpired() && socket.waitForReadyRead(100))
+        reply += socket.readAll();
+    return reply;
+}
+
+} // namespace
+
+TEST_F(EventBookDeskTest, liveResults_followTheSettingsServeTheBookAndTellAPortInUse)
+{
+    QWidget main;
+    EventBookDesk desk(&main, nullptr);
+    desk.Start(QStringLiteral("Bergslalom"));
+    TAppSettings settings;
+    settings.LiveAddress = QStringLiteral("127.0.0.1");
+    settings.LivePort = 0; // any free port
+    desk.ApplySettings(settings);
+    EXPECT_TRUE(desk.Live()->Address().isEmpty()); // off by default
+
+    settings.LiveResults = true;
+    desk.ApplySettings(settings);
+    const QString address = desk.Live()->Address();
+    ASSERT_TRUE(address.startsWith(QStringLiteral("http://127.0.0.1:"))) << address.toStdString();
+    Entry entry;
+    entry.number = 12;
+    entry.name = QStringLiteral("<b>Huber</b>");
+    desk.Book()->SetEntry(entry);
+    QTRY_VERIFY_WITH_TIMEOUT(LivePage(address, "/starter").contains("&lt;b&gt;Huber&lt;/b&gt;"), 5000);
+    EXPECT_TRUE(LivePage(address, "/").contains("Bergslalom"));
+
+    EventBookDesk other(&main, nullptr);
+    QSignalSpy notices(&other, &EventBookDesk::Notice);
+    TAppSettings taken = settings;
+    taken.LivePort = QUrl(address).port();
+    other.ApplySettings(taken);
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices[0][0].toString().contains(QStringLiteral("belegt")));
+    EXPECT_TRUE(other.Live()->Address().isEmpty());
+
+    settings.LiveResults = false;
+    desk.ApplySettings(settings);
+    EXPECT_TRUE(desk.Live()->Address().isEmpty());
+    EXPECT_TRUE(LivePage(address, "/").isEmpty());
+}
+
+TEST_F(EventBookDeskTest, liveDialog_fromTheResultsWindow_startsTheServerShowsItsCodeAndTheJournalNotesIt)
+{
+    QWidget main;
+    Timing timing;
+    RecordingJournal journal;
+    timing.control.SetJournal(&journal);
+    EventBookDesk desk(&main, &timing.control);
+    desk.Start(QStringLiteral("Bergslalom"));
+    std::vector<TAppSettings> stored;
+    desk.ChangeSettings = [&](const TAppSettings& s) {
+        stored.push_back(s);
+        desk.ApplySettings(s);
+    };
+    desk.ApplySettings(TAppSettings());
+    QTcpServer probe; // a port that is free now
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+    const quint16 free = probe.serverPort();
+    probe.close();
+
+    // Answers the dialog once it is open; false when none came.
+    auto answer = [](const std::function<void(LiveSettingsDialog&)>& fill) {
+        QTimer::singleShot(0, qApp, [fill] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* dialog = qobject_cast<LiveSettingsDialog*>(w); dialog && dialog->isVisible()) {
+                    fill(*dialog);
+                    return;
+                }
+        });
+    };
+    desk.ShowResults();
+    auto* live = desk.Results()->findChild<QPushButton*>(QStringLiteral("live"));
+    ASSERT_TRUE(live);
+    answer([free](LiveSettingsDialog& d) {
+        EXPECT_TRUE(d.served->text().contains(QStringLiteral("keine")));
+        d.on->setChecked(true);
+        d.port->setValue(free);
+        d.address->setCurrentIndex(d.address->findData(QStringLiteral("127.0.0.1")));
+        d.accept();
+    });
+    live->click();
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_TRUE(stored[0].LiveResults);
+    EXPECT_EQ(stored[0].LivePort, free);
+    EXPECT_EQ(desk.Live()->Address(), QStringLiteral("http://127.0.0.1:%1/").arg(free));
+    EXPECT_TRUE(journal.lines.filter(QStringLiteral("Live-Ergebnisse gestartet: http://127.0.0.1:%1/").arg(free)).size() == 1);
+    EXPECT_TRUE(LivePage(desk.Live()->Address(), "/").contains("Bergslalom"));
+    // A lane that starts is on the page, though the book has not changed.
+    timing.control.mStartClick();
+    ASSERT_TRUE(timing.lane1.Running() || timing.lane2.Running());
+    QTRY_VERIFY_WITH_TIMEOUT(LivePage(desk.Live()->Address(), "/").contains("läuft"), 5000);
+
+    bool shown = false;
+    answer([&shown](LiveSettingsDialog& d) {
+        shown = d.served->text().contains(QStringLiteral("http://127.0.0.1:")) && !d.code->pixmap().isNull();
+        d.on->setChecked(false);
+        d.accept();
+    });
+    live->click();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(desk.Live()->Address().isEmpty());
+    EXPECT_TRUE(journal.lines.contains(QStringLiteral("Live-Ergebnisse beendet")));
+}

@@ -176,8 +176,29 @@ TEST(SaveSettings, WritesEveryValueInItsOrderAndType)
     EXPECT_EQ(store.writes.join(' '),
               "Left=int:10 Top=int:20 Width=int:900 Height=int:600 Port=int:3 Alg=int:1 Sound=int:0 "
               "WaitStart=int:2500 FilterInd=int:3 Length=int:1500 Monitor=int:1 Title=str:Bergpreis "
-              "Runden=int:1 ManyStart=int:1");
+              "Runden=int:1 ManyStart=int:1 LiveResults=int:0 LivePort=int:8080 LiveAddress=str:alle");
     EXPECT_EQ(store.flushes, 1);
+}
+
+TEST(LoadSettings, TheLiveResultsValuesAreReadAfterTheOthersAndAPortOutOfRangeBecomes8080)
+{
+    auto live = kAll;
+    live.insert(live.end(), {{"LiveResults", 1}, {"LivePort", 9090}, {"LiveAddress", QStringLiteral("127.0.0.1")}});
+    const TAppSettings all = LoadSettings(StoreWith(live), TAppSettings());
+    EXPECT_EQ(Fields(all), "10 20 900x600 snd0 port3 alg1 wait2500 f3 len1500 mon1 'Bergpreis' r1 m1");
+    EXPECT_TRUE(all.LiveResults);
+    EXPECT_EQ(all.LivePort, 9090);
+    EXPECT_EQ(all.LiveAddress, QStringLiteral("127.0.0.1"));
+
+    // Without ManyStart the reading ends before them: they keep their defaults.
+    auto cut = AllBut("ManyStart");
+    cut.insert(cut.end(), {{"LiveResults", 1}, {"LivePort", 9090}});
+    const TAppSettings early = LoadSettings(StoreWith(cut), TAppSettings());
+    EXPECT_FALSE(early.LiveResults);
+    EXPECT_EQ(early.LivePort, 8080);
+
+    live[live.size() - 2] = {"LivePort", 70000};
+    EXPECT_EQ(LoadSettings(StoreWith(live), TAppSettings()).LivePort, 8080);
 }
 
 TEST(Startup, FirstRunShowsTheDefaultsAndAnEmptyProtocol)

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QHash>
+#include <QTcpServer>
+
+class QTcpSocket;
+
+// What one client may ask of the results server. Tests shorten the timeout.
+struct LiveLimits
+{
+    int maxConnections = 256;
+    int maxPerClient = 16;
+    int maxRequestBytes = 8192;   // request line and headers together
+    int maxHeaderLines = 48;
+    // A client has this long for each request, counted from connecting or
+    // from the last answer: an idle or a slowly sending client is dropped.
+    int requestTimeoutMs = 10000;
+};
+
+// The listening socket of the results server. It turns away a connection
+// beyond the limits at once, and drops one whose request grows too large or
+// takes too long, before the HTTP parser sees more of it. Lives on the
+// server's thread.
+class LiveGate : public QTcpServer
+{
+    Q_OBJECT
+public:
+    explicit LiveGate(const LiveLimits& limits, QObject* parent = nullptr);
+    ~LiveGate() override;
+    int Connections() const { return open_; }
+
+protected:
+    void incomingConnection(qintptr descriptor) override;
+
+private:
+    void Guard(QTcpSocket* socket, const QString& client);
+    static void Refuse(QTcpSocket* socket, const QByteArray& status);
+
+    LiveLimits limits_;
+    int open_ = 0;
+    QHash<QString, int> perClient_;
+};

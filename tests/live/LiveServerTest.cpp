@@ -1,0 +1,294 @@
+#include "LiveQrCode.h"
+#include "LiveServer.h"
+#include "LiveSnapshot.h"
+#include "ScoringFixtures.h"
+
+#include <QDeadlineTimer>
+#include <QTcpSocket>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+struct Reply
+{
+    int status = 0; // 0: closed without an answer
+    QByteArray head;
+    QByteArray body;
+    QByteArray Header(const QByteArray& name) const
+    {
+        for (const QByteArray& line : head.split('\n'))
+            if (line.toLower().startsWith(name.toLower() + ':'))
+                return line.mid(name.size() + 1).trimmed();
+        return {};
+    }
+};
+
+// Reads one answer: the head, then Content-Length bytes of body (none for HEAD).
+Reply Read(QTcpSocket& socket, bool head = false)
+{
+    Reply reply;
+    QByteArray data;
+    const QDeadlineTimer deadline(kWaitMs);
+    int end = -1;
+    while ((end = data.indexOf("\r\n\r\n")) < 0 && !deadline.hasExpired()) {
+        if (!socket.bytesAvailable() && !socket.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+            break;
+        data += socket.readAll();
+    }
+    if (end < 0)
+        return reply;
+    reply.head = data.left(end);
+    reply.status = reply.head.mid(9, 3).toInt();
+    const int length = head ? 0 : reply.Header("Content-Length").toInt();
+    reply.body = data.mid(end + 4);
+    while (reply.body.size() < length && !deadline.hasExpired()) {
+        if (!socket.bytesAvailable() && !socket.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+            break;
+        reply.body += socket.readAll();
+    }
+    return reply;
+}
+
+bool Connect(QTcpSocket& socket, quint16 port, const char* from = "127.0.0.1")
+{
+    socket.bind(QHostAddress(QString::fromLatin1(from)));
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    return socket.waitForConnected(kWaitMs);
+}
+
+bool WaitClosed(QTcpSocket& socket)
+{
+    const QDeadlineTimer deadline(kWaitMs);
+    while (socket.state() != QAbstractSocket::UnconnectedState && !deadline.hasExpired()) {
+        socket.readAll();
+        socket.waitForReadyRead(50);
+    }
+    return socket.state() == QAbstractSocket::UnconnectedState;
+}
+
+LiveInput Event()
+{
+    LiveInput input;
+    input.scoring.rules.title = QStringLiteral("Slalom am Berg");
+    input.scoring.rules.date = QDate(2026, 9, 12);
+    std::vector<Entry> entries{Driver(1, QStringLiteral("G3")), Driver(2, QStringLiteral("G3"))};
+    entries[1].name = QStringLiteral("<script>alert(1)</script>");
+    std::vector<RunRecord> runs{Timed(1, 1, 61230)};
+    input.scoring = ScoreEvent(input.scoring.rules, entries, runs);
+    input.lanes = {LiveLane{1, QStringLiteral("2"), true}};
+    input.lastRuns = runs;
+    return input;
+}
+
+class LiveServerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { Start(LiveLimits()); }
+    void Start(const LiveLimits& limits)
+    {
+        server_.Publish(LiveSnapshot::Build(Event(), ++version_));
+        const LiveServer::Result started = server_.Start(QHostAddress::LocalHost, 0, limits);
+        ASSERT_TRUE(started.ok) << started.message.toStdString();
+        port_ = started.port;
+    }
+    Reply Ask(const QByteArray& request, bool head = false)
+    {
+        QTcpSocket socket;
+        if (!Connect(socket, port_))
+            return {};
+        socket.write(request);
+        return Read(socket, head);
+    }
+    Reply Get(const QByteArray& path, const QByteArray& extra = {})
+    {
+        return Ask("GET " + path + " HTTP/1.1\r\nHost: x\r\n" + extra + "\r\n");
+    }
+
+    LiveServer server_;
+    quint16 port_ = 0;
+    std::uint64_t version_ = 0;
+};
+
+TEST_F(LiveServerTest, eachPageAndTheJson_answerWithStrictHeadersTitleDateAndState)
+{
+    const struct
+    {
+        const char* path;
+        const char* type;
+        const char* shows;
+    } cases[] = {
+        {"/", "text/html", "Auf der Strecke"},
+        {"/wertung", "text/html", "Gesamtwertung"},
+        {"/starter", "text/html", "Fahrer1"},
+        {"/wertung?teil=1", "text/html", "Gesamtwertung"},
+        {"/api/stand", "application/json", "\"veranstaltung\":\"Slalom am Berg\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const Reply reply = Get(c.path);
+        EXPECT_EQ(reply.status, 200);
+        EXPECT_TRUE(reply.Header("Content-Type").startsWith(c.type));
+        EXPECT_TRUE(reply.body.contains(c.shows));
+        EXPECT_TRUE(reply.body.contains("Slalom am Berg"));
+        EXPECT_TRUE(reply.body.contains("vorläufig"));
+        EXPECT_TRUE(reply.Header("Content-Security-Policy").contains("default-src 'none'"));
+        EXPECT_EQ(reply.Header("X-Content-Type-Options"), "nosniff");
+        EXPECT_EQ(reply.Header("Cache-Control"), "no-cache");
+        EXPECT_FALSE(reply.Header("ETag").isEmpty());
+        EXPECT_TRUE(reply.Header("Set-Cookie").isEmpty());
+        if (QByteArray(c.type) == "text/html") {
+            EXPECT_TRUE(reply.body.contains("12.09.2026"));
+        }
+    }
+    const Reply head = Ask("HEAD /wertung HTTP/1.1\r\nHost: x\r\n\r\n", true);
+    EXPECT_EQ(head.status, 200);
+    EXPECT_EQ(head.Header("Content-Length").toInt(), Get("/wertung").body.size());
+}
+
+TEST_F(LiveServerTest, aFinishedRun_isServedWithANewETagAndTheOldOneNoLongerMatches)
+{
+    const Reply before = Get("/");
+    EXPECT_EQ(Get("/", "If-None-Match: " + before.Header("ETag") + "\r\n").status, 304);
+
+    LiveInput input = Event();
+    input.lastRuns.insert(input.lastRuns.begin(), Timed(2, 1, 58760, 1));
+    input.lanes.clear();
+    server_.PublishInput(input); // built on the server's thread
+
+    const QDeadlineTimer deadline(kWaitMs);
+    Reply after;
+    do
+        after = Get("/", "If-None-Match: " + before.Header("ETag") + "\r\n");
+    while (after.status == 304 && !deadline.hasExpired());
+    EXPECT_EQ(after.status, 200);
+    EXPECT_NE(after.Header("ETag"), before.Header("ETag"));
+    EXPECT_TRUE(after.body.contains("58,76"));
+    EXPECT_TRUE(after.body.contains("Zurzeit fährt niemand."));
+    EXPECT_TRUE(after.body.contains("1 Pyl.</td>")); // no "0 Aufg." beside it
+}
+
+TEST_F(LiveServerTest, hostileRequests_areRefusedAndTheServerGoesOn)
+{
+    const struct
+    {
+        QByteArray request;
+        int status;
+    } cases[] = {
+        {"POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 2\r\n\r\nab", 405},
+        {"PUT /wertung HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\n\r\n", 405},
+        {"DELETE /api/stand HTTP/1.1\r\nHost: x\r\n\r\n", 405},
+        {"GET /../etc/passwd HTTP/1.1\r\nHost: x\r\n\r\n", 404},
+        {"GET /%2e%2e/%2e%2e/etc/passwd HTTP/1.1\r\nHost: x\r\n\r\n", 404},
+        {"GET /wertung/..%2f..%2fetc%2fpasswd HTTP/1.1\r\nHost: x\r\n\r\n", 404},
+        {"GET //etc/passwd HTTP/1.1\r\nHost: x\r\n\r\n", 404},
+        {"GET /resources/ HTTP/1.1\r\nHost: x\r\n\r\n", 404},
+        {"GET / HTTP/1.1\r\nHost: x\r\nX-Big: " + QByteArray(20000, 'a') + "\r\n\r\n", 431},
+        {"GET / HTTP/1.1\r\n" + QByteArray("X-A: b\r\n").repeated(100) + "\r\n", 431},
+        {"GARBAGE\r\n\r\n", 0}, // no request line: closed without an answer
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.request.left(40).toStdString());
+        const Reply reply = Ask(c.request);
+        EXPECT_EQ(reply.status, c.status);
+        EXPECT_FALSE(reply.body.contains("root:"));
+    }
+    EXPECT_EQ(Get("/").status, 200);
+}
+
+TEST_F(LiveServerTest, namesFromTheEntryList_areEscapedOnEveryPage)
+{
+    for (const char* path : {"/", "/wertung", "/starter"}) {
+        const Reply reply = Get(path);
+        EXPECT_FALSE(reply.body.contains("<script>alert")) << path;
+        EXPECT_TRUE(reply.body.contains("&lt;script&gt;alert(1)&lt;/script&gt;")) << path;
+    }
+    EXPECT_TRUE(Get("/api/stand").body.contains("<script>alert(1)</script>")); // JSON is text, not markup
+}
+
+TEST_F(LiveServerTest, connectionsBeyondTheLimits_areTurnedAwayWithoutHarmingOthers)
+{
+    server_.Stop();
+    LiveLimits limits;
+    limits.maxPerClient = 3;
+    limits.maxConnections = 5;
+    Start(limits);
+
+    // Each held connection has been answered once, so the server counts it.
+    std::vector<std::unique_ptr<QTcpSocket>> held;
+    auto hold = [&](const char* from) {
+        auto socket = std::make_unique<QTcpSocket>();
+        if (!Connect(*socket, port_, from))
+            return 0;
+        socket->write("GET /api/stand HTTP/1.1\r\nHost: x\r\n\r\n");
+        const int status = Read(*socket).status;
+        held.push_back(std::move(socket));
+        return status;
+    };
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(hold("127.0.0.1"), 200);
+    EXPECT_EQ(hold("127.0.0.1"), 503); // a fourth from the same client
+    EXPECT_EQ(hold("127.0.0.2"), 200);
+    EXPECT_EQ(hold("127.0.0.2"), 200);
+    EXPECT_EQ(hold("127.0.0.3"), 503); // six in all
+
+    // The held connections are still served.
+    held[0]->write("GET /wertung HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_EQ(Read(*held[0]).status, 200);
+    // A client that leaves makes room.
+    held[1]->disconnectFromHost();
+    held[1].reset();
+    const QDeadlineTimer deadline(kWaitMs);
+    int status = 0;
+    while (status != 200 && !deadline.hasExpired())
+        status = hold("127.0.0.4");
+    EXPECT_EQ(status, 200);
+}
+
+TEST_F(LiveServerTest, aSlowOrIdleClient_isDroppedAfterItsTimeWhileOthersAreServed)
+{
+    server_.Stop();
+    LiveLimits limits;
+    limits.requestTimeoutMs = 200;
+    Start(limits);
+
+    QTcpSocket slow;
+    ASSERT_TRUE(Connect(slow, port_));
+    slow.write("GET / HTTP/1.1\r\nHost: x\r\n");
+    slow.flush();
+    QTcpSocket idle;
+    ASSERT_TRUE(Connect(idle, port_));
+
+    EXPECT_EQ(Get("/").status, 200);
+    EXPECT_TRUE(WaitClosed(slow));
+    EXPECT_TRUE(WaitClosed(idle));
+}
+
+TEST_F(LiveServerTest, aPortInUse_isToldInGermanAndTheRunningServerStays)
+{
+    LiveServer other;
+    const LiveServer::Result result = other.Start(QHostAddress::LocalHost, port_);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.message.contains(QStringLiteral("belegt")));
+    EXPECT_EQ(Get("/").status, 200);
+}
+
+} // namespace
+
+TEST(LiveQrCode, anAddressBecomesASquareCodeWithItsQuietZoneAndFinderPatterns)
+{
+    const QImage code = LiveQrCode(QStringLiteral("http://192.168.1.10:8080/"), 4);
+    ASSERT_FALSE(code.isNull());
+    EXPECT_EQ(code.width(), code.height());
+    const int quiet = 4 * 4;
+    EXPECT_EQ(code.pixel(quiet - 1, quiet - 1), qRgb(255, 255, 255));
+    // The top-left finder: a dark ring, a light ring, a dark centre.
+    EXPECT_EQ(code.pixel(quiet, quiet), qRgb(0, 0, 0));
+    EXPECT_EQ(code.pixel(quiet + 4, quiet + 4), qRgb(255, 255, 255));
+    EXPECT_EQ(code.pixel(quiet + 12, quiet + 12), qRgb(0, 0, 0));
+    EXPECT_EQ(code.pixel(code.width() - quiet - 1, quiet), qRgb(0, 0, 0)); // top-right finder
+}
