@@ -1,5 +1,7 @@
 #include "ResultLists.h"
 
+#include "CNumbersOnThisThread.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QFontMetricsF>
@@ -11,7 +13,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <locale.h>
 #include <map>
 #include <xlsxwriter.h>
 
@@ -149,33 +150,6 @@ QString SheetName(QString name, QStringList& taken)
     taken.append(unique);
     return unique;
 }
-
-// The spreadsheet library prints numbers with the C library's locale, which
-// follows LANG: under a German locale 0.5 would be written as "0,5" and read
-// back as 0. Switches this thread to "C" numbers while it lives.
-class CNumbers
-{
-public:
-    CNumbers()
-        : numbers_(newlocale(LC_NUMERIC_MASK, "C", duplocale(uselocale(nullptr))))
-        , before_(numbers_ ? uselocale(numbers_) : nullptr)
-    {
-    }
-    ~CNumbers()
-    {
-        if (numbers_) {
-            uselocale(before_);
-            freelocale(numbers_);
-        }
-    }
-    explicit operator bool() const { return numbers_ != nullptr; }
-    CNumbers(const CNumbers&) = delete;
-    CNumbers& operator=(const CNumbers&) = delete;
-
-private:
-    locale_t numbers_;
-    locale_t before_;
-};
 
 // A time as the lists write it, with the spreadsheet's decimal separator.
 QByteArray TimeFormat(const ListCell& cell)
@@ -737,7 +711,7 @@ bool ResultLists::WritePdf(const QString& path, const std::vector<ResultList>& l
 bool ResultLists::WriteXlsx(const QString& path, const std::vector<ResultList>& lists, QString* error) const
 {
     return WriteBeside(path, error, [&](const QString& part) {
-        const CNumbers cNumbers;
+        const CNumbersOnThisThread cNumbers;
         lxw_workbook* workbook = cNumbers ? workbook_new(QFile::encodeName(part).constData()) : nullptr;
         if (!workbook)
             return false;
