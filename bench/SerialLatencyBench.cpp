@@ -11,6 +11,7 @@
 #include "BenchSmoke.h"
 #include "FakeSerialDevice.h"
 #include "ModemLineIo.h"
+#include "QuietLines.h"
 #include "PosixSerialDevice.h"
 #include "ScriptedModemLines.h"
 #include "TComPort.h"
@@ -162,25 +163,6 @@ void PseudoTerminalLatency(int events)
     ::unsetenv("RAVOLT_COM9");
     PrintLatency("POSIX device on a pseudo-terminal, byte written -> OnRxChar start", latencies);
 }
-
-// Modem lines of a driver that has TIOCMIWAIT: the wait sleeps until a
-// signal, as the real one does on a quiet line.
-class SleepingLineWait final : public ModemLineIo
-{
-public:
-    int GetLines(int, int& lines) override
-    {
-        lines = 0;
-        return 0;
-    }
-    int SetLines(int, int, bool) override { return 0; }
-    int GetCounters(int, LineCounters& counters) override
-    {
-        counters = {};
-        return 0;
-    }
-    int WaitLines(int, int) override { return ::poll(nullptr, 0, -1) < 0 ? errno : 0; }
-};
 
 // Modem lines of a driver that can read the lines but not wait for them.
 class LinesWithoutWait final : public ModemLineIo
@@ -353,7 +335,7 @@ int main(int argc, char** argv)
 
     FakeDeviceLatency(BenchCount(10000, 20));
     PseudoTerminalLatency(BenchCount(4000, 20));
-    IdleWakeUps("driver with TIOCMIWAIT", std::make_shared<SleepingLineWait>());
+    IdleWakeUps("driver with TIOCMIWAIT", std::make_shared<QuietLines>());
     IdleWakeUps("driver without TIOCMIWAIT (polling fallback)", std::make_shared<LinesWithoutWait>());
     IdleWakeUps("pseudo-terminal, no modem lines", ModemLineIo::Kernel());
     GapEdgeLatency("edge in the gap before the line wait -> its stamp, idle", BenchCount(500, 5), false);

@@ -16,6 +16,7 @@
 #include "DisplayServerOptions.h"
 #include "IniSettingsStore.h"
 #include "ModemLineIo.h"
+#include "QuietLines.h"
 #include "PosixSerialDevice.h"
 #include "TAppSettings.h"
 #include "TFormMain.h"
@@ -97,24 +98,6 @@ public:
 
 private:
     pid_t pid_ = -1;
-};
-
-// A quiet barrier line: the driver's line wait sleeps until it is cancelled.
-class QuietLines final : public ModemLineIo
-{
-public:
-    int GetLines(int, int& lines) override
-    {
-        lines = 0;
-        return 0;
-    }
-    int SetLines(int, int, bool) override { return 0; }
-    int GetCounters(int, LineCounters& counters) override
-    {
-        counters = {};
-        return 0;
-    }
-    int WaitLines(int, int) override { return ::poll(nullptr, 0, -1) < 0 ? errno : 0; }
 };
 
 long Switches(const QString& statusPath)
