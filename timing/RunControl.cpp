@@ -110,6 +110,7 @@ bool RunControl::Start(CommandSource source, std::optional<TimeStamp> stamp)
     startClock_[next - 1] = FormatClockTime(lane->ClockTime.time());
     if (!notice.isEmpty())
         Q_EMIT Notice(notice);
+    Q_EMIT RunStarted(startLane_, lane->StartNumberText());
     return true;
 }
 

@@ -139,6 +139,8 @@ Q_SIGNALS:
     // Both lanes run (in two-lane mode); no lane runs any more.
     void AllLanesStarted();
     void NoLaneRunning();
+    // A START set a lane running (its start number as shown on the lane).
+    void RunStarted(int lane, const QString& startNumber);
     // Runden mode was set (on or off, changed or confirmed).
     void RundenModeSet(bool on);
     // A STOPP completed a run; its row is in the protocol.

@@ -72,6 +72,7 @@ TEST(RunControlAlone, TheBarrierEdgeIsTheLanesTimeAndTheFinishedRunIsTold)
     RunRig rig;
     QSignalSpy allStarted(rig.runs.get(), &RunControl::AllLanesStarted);
     QSignalSpy noneRuns(rig.runs.get(), &RunControl::NoLaneRunning);
+    QSignalSpy started(rig.runs.get(), &RunControl::RunStarted);
     std::vector<RunControl::FinishedRun> finished;
     QObject::connect(rig.runs.get(), &RunControl::RunFinished, rig.runs.get(),
                      [&](const RunControl::FinishedRun& run) { finished.push_back(run); });
@@ -83,6 +84,9 @@ TEST(RunControlAlone, TheBarrierEdgeIsTheLanesTimeAndTheFinishedRunIsTold)
     ASSERT_TRUE(rig.runs->Start(RunControl::CommandSource::Key));
     EXPECT_EQ(rig.lane2.StartTick, 5000u) << "a key reads the clock";
     EXPECT_EQ(allStarted.count(), 1);
+    ASSERT_EQ(started.count(), 2);
+    EXPECT_EQ(started[0], (QVariantList{1, QStringLiteral("1")}));
+    EXPECT_EQ(started[1].at(0).toInt(), 2) << "each START names the lane it set running";
 
     ASSERT_TRUE(rig.runs->Run(BarrierCommand::Stop, At(50110)));
     ASSERT_EQ(finished.size(), 1u);
