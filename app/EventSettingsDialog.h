@@ -28,6 +28,10 @@ public:
 
     void accept() override;
 
+Q_SIGNALS:
+    // "Live-Ergebnisse…": the live results' own dialog, over this one, which stays open.
+    void LiveWanted();
+
 private:
     void FollowRule();
     void Close(Choice choice);

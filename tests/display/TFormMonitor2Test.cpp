@@ -168,6 +168,63 @@ TEST_F(MonitorWindowTwoScreens, WorkedExampleOn1024x768)
     EXPECT_EQ(window.Row(1)->labSec->y(), lowerTop + (sepTop - upperTop));
 }
 
+TEST_F(MonitorWindowTwoScreens, ACornerCodeTakesTheTopRightCornerAndNeverADigit)
+{
+    if (QGuiApplication::screens().size() < 2)
+        return RunInTwoScreenProcess();
+    window.FormCreate(QStringLiteral("Bergslalom"), 1);
+    window.SetStartNumber(0, 12);
+    window.SetNextNumber(0, 13);
+    const QRect title = window.PanelTitle->geometry();
+    const QRect lab1 = window.PanelLab1->geometry();
+    QList<QRect> digits;
+    for (int lane = 0; lane < 2; ++lane)
+        for (const TDigit* d : window.Row(lane)->digits)
+            digits << d->geometry();
+
+    // A code of 25 modules with its light border of 4, one pixel a module.
+    const auto code = [](int side) {
+        QImage image(side, side, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        for (int y = 4; y < side - 4; ++y)
+            for (int x = 4; x < side - 4; ++x)
+                if ((x + y) % 3 == 0)
+                    image.setPixel(x, y, qRgb(0, 0, 0));
+        return image;
+    };
+    const QString address = QStringLiteral("http://192.168.1.20:8080/");
+    window.SetCornerCode(code(33), address);
+    ASSERT_TRUE(window.LabCode->isVisibleTo(&window));
+    const QRect corner = window.LabCode->geometry().united(window.LabCodeText->geometry());
+    EXPECT_EQ(window.LabCodeText->text(), address);
+    EXPECT_GE(window.LabCode->width(), 3 * 33) << "at least three pixels a module on 1024 x 768";
+    EXPECT_EQ(window.LabCode->width() % 33, 0) << "whole pixels a module";
+    EXPECT_LE(corner.right(), 1023);
+    EXPECT_LE(corner.bottom(), lab1.bottom()) << "within the title and the upper captions";
+    for (const QRect& d : digits)
+        EXPECT_FALSE(d.intersects(corner));
+    QList<QRect> after;
+    for (int lane = 0; lane < 2; ++lane)
+        for (const TDigit* d : window.Row(lane)->digits)
+            after << d->geometry();
+    EXPECT_EQ(after, digits) << "the digits stay where they were";
+    // The captions end before the corner; the title stays centred.
+    EXPECT_LT(window.PanelLab1->geometry().right(), corner.left());
+    EXPECT_LT(window.LabEntry1->geometry().right(), corner.left());
+    EXPECT_EQ(window.PanelTitle->geometry().center().x(), title.center().x());
+    EXPECT_LT(window.PanelTitle->geometry().right(), window.LabCode->x());
+
+    // Too large for the corner: not shown rather than over the digits.
+    window.SetCornerCode(code(400), address);
+    EXPECT_FALSE(window.LabCode->isVisibleTo(&window));
+    EXPECT_FALSE(window.LabCodeText->isVisibleTo(&window));
+
+    window.SetCornerCode(QImage(), QString());
+    EXPECT_FALSE(window.LabCode->isVisibleTo(&window));
+    EXPECT_EQ(window.PanelTitle->geometry(), title);
+    EXPECT_EQ(window.PanelLab1->geometry(), lab1);
+}
+
 TEST_F(MonitorWindowTwoScreens, NewMonitorAppliesAtOnceAndAVanishedOneFallsBackToMonitor0)
 {
     if (QGuiApplication::screens().size() < 2)
