@@ -171,6 +171,8 @@ QString TFormMonitor2::Title() const
 void TFormMonitor2::SetTitle(const QString& title)
 {
     PanelTitle->setText(title);
+    if (!cornerCode_.isNull())
+        ArrangeCorner(PanelTitle->height(), PanelLab1->height());
 }
 
 void TFormMonitor2::SetStartNumber(int lane, int number)
@@ -279,8 +281,23 @@ void TFormMonitor2::ArrangeCorner(int titleHeight, int labHeight)
     }
     LabCode->setVisible(shown);
     LabCodeText->setVisible(shown && !cornerText_.isEmpty());
-    // The title stays centred; the captions of the upper lane end before the corner.
-    PanelTitle->setGeometry(beside, 0, W - 2 * beside, titleHeight);
+    // The title stays centred. One too long for that takes the room left of
+    // the corner and shrinks to two thirds of its size at most, so its start
+    // is not lost under the corner.
+    QFont titleFont = WithPointSize(PanelTitle->font(), PanelLab1->font().pointSize());
+    QRect title(beside, 0, W - 2 * beside, titleHeight);
+    const auto tooWide = [this, &titleFont, &title] {
+        return QFontMetrics(titleFont).horizontalAdvance(PanelTitle->text()) > title.width();
+    };
+    if (shown && tooWide()) {
+        title = QRect(0, 0, W - beside, titleHeight);
+        const int smallest = std::max(1, titleFont.pointSize() * 2 / 3);
+        while (titleFont.pointSize() > smallest && tooWide())
+            titleFont.setPointSize(titleFont.pointSize() - 1);
+    }
+    PanelTitle->setFont(titleFont);
+    PanelTitle->setGeometry(title);
+    // The captions of the upper lane end before the corner.
     PanelLab1->setGeometry(0, titleHeight, W - captions, labHeight);
 }
 

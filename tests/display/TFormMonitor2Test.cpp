@@ -214,6 +214,14 @@ TEST_F(MonitorWindowTwoScreens, ACornerCodeTakesTheTopRightCornerAndNeverADigit)
     EXPECT_EQ(window.PanelTitle->geometry().center().x(), title.center().x());
     EXPECT_LT(window.PanelTitle->geometry().right(), window.LabCode->x());
 
+    // A long title keeps its start: it moves left of the corner and shrinks to fit.
+    window.SetTitle(QStringLiteral("Großer Preis von Oberdorf – Bergslalom 2026"));
+    const QLabel& longTitle = *window.PanelTitle;
+    EXPECT_EQ(longTitle.x(), 0);
+    EXPECT_LT(longTitle.geometry().right(), window.LabCode->x());
+    EXPECT_LE(QFontMetrics(longTitle.font()).horizontalAdvance(longTitle.text()), longTitle.width());
+    window.SetTitle(QStringLiteral("Bergslalom"));
+
     // Too large for the corner: not shown rather than over the digits.
     window.SetCornerCode(code(400), address);
     EXPECT_FALSE(window.LabCode->isVisibleTo(&window));
@@ -352,10 +360,12 @@ TEST_F(MonitorWindow, IsABlackBorderlessTopWindowWithoutPointer)
     EXPECT_EQ(TextColor(window.LabStart1), QColor(0, 255, 0));
     EXPECT_EQ(TextColor(window.LabNext2), QColor(255, 0, 0));
     const auto children = window.findChildren<QWidget*>();
-    // The designed 25 controls and the two lanes' driver labels.
-    EXPECT_EQ(children.size(), 27);
+    // The designed 25 controls, the two lanes' driver labels, the corner code and its text.
+    EXPECT_EQ(children.size(), 29);
     EXPECT_NE(window.findChild<QLabel*>(QStringLiteral("LabEntry1")), nullptr);
     EXPECT_NE(window.findChild<QLabel*>(QStringLiteral("LabEntry2")), nullptr);
+    EXPECT_NE(window.findChild<QLabel*>(QStringLiteral("LabCode")), nullptr);
+    EXPECT_NE(window.findChild<QLabel*>(QStringLiteral("LabCodeText")), nullptr);
     for (const QWidget* child : children) {
         EXPECT_FALSE(child->objectName().isEmpty());
         EXPECT_EQ(child->cursor().shape(), Qt::BlankCursor) << child->objectName().toStdString();
