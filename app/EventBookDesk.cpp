@@ -220,7 +220,6 @@ void EventBookDesk::NewEvent()
     rules.title = programTitle_;
     rules.date = QDate::currentDate();
     EventSettingsDialog dialog(rules, EventSettingsDialog::Mode::New, mainWindow_);
-    connect(&dialog, &EventSettingsDialog::LiveWanted, this, &EventBookDesk::EditLiveResults);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const EventBook::Result created = book_->CreateAt(BookFiles::NewPath(folder_, dialog.Rules().date, dialog.Rules().title), dialog.Rules());

@@ -13,7 +13,7 @@ class QSpinBox;
 // "Veranstaltung": the event's rules as the book keeps them. It edits a copy
 // and touches no book; the caller stores Rules() after "OK". As the current
 // event's dialog it also offers "Neue Veranstaltung…" and "Öffnen…", which
-// close it with that wish (Choice()).
+// close it with that wish (Choice()), and "Live-Ergebnisse…" (LiveWanted).
 class EventSettingsDialog : public QDialog
 {
     Q_OBJECT
