@@ -6,6 +6,7 @@
 #include "DeskPictures.h"
 #include "DrawnPicture.h"
 #include "HiddenMenu.h"
+#include "LiveLink.h"
 #include "MainWindowGeometry.h"
 #include "TAppSettings.h"
 #include "TFrame1.h"
@@ -15,6 +16,7 @@
 #include "TvPictures.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -189,6 +191,26 @@ void DeskView::RestoreGeometry(const TAppSettings& settings)
         window_.move(*fitted.corner);
 }
 
+bool DeskView::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if ((watched == w_.PanelLeft && type == QEvent::Resize) ||
+        (watched == w_.PanelLive && (type == QEvent::ShowToParent || type == QEvent::HideToParent || type == QEvent::Resize)))
+        PlaceLiveLink();
+    return QObject::eventFilter(watched, event);
+}
+
+void DeskView::PlaceLiveLink()
+{
+    constexpr int kGap = 4;
+    QWidget* panel = w_.PanelLeft;
+    LiveLink* link = w_.PanelLive;
+    const int top = std::max(leftPartsBottom_ + kGap, panel->height() - link->height());
+    link->setGeometry(11, top, 374, link->height());
+    // The window grows for a notice so that the lanes, the buttons and a shown code stay whole.
+    panel->setMinimumHeight(leftPartsBottom_ + (link->isVisibleTo(panel) ? kGap + link->height() : 0));
+}
+
 void DeskView::SetProtocolCommands(bool hasRuns)
 {
     for (QToolButton* b : {w_.sbCLS, w_.sbPrint, w_.sbExcel, w_.sbWord, w_.sbSave, w_.sbInet})
@@ -311,7 +333,11 @@ QWidget* DeskView::BuildLeftPanel(QWidget& window)
     w_.ImageTVEin->setToolTip(QStringLiteral("Strg+M"));
     w_.ImageTVEin->hide();
     // The panel's parts are placed, not laid out: its height must hold them.
-    panel->setMinimumHeight(panel->childrenRect().bottom() + 1);
+    leftPartsBottom_ = panel->childrenRect().bottom() + 1;
+    panel->setMinimumHeight(leftPartsBottom_);
+    w_.PanelLive = new LiveLink(panel);
+    panel->installEventFilter(this);
+    w_.PanelLive->installEventFilter(this);
     return panel;
 }
 

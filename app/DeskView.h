@@ -10,6 +10,7 @@ class SoundPlayer;
 struct TAppSettings;
 class DeskLogo;
 class HiddenMenu;
+class LiveLink;
 class QAction;
 class QDateTime;
 class QLabel;
@@ -46,6 +47,8 @@ struct DeskWidgets
     TImage* ImageLSstop = nullptr;
     TImage* ImageTVAus = nullptr;
     TImage* ImageTVEin = nullptr;
+    // The live results' address and QR code at the foot of the left panel, while served.
+    LiveLink* PanelLive = nullptr;
     // Right panel: the protocol's buttons, the grid and its popup menu.
     QToolButton* sbSave = nullptr;
     QToolButton* sbLoad = nullptr;
@@ -98,14 +101,20 @@ public:
     // Size and place of the window as stored, fitted to the screens there are.
     void RestoreGeometry(const TAppSettings& settings);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QLabel* BuildNotice(QWidget& window);
     QWidget* BuildTopBar(QWidget& window);
     QWidget* BuildLeftPanel(QWidget& window);
     QWidget* BuildRightPanel(QWidget& window);
     void BuildHiddenMenu(QWidget& window);
+    // At the foot of the left panel, below the run buttons however short the panel is.
+    void PlaceLiveLink();
 
     QWidget& window_;
     const Clock& clock_;
     DeskWidgets w_;
+    int leftPartsBottom_ = 0;
 };

@@ -3,6 +3,9 @@
 #include "BookFiles.h"
 #include "EntryListWindow.h"
 #include "EventBook.h"
+#include "DeskView.h"
+#include "LiveLink.h"
+#include "LiveQrCode.h"
 #include "LiveResultsDesk.h"
 #include "LiveSettingsDialog.h"
 #include "TAppSettings.h"
@@ -11,6 +14,7 @@
 #include "PostListsDialog.h"
 #include "ResultsWindow.h"
 #include "RunControl.h"
+#include "TFormMonitor2.h"
 
 #include <QAction>
 #include <QApplication>
@@ -126,12 +130,27 @@ void EventBookDesk::ApplySettings(const TAppSettings& settings)
     if (runControl_)
         live_->SetJournal(runControl_->Journal());
     live_->Apply(settings);
+    ShowLiveAddress();
+}
+
+void EventBookDesk::ShowLiveAddress()
+{
+    const QString address = live_->Address();
+    if (liveLink_)
+        liveLink_->SetAddress(address);
+    if (!monitor_)
+        return;
+    if (address.isEmpty() || !settings_ || !settings_->LiveQrSpectator)
+        monitor_->SetCornerCode(QImage(), QString());
+    else
+        monitor_->SetCornerCode(LiveQrCode(address, 1), address);
 }
 
 void EventBookDesk::EditLiveResults()
 {
     const TAppSettings current = settings_ ? *settings_ : TAppSettings();
-    LiveSettingsDialog dialog(mainWindow_);
+    // Over the window it was asked from: the Wertung window or the dialog "Veranstaltung".
+    LiveSettingsDialog dialog(QApplication::activeWindow() ? QApplication::activeWindow() : mainWindow_);
     const std::optional<TAppSettings> chosen = dialog.Edit(current, live_->Address());
     if (!chosen)
         return;
@@ -185,6 +204,7 @@ void EventBookDesk::EditEvent()
     if (!book_->IsOpen())
         return NewEvent();
     EventSettingsDialog dialog(book_->Rules(), EventSettingsDialog::Mode::Current, over);
+    connect(&dialog, &EventSettingsDialog::LiveWanted, this, &EventBookDesk::EditLiveResults);
     if (dialog.exec() != QDialog::Accepted)
         return;
     switch (dialog.Chosen()) {
@@ -235,4 +255,13 @@ void EventBookDesk::OpenEvent()
 void EventBookDesk::ShowLaneEntries(TFrame1* lane1, TFrame1* lane2, TFormMonitor2* monitor)
 {
     laneEntries_ = new LaneEntryLabels(book_, lane1, lane2, monitor, this);
+}
+
+void EventBookDesk::ShowOnDesk(const DeskWidgets& desk, TFormMonitor2* monitor)
+{
+    ShowLaneEntries(desk.FrameT1, desk.FrameT2, monitor);
+    liveLink_ = desk.PanelLive;
+    monitor_ = monitor;
+    connect(desk.PanelLive, &LiveLink::Clicked, this, &EventBookDesk::EditLiveResults);
+    ShowLiveAddress();
 }

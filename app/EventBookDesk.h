@@ -10,7 +10,9 @@
 class EntryListWindow;
 class EventBook;
 class LaneEntryLabels;
+class LiveLink;
 class LiveResultsDesk;
+struct DeskWidgets;
 struct TAppSettings;
 class QAction;
 class QWidget;
@@ -44,6 +46,10 @@ public:
     // Names the driver of each lane under the lanes and on the spectator window.
     void ShowLaneEntries(TFrame1* lane1, TFrame1* lane2, TFormMonitor2* monitor);
     LaneEntryLabels* LaneEntries() const { return laneEntries_; }
+    // The lanes' drivers as ShowLaneEntries, and the live results' address
+    // with its QR code on the main window and, when the settings say so, in
+    // a corner of the spectator window.
+    void ShowOnDesk(const DeskWidgets& desk, TFormMonitor2* monitor);
     // The settings changed: the program's Title and the live results.
     void ApplySettings(const TAppSettings& settings);
     LiveResultsDesk* Live() const { return live_; }
@@ -78,6 +84,7 @@ private:
     void CreateQuietly(const QString& why);
     void ShowLists();
     void UpdateTitles();
+    void ShowLiveAddress();
 
     QWidget* mainWindow_;
     EventBook* book_;
@@ -92,4 +99,6 @@ private:
     // Owned by the main window; gone with it or with this desk, whichever goes first.
     QPointer<EntryListWindow> entryList_;
     QPointer<ResultsWindow> results_;
+    QPointer<LiveLink> liveLink_;
+    QPointer<TFormMonitor2> monitor_;
 };

@@ -74,6 +74,9 @@ EventSettingsDialog::EventSettingsDialog(const EventRules& rules, Mode mode, QWi
         auto* open = buttons->addButton(QStringLiteral("Ö&ffnen…"), QDialogButtonBox::ActionRole);
         connect(newEvent, &QPushButton::clicked, this, [this] { Close(Choice::NewEvent); });
         connect(open, &QPushButton::clicked, this, [this] { Close(Choice::OpenEvent); });
+        auto* live = buttons->addButton(QStringLiteral("&Live-Ergebnisse…"), QDialogButtonBox::ActionRole);
+        live->setObjectName(QStringLiteral("live"));
+        connect(live, &QPushButton::clicked, this, &EventSettingsDialog::LiveWanted);
     }
     connect(buttons, &QDialogButtonBox::accepted, this, &EventSettingsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &EventSettingsDialog::reject);

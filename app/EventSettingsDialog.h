@@ -13,7 +13,7 @@ class QSpinBox;
 // "Veranstaltung": the event's rules as the book keeps them. It edits a copy
 // and touches no book; the caller stores Rules() after "OK". As the current
 // event's dialog it also offers "Neue Veranstaltung…" and "Öffnen…", which
-// close it with that wish (Choice()).
+// close it with that wish (Choice()), and "Live-Ergebnisse…" (LiveWanted).
 class EventSettingsDialog : public QDialog
 {
     Q_OBJECT
@@ -27,6 +27,10 @@ public:
     Choice Chosen() const { return choice_; }
 
     void accept() override;
+
+Q_SIGNALS:
+    // "Live-Ergebnisse…": the live results' own dialog, over this one, which stays open.
+    void LiveWanted();
 
 private:
     void FollowRule();

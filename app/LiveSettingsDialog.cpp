@@ -14,7 +14,9 @@
 
 LiveSettingsDialog::LiveSettingsDialog(QWidget* parent)
     : QDialog(parent), on(new QCheckBox(QStringLiteral("Live-Ergebnisse im Netzwerk anbieten"), this)),
-      port(new QSpinBox(this)), address(new QComboBox(this)), served(new QLabel(this)), code(new QLabel(this))
+      port(new QSpinBox(this)), address(new QComboBox(this)),
+      spectator(new QCheckBox(QStringLiteral("QR-Code auf dem Zuschauer-Monitor zeigen"), this)),
+      served(new QLabel(this)), code(new QLabel(this))
 {
     setWindowTitle(QStringLiteral("Live-Ergebnisse im Netzwerk"));
     port->setRange(1, 65535);
@@ -23,6 +25,7 @@ LiveSettingsDialog::LiveSettingsDialog(QWidget* parent)
     form->addRow(on);
     form->addRow(QStringLiteral("Port:"), port);
     form->addRow(QStringLiteral("Adresse:"), address);
+    form->addRow(spectator);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -38,6 +41,7 @@ void LiveSettingsDialog::Show(const TAppSettings& settings, const QString& serve
     settings_ = settings;
     on->setChecked(settings.LiveResults);
     port->setValue(settings.LivePort);
+    spectator->setChecked(settings.LiveQrSpectator);
     address->clear();
     address->addItem(QStringLiteral("Alle Adressen dieses Rechners"), QStringLiteral("alle"));
     address->addItem(QStringLiteral("127.0.0.1 (nur dieser Rechner, zum Ausprobieren)"), QStringLiteral("127.0.0.1"));
@@ -65,6 +69,7 @@ TAppSettings LiveSettingsDialog::Chosen() const
     s.LiveResults = on->isChecked();
     s.LivePort = port->value();
     s.LiveAddress = address->currentData().toString();
+    s.LiveQrSpectator = spectator->isChecked();
     return s;
 }
 

@@ -30,6 +30,7 @@ public:
     QCheckBox* on;
     QSpinBox* port;
     QComboBox* address;
+    QCheckBox* spectator;
     QLabel* served;
     QLabel* code;
 

@@ -54,6 +54,8 @@ TAppSettings ReadStored(const SettingsStore& store, TAppSettings s)
     const std::optional<QString> address = store.ReadString(kGroup, QStringLiteral("LiveAddress"));
     if (!address) return s;
     s.LiveAddress = *address;
+    if (!read("LiveQrSpectator")) return s;
+    s.LiveQrSpectator = *v != 0;
     return s;
 }
 
@@ -101,5 +103,6 @@ bool SaveSettings(SettingsStore& store, const TAppSettings& s)
     put("LiveResults", s.LiveResults ? 1 : 0);
     put("LivePort", s.LivePort);
     store.WriteString(kGroup, QStringLiteral("LiveAddress"), s.LiveAddress);
+    put("LiveQrSpectator", s.LiveQrSpectator ? 1 : 0);
     return store.Flush();
 }

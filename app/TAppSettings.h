@@ -41,6 +41,7 @@ struct TAppSettings
     bool LiveResults = false;
     int LivePort = 8080;
     QString LiveAddress = QStringLiteral("alle"); // "alle", "127.0.0.1" or one of the machine's addresses
+    bool LiveQrSpectator = false; // the address's QR code in a corner of the spectator window
 };
 
 // Reads the stored values over the given settings in their fixed order. The

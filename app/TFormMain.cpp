@@ -280,7 +280,7 @@ void TFormMain::CreateSpectatorWindow()
     monitor_->SetRunden(settings_.Runden);
     monitor_->FormCreate(settings_.Title, settings_.Monitor);
     runControl_->SetSpectator(monitor_);
-    eventBook_->ShowLaneEntries(w.FrameT1, w.FrameT2, monitor_);
+    eventBook_->ShowOnDesk(w, monitor_);
 }
 
 void TFormMain::ImageTVAusClick()

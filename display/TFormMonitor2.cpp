@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPixmap>
 #include <QScreen>
 #include <QShowEvent>
 #include <algorithm>
@@ -97,6 +98,15 @@ TFormMonitor2::TFormMonitor2(QWidget* laneFrame1, QWidget* laneFrame2, QWidget* 
         SetLabelColor(label, clWhite);
     }
 
+    LabCode = new QLabel(PanelTimer);
+    LabCode->setObjectName(QStringLiteral("LabCode"));
+    LabCodeText = new QLabel(PanelTimer);
+    LabCodeText->setObjectName(QStringLiteral("LabCodeText"));
+    LabCodeText->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    SetLabelColor(LabCodeText, clWhite);
+    LabCode->hide();
+    LabCodeText->hide();
+
     rows_[0] = BuildRow("", "LabMin", "LabSec");
     rows_[1] = BuildRow("a", "LabMin2", "LabSec2");
 }
@@ -161,6 +171,8 @@ QString TFormMonitor2::Title() const
 void TFormMonitor2::SetTitle(const QString& title)
 {
     PanelTitle->setText(title);
+    if (!cornerCode_.isNull())
+        ArrangeCorner(PanelTitle->height(), PanelLab1->height());
 }
 
 void TFormMonitor2::SetStartNumber(int lane, int number)
@@ -227,6 +239,66 @@ void TFormMonitor2::PlaceEntry(int lane)
     entry->setGeometry(left, strip->y(), room, strip->height());
     const bool shown = lane == 0 || !runden_;
     entry->setText(shown ? name + classPart : QString());
+}
+
+void TFormMonitor2::SetCornerCode(const QImage& code, const QString& text)
+{
+    if (code == cornerCode_ && text == cornerText_)
+        return;
+    cornerCode_ = code;
+    cornerText_ = text;
+    // Only the corner and the strips beside it move; the digits stay as they are.
+    ArrangeCorner(PanelTitle->height(), PanelLab1->height());
+    PlaceEntry(0);
+}
+
+void TFormMonitor2::ArrangeCorner(int titleHeight, int labHeight)
+{
+    const int W = width();
+    const int margin = std::max(2, labHeight / 10);
+    QFont small = PanelTitle->font();
+    small.setPixelSize(std::max(8, labHeight / 3));
+    const QFontMetrics metrics(small);
+    // Whole pixels a module, or none at all: a blurred code is not read, and
+    // a code too large for the corner would reach the digits.
+    const int room = titleHeight + labHeight - 2 * margin;
+    const int scale = cornerCode_.isNull() ? 0 : room / cornerCode_.height();
+    const bool shown = scale > 0;
+    int beside = 0; // the title's room lost on each side
+    int captions = 0; // the upper captions' room lost on the right
+    if (shown) {
+        const QSize side = cornerCode_.size() * scale;
+        LabCode->setPixmap(QPixmap::fromImage(cornerCode_.scaled(side, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+        LabCode->setGeometry(W - margin - side.width(), margin, side.width(), side.height());
+        beside = side.width() + 2 * margin;
+        // The text at the code's foot, left of it, in the upper captions' row.
+        const int textWidth = cornerText_.isEmpty() ? 0 : metrics.horizontalAdvance(cornerText_) + margin;
+        LabCodeText->setFont(small);
+        LabCodeText->setText(cornerText_);
+        LabCodeText->setGeometry(W - beside - textWidth, margin + side.height() - metrics.height(), textWidth,
+                                 metrics.height());
+        captions = beside + textWidth + margin;
+    }
+    LabCode->setVisible(shown);
+    LabCodeText->setVisible(shown && !cornerText_.isEmpty());
+    // The title stays centred. One too long for that takes the room left of
+    // the corner and shrinks to two thirds of its size at most, so its start
+    // is not lost under the corner.
+    QFont titleFont = WithPointSize(PanelTitle->font(), PanelLab1->font().pointSize());
+    QRect title(beside, 0, W - 2 * beside, titleHeight);
+    const auto tooWide = [this, &titleFont, &title] {
+        return QFontMetrics(titleFont).horizontalAdvance(PanelTitle->text()) > title.width();
+    };
+    if (shown && tooWide()) {
+        title = QRect(0, 0, W - beside, titleHeight);
+        const int smallest = std::max(1, titleFont.pointSize() * 2 / 3);
+        while (titleFont.pointSize() > smallest && tooWide())
+            titleFont.setPointSize(titleFont.pointSize() - 1);
+    }
+    PanelTitle->setFont(titleFont);
+    PanelTitle->setGeometry(title);
+    // The captions of the upper lane end before the corner.
+    PanelLab1->setGeometry(0, titleHeight, W - captions, labHeight);
 }
 
 void TFormMonitor2::FormCreate(const QString& title, int monitor)
@@ -397,8 +469,7 @@ void TFormMonitor2::ArrangeControls()
     ArrangeDigits(rows_[0], lane1_, upperTop, h);
     ArrangeDigits(rows_[1], lane2_, lowerTop, h);
 
-    PanelTitle->setGeometry(0, 0, W, titleHeight);
-    PanelLab1->setGeometry(0, titleHeight, W, labHeight);
+    ArrangeCorner(titleHeight, labHeight);
     PanelLab2->setGeometry(0, lowerTop - lab2Height, W, lab2Height);
     PlaceEntry(0);
     PlaceEntry(1);

@@ -2,6 +2,7 @@
 
 #include "DigitRow.h"
 
+#include <QImage>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -65,6 +66,12 @@ public:
     // strip, which labels the best time.
     void SetEntry(int lane, const QString& name, const QString& className);
     QString EntryText(int lane) const;
+    // A code to show in the top right corner (one pixel a module, light
+    // border included) with a line of text under it; a null image removes
+    // both. It takes the height of the title and the upper caption strip,
+    // which give way on the right, so it never covers a digit. The window
+    // is only laid out and repainted when the code or the text changes.
+    void SetCornerCode(const QImage& code, const QString& text);
 
     struct StartNumbers
     {
@@ -103,6 +110,8 @@ public:
     QLabel* LabNext2;
     QLabel* LabEntry1;
     QLabel* LabEntry2;
+    QLabel* LabCode;
+    QLabel* LabCodeText;
 
 Q_SIGNALS:
     // Runden mode: lane 2 is to show the best time (it writes the lower row).
@@ -124,6 +133,8 @@ private:
     void RefreshCaptions();
     QScreen* TargetScreen() const;
     void PlaceEntry(int lane);
+    // The corner code and the strips beside it: the width the corner takes.
+    void ArrangeCorner(int titleHeight, int labHeight);
 
     QWidget* CaptionStrip(const char* name, QLabel*& start, const char* startName, QLabel*& next,
                           const char* nextName);
@@ -138,6 +149,8 @@ private:
     std::array<DigitRow, 2> rows_;
     std::array<QString, 2> entryNames_;
     std::array<QString, 2> entryClasses_;
+    QImage cornerCode_;
+    QString cornerText_;
     int monitor_ = 0;
     bool runden_ = false;
     double scaleX_ = 1.0;

@@ -6,9 +6,12 @@
 
 QImage LiveQrCode(const QString& text, int scale)
 {
+    // The lowest correction: a code on a screen is not smudged, and every
+    // address with its port then fits the small 25-module code the main
+    // window has room for.
     const QByteArray utf8 = text.toUtf8();
     const std::unique_ptr<QRcode, decltype(&QRcode_free)> code(
-        QRcode_encodeString8bit(utf8.constData(), 0, QR_ECLEVEL_M), &QRcode_free);
+        QRcode_encodeString8bit(utf8.constData(), 0, QR_ECLEVEL_L), &QRcode_free);
     if (!code || scale < 1)
         return {};
     constexpr int kQuiet = 4; // modules of white around the code, as readers need

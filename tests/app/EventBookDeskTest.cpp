@@ -491,7 +491,55 @@ QByteArray LivePage(const QString& address, const QByteArray& path)
     return reply;
 }
 
+// The open, visible dialog of type T; null when there is none.
+template <typename T> T* OpenDialog()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<T*>(w); dialog && dialog->isVisible())
+            return dialog;
+    return nullptr;
+}
+
 } // namespace
+
+TEST_F(EventBookDeskTest, liveDialog_fromTheEventDialog_opensOverItAndStoresTheSpectatorsCodeSwitch)
+{
+    QWidget main;
+    EventBookDesk desk(&main, nullptr);
+    desk.Start(QStringLiteral("Bergslalom"));
+    std::vector<TAppSettings> stored;
+    desk.ChangeSettings = [&](const TAppSettings& s) {
+        stored.push_back(s);
+        desk.ApplySettings(s);
+    };
+    desk.ApplySettings(TAppSettings());
+
+    bool liveAsked = false;
+    bool eventStillOpen = false;
+    QTimer::singleShot(0, &desk, [&] {
+        auto* event = OpenDialog<EventSettingsDialog>();
+        auto* button = event ? event->findChild<QPushButton*>(QStringLiteral("live")) : nullptr;
+        if (!button)
+            return;
+        QTimer::singleShot(0, &desk, [&liveAsked] {
+            if (auto* live = OpenDialog<LiveSettingsDialog>()) {
+                liveAsked = true;
+                EXPECT_FALSE(live->spectator->isChecked());
+                live->spectator->setChecked(true);
+                live->accept();
+            }
+        });
+        button->click();
+        eventStillOpen = event->isVisible();
+        event->reject();
+    });
+    desk.EditEvent();
+    EXPECT_TRUE(liveAsked);
+    EXPECT_TRUE(eventStillOpen) << "the event's own edits are not lost";
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_TRUE(stored[0].LiveQrSpectator);
+    EXPECT_FALSE(stored[0].LiveResults);
+}
 
 TEST_F(EventBookDeskTest, liveResults_followTheSettingsServeTheBookAndTellAPortInUse)
 {

@@ -176,7 +176,8 @@ TEST(SaveSettings, WritesEveryValueInItsOrderAndType)
     EXPECT_EQ(store.writes.join(' '),
               "Left=int:10 Top=int:20 Width=int:900 Height=int:600 Port=int:3 Alg=int:1 Sound=int:0 "
               "WaitStart=int:2500 FilterInd=int:3 Length=int:1500 Monitor=int:1 Title=str:Bergpreis "
-              "Runden=int:1 ManyStart=int:1 LiveResults=int:0 LivePort=int:8080 LiveAddress=str:alle");
+              "Runden=int:1 ManyStart=int:1 LiveResults=int:0 LivePort=int:8080 LiveAddress=str:alle "
+              "LiveQrSpectator=int:0");
     EXPECT_EQ(store.flushes, 1);
 }
 
@@ -199,6 +200,29 @@ TEST(LoadSettings, TheLiveResultsValuesAreReadAfterTheOthersAndAPortOutOfRangeBe
 
     live[live.size() - 2] = {"LivePort", 70000};
     EXPECT_EQ(LoadSettings(StoreWith(live), TAppSettings()).LivePort, 8080);
+}
+
+TEST(LoadSettings, TheSpectatorsCodeSwitchIsReadLastAndOnlyAfterTheAddress)
+{
+    const auto withLive = [](std::vector<std::pair<const char*, V>> tail) {
+        auto values = kAll;
+        values.insert(values.end(), {{"LiveResults", 1}, {"LivePort", 9090}});
+        values.insert(values.end(), tail.begin(), tail.end());
+        return LoadSettings(StoreWith(values), TAppSettings()).LiveQrSpectator;
+    };
+    const struct
+    {
+        const char* name;
+        std::vector<std::pair<const char*, V>> tail;
+        bool shown;
+    } cases[] = {
+        {"after the address", {{"LiveAddress", QStringLiteral("alle")}, {"LiveQrSpectator", 1}}, true},
+        {"switched off", {{"LiveAddress", QStringLiteral("alle")}, {"LiveQrSpectator", 0}}, false},
+        {"no address before it", {{"LiveQrSpectator", 1}}, false},
+        {"not a number", {{"LiveAddress", QStringLiteral("alle")}, {"LiveQrSpectator", QStringLiteral("ja")}}, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(withLive(c.tail), c.shown) << c.name;
 }
 
 TEST(Startup, FirstRunShowsTheDefaultsAndAnEmptyProtocol)

@@ -168,6 +168,71 @@ TEST_F(MonitorWindowTwoScreens, WorkedExampleOn1024x768)
     EXPECT_EQ(window.Row(1)->labSec->y(), lowerTop + (sepTop - upperTop));
 }
 
+TEST_F(MonitorWindowTwoScreens, ACornerCodeTakesTheTopRightCornerAndNeverADigit)
+{
+    if (QGuiApplication::screens().size() < 2)
+        return RunInTwoScreenProcess();
+    window.FormCreate(QStringLiteral("Bergslalom"), 1);
+    window.SetStartNumber(0, 12);
+    window.SetNextNumber(0, 13);
+    const QRect title = window.PanelTitle->geometry();
+    const QRect lab1 = window.PanelLab1->geometry();
+    QList<QRect> digits;
+    for (int lane = 0; lane < 2; ++lane)
+        for (const TDigit* d : window.Row(lane)->digits)
+            digits << d->geometry();
+
+    // A code of 25 modules with its light border of 4, one pixel a module.
+    const auto code = [](int side) {
+        QImage image(side, side, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        for (int y = 4; y < side - 4; ++y)
+            for (int x = 4; x < side - 4; ++x)
+                if ((x + y) % 3 == 0)
+                    image.setPixel(x, y, qRgb(0, 0, 0));
+        return image;
+    };
+    const QString address = QStringLiteral("http://192.168.1.20:8080/");
+    window.SetCornerCode(code(33), address);
+    ASSERT_TRUE(window.LabCode->isVisibleTo(&window));
+    const QRect corner = window.LabCode->geometry().united(window.LabCodeText->geometry());
+    EXPECT_EQ(window.LabCodeText->text(), address);
+    EXPECT_GE(window.LabCode->width(), 3 * 33) << "at least three pixels a module on 1024 x 768";
+    EXPECT_EQ(window.LabCode->width() % 33, 0) << "whole pixels a module";
+    EXPECT_LE(corner.right(), 1023);
+    EXPECT_LE(corner.bottom(), lab1.bottom()) << "within the title and the upper captions";
+    for (const QRect& d : digits)
+        EXPECT_FALSE(d.intersects(corner));
+    QList<QRect> after;
+    for (int lane = 0; lane < 2; ++lane)
+        for (const TDigit* d : window.Row(lane)->digits)
+            after << d->geometry();
+    EXPECT_EQ(after, digits) << "the digits stay where they were";
+    // The captions end before the corner; the title stays centred.
+    EXPECT_LT(window.PanelLab1->geometry().right(), corner.left());
+    EXPECT_LT(window.LabEntry1->geometry().right(), corner.left());
+    EXPECT_EQ(window.PanelTitle->geometry().center().x(), title.center().x());
+    EXPECT_LT(window.PanelTitle->geometry().right(), window.LabCode->x());
+
+    // A long title keeps its start: it moves left of the corner and shrinks to fit.
+    window.SetTitle(QStringLiteral("Großer Preis von Oberdorf – Bergslalom 2026"));
+    const QLabel& longTitle = *window.PanelTitle;
+    EXPECT_EQ(longTitle.x(), 0);
+    EXPECT_LT(longTitle.geometry().right(), window.LabCode->x());
+    EXPECT_LE(QFontMetrics(longTitle.font()).horizontalAdvance(longTitle.text()), longTitle.width());
+    window.SetTitle(QStringLiteral("Bergslalom"));
+
+    // Too large for the corner: not shown rather than over the digits.
+    window.SetCornerCode(code(400), address);
+    EXPECT_FALSE(window.LabCode->isVisibleTo(&window));
+    EXPECT_FALSE(window.LabCodeText->isVisibleTo(&window));
+
+    window.SetCornerCode(QImage(), QString());
+    EXPECT_FALSE(window.LabCode->isVisibleTo(&window));
+    EXPECT_EQ(window.PanelTitle->geometry(), title);
+    EXPECT_EQ(window.PanelLab1->geometry(), lab1);
+}
+
 TEST_F(MonitorWindowTwoScreens, NewMonitorAppliesAtOnceAndAVanishedOneFallsBackToMonitor0)
 {
     if (QGuiApplication::screens().size() < 2)
@@ -295,10 +360,12 @@ TEST_F(MonitorWindow, IsABlackBorderlessTopWindowWithoutPointer)
     EXPECT_EQ(TextColor(window.LabStart1), QColor(0, 255, 0));
     EXPECT_EQ(TextColor(window.LabNext2), QColor(255, 0, 0));
     const auto children = window.findChildren<QWidget*>();
-    // The designed 25 controls and the two lanes' driver labels.
-    EXPECT_EQ(children.size(), 27);
+    // The designed 25 controls, the two lanes' driver labels, the corner code and its text.
+    EXPECT_EQ(children.size(), 29);
     EXPECT_NE(window.findChild<QLabel*>(QStringLiteral("LabEntry1")), nullptr);
     EXPECT_NE(window.findChild<QLabel*>(QStringLiteral("LabEntry2")), nullptr);
+    EXPECT_NE(window.findChild<QLabel*>(QStringLiteral("LabCode")), nullptr);
+    EXPECT_NE(window.findChild<QLabel*>(QStringLiteral("LabCodeText")), nullptr);
     for (const QWidget* child : children) {
         EXPECT_FALSE(child->objectName().isEmpty());
         EXPECT_EQ(child->cursor().shape(), Qt::BlankCursor) << child->objectName().toStdString();

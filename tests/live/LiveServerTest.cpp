@@ -292,3 +292,9 @@ TEST(LiveQrCode, anAddressBecomesASquareCodeWithItsQuietZoneAndFinderPatterns)
     EXPECT_EQ(code.pixel(quiet + 12, quiet + 12), qRgb(0, 0, 0));
     EXPECT_EQ(code.pixel(code.width() - quiet - 1, quiet), qRgb(0, 0, 0)); // top-right finder
 }
+
+TEST(LiveQrCode, everyAddressTheServerOffersTakesTheSmallCodeTheDeskHasRoomFor)
+{
+    for (const char* address : {"http://127.0.0.1:8080/", "http://192.168.1.20:8080/", "http://255.255.255.255:65535/"})
+        EXPECT_EQ(LiveQrCode(QLatin1String(address), 1).width(), 25 + 2 * 4) << address;
+}
