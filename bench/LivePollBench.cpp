@@ -1,0 +1,164 @@
+// The results server under the phones of a crowd, and timing beside it, in
+// one run: 200 clients (a child process) poll the server once a second for
+// 60 s over 127.0.0.1 the way the page's script does, while the UI thread
+// publishes a changed 300-driver event every 2 s and keeps ranking a
+// 10,000-row protocol, and a driver thread raises barrier edges through the
+// whole program. Prints the response times and the barrier stamp error.
+//   bench_live_polling [CLIENTS [SECONDS]]
+#include "BarrierRig.h"
+#include "BenchSmoke.h"
+#include "BigLiveEvent.h"
+#include "LiveServer.h"
+#include "PollingClients.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+namespace {
+
+// The child: waits for the server's port, polls, hands the figures back.
+[[noreturn]] void Child(int fromParent, int toParent, PollPlan plan)
+{
+    if (::read(fromParent, &plan.port, sizeof plan.port) != sizeof plan.port || plan.port == 0)
+        ::_exit(1);
+    const PollFigures figures = RunPollingClients(plan);
+    ::_exit(WriteFigures(toParent, figures) ? 0 : 1);
+}
+
+// What the desk does on the UI thread after a finished run: score the
+// event, hand it to the server's thread.
+class Publisher
+{
+public:
+    explicit Publisher(LiveServer& server) : server_(server), input_(BigEvent(entries_, runs_)) {}
+
+    void Change()
+    {
+        QElapsedTimer took;
+        took.start();
+        // The next driver's last run gets a new time, as if it had just finished.
+        RunRecord& run = runs_[std::size_t(changes_ * 4 + 3) % runs_.size()];
+        run.runTimeMs = 48000 + std::int32_t((changes_ * 7919) % 27000);
+        input_.scoring = ScoreEvent(input_.scoring.rules, entries_, runs_);
+        input_.lastRuns.insert(input_.lastRuns.begin(), run);
+        input_.lastRuns.resize(10);
+        input_.lanes[0].running = !input_.lanes[0].running;
+        server_.PublishInput(input_);
+        uiNs_.push_back(took.nsecsElapsed());
+        ++changes_;
+    }
+    int Changes() const { return changes_; }
+    const std::vector<std::int64_t>& UiNs() const { return uiNs_; }
+
+private:
+    LiveServer& server_;
+    std::vector<Entry> entries_;
+    std::vector<RunRecord> runs_;
+    LiveInput input_;
+    int changes_ = 0;
+    std::vector<std::int64_t> uiNs_;
+};
+
+void PrintMs(const char* what, const std::vector<std::int64_t>& ns)
+{
+    const Percentiles p = PercentilesOf(ns);
+    std::printf("%s: %zu, p50 %.2f ms, p99 %.2f ms, max %.2f ms\n", what, p.count, p.median / 1000.0,
+                p.p99 / 1000.0, p.max / 1000.0);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    PollPlan plan;
+    plan.clients = argc > 1 ? std::atoi(argv[1]) : BenchCount(200, 5);
+    plan.seconds = argc > 2 ? std::atoi(argv[2]) : BenchCount(60, 3);
+    const int changeMs = BenchCount(2000, 500);
+
+    // The child is forked before any thread exists, and never touches Qt.
+    int down[2];
+    int up[2];
+    if (::pipe(down) != 0 || ::pipe(up) != 0)
+        return 2;
+    const pid_t child = ::fork();
+    if (child < 0)
+        return 2;
+    if (child == 0) {
+        ::close(down[1]);
+        ::close(up[0]);
+        Child(down[0], up[1], plan);
+    }
+    ::close(down[0]);
+    ::close(up[1]);
+
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    BarrierProgram program;
+
+    LiveServer server;
+    const LiveServer::Result started = server.Start(QHostAddress::LocalHost, 0);
+    if (!started.ok) {
+        std::printf("results server: %s\n", qPrintable(started.message));
+        const std::uint16_t none = 0;
+        (void)!::write(down[1], &none, sizeof none);
+        ::waitpid(child, nullptr, 0);
+        return 1;
+    }
+    Publisher publisher(server);
+    publisher.Change();
+    QTimer changes;
+    QObject::connect(&changes, &QTimer::timeout, &changes, [&publisher] { publisher.Change(); });
+
+    RankingLoad ranking;
+    ranking.Start();
+    changes.start(changeMs);
+
+    // The clients start; the barrier is driven for as long as they poll.
+    std::atomic<bool> polling{true};
+    PollFigures figures;
+    bool received = false;
+    std::thread reader([&] {
+        received = ReadFigures(up[0], figures);
+        polling = false;
+    });
+    (void)!::write(down[1], &started.port, sizeof started.port);
+    BarrierFigures barrier;
+    RunBesideEventLoop([&] { barrier = DriveBarrier(program, 1'000'000, true, [&] { return polling.load(); }); });
+    reader.join();
+    changes.stop();
+    ranking.Stop();
+    int status = 0;
+    ::waitpid(child, &status, 0);
+
+    std::printf("results server: %d clients polling every 1 s for %d s over 127.0.0.1 (paths in turn:", plan.clients,
+                plan.seconds);
+    for (const std::string& path : PollPaths())
+        std::printf(" %s", path.c_str());
+    std::printf("), a changed 300-driver event every %.1f s\n", changeMs / 1000.0);
+    if (!received) {
+        std::printf("  the clients gave no figures (child status %d)\n", status);
+        return 1;
+    }
+    PrintMs("  response time (request to last byte), responses", figures.responseNs);
+    std::printf("  200: %d, 304: %d, errors: %d%s%s, connections opened: %d\n", figures.ok, figures.notModified,
+                figures.errors, figures.firstError.empty() ? "" : ", first: ",
+                figures.firstError.c_str(), figures.connects);
+    PrintMs("  UI thread per change (score the event + hand-over), changes", publisher.UiNs());
+    std::printf("barrier beside it, user interface ranking 10,000 rows\n");
+    PrintBarrier("  edge stamp the lane records (stamp error)", barrier.edgeErrors, barrier.missed);
+    const Percentiles stamp = PercentilesOf(barrier.edgeErrors);
+    std::printf("  stamp error p99 %.3f ms: %s the 0.25 ms target\n", stamp.p99 / 1000.0,
+                stamp.p99 <= 250.0 ? "within" : "OVER");
+    ranking.PrintAverage();
+    return 0;
+}
