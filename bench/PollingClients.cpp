@@ -208,15 +208,14 @@ private:
             return;
         const int status = head.size() > 12 ? std::atoi(head.c_str() + 9) : 0;
         if (status == 200) {
-            ++figures_.ok;
+            figures_.okNs.push_back(Now() - c.sentAt);
             c.etag = Header(head, "ETag");
         } else if (status == 304) {
-            ++figures_.notModified;
+            figures_.notModifiedNs.push_back(Now() - c.sentAt);
         } else {
             Fail(c, "status " + std::to_string(status));
             return;
         }
-        figures_.responseNs.push_back(Now() - c.sentAt);
         c.phase = Phase::Idle;
         if (::strcasecmp(Header(head, "Connection").c_str(), "close") == 0)
             Close(c);
@@ -291,26 +290,33 @@ PollFigures RunPollingClients(const PollPlan& plan)
     return figures;
 }
 
+std::vector<std::int64_t> PollFigures::AllNs() const
+{
+    std::vector<std::int64_t> all(okNs);
+    all.insert(all.end(), notModifiedNs.begin(), notModifiedNs.end());
+    return all;
+}
+
 bool WriteFigures(int fd, const PollFigures& f)
 {
-    const std::int64_t counts[] = {f.ok, f.notModified, f.errors, f.connects, std::int64_t(f.responseNs.size()),
-                                   std::int64_t(f.firstError.size())};
-    return WriteAll(fd, counts, sizeof counts) &&
-        WriteAll(fd, f.responseNs.data(), f.responseNs.size() * sizeof(std::int64_t)) &&
+    const std::int64_t counts[] = {f.errors, f.connects, std::int64_t(f.okNs.size()),
+                                   std::int64_t(f.notModifiedNs.size()), std::int64_t(f.firstError.size())};
+    return WriteAll(fd, counts, sizeof counts) && WriteAll(fd, f.okNs.data(), f.okNs.size() * sizeof(std::int64_t)) &&
+        WriteAll(fd, f.notModifiedNs.data(), f.notModifiedNs.size() * sizeof(std::int64_t)) &&
         WriteAll(fd, f.firstError.data(), f.firstError.size());
 }
 
 bool ReadFigures(int fd, PollFigures& f)
 {
-    std::int64_t counts[6] = {};
+    std::int64_t counts[5] = {};
     if (!ReadAll(fd, counts, sizeof counts))
         return false;
-    f.ok = int(counts[0]);
-    f.notModified = int(counts[1]);
-    f.errors = int(counts[2]);
-    f.connects = int(counts[3]);
-    f.responseNs.resize(std::size_t(counts[4]));
-    f.firstError.resize(std::size_t(counts[5]));
-    return ReadAll(fd, f.responseNs.data(), f.responseNs.size() * sizeof(std::int64_t)) &&
+    f.errors = int(counts[0]);
+    f.connects = int(counts[1]);
+    f.okNs.resize(std::size_t(counts[2]));
+    f.notModifiedNs.resize(std::size_t(counts[3]));
+    f.firstError.resize(std::size_t(counts[4]));
+    return ReadAll(fd, f.okNs.data(), f.okNs.size() * sizeof(std::int64_t)) &&
+        ReadAll(fd, f.notModifiedNs.data(), f.notModifiedNs.size() * sizeof(std::int64_t)) &&
         ReadAll(fd, f.firstError.data(), f.firstError.size());
 }

@@ -19,12 +19,13 @@ struct PollPlan
 
 struct PollFigures
 {
-    std::vector<std::int64_t> responseNs; // request sent (or connect begun) to last byte read
-    int ok = 0;          // 200
-    int notModified = 0; // 304
+    // Request sent (or connect begun) to the answer's last byte read.
+    std::vector<std::int64_t> okNs;          // 200
+    std::vector<std::int64_t> notModifiedNs; // 304
     int errors = 0;      // refused, closed, timed out, or any other status
     int connects = 0;
     std::string firstError;
+    std::vector<std::int64_t> AllNs() const;
 };
 
 // The paths the clients ask for, one after the other by client: most the
