@@ -11,9 +11,8 @@ namespace {
 // event handed to the server's thread, which builds the snapshot.
 void BM_PublishSnapshot300_UiThread(benchmark::State& state)
 {
-    std::vector<Entry> entries;
-    std::vector<RunRecord> runs;
-    const LiveInput input = BigEvent(entries, runs);
+    BenchEvent event = BigEvent();
+    const LiveInput input = BigLiveEvent(event);
     LiveServer server;
     for (auto _ : state)
         server.PublishInput(input);
@@ -23,9 +22,8 @@ BENCHMARK(BM_PublishSnapshot300_UiThread)->Unit(benchmark::kMicrosecond)->Repeti
 // The server thread's part: the pages and the JSON built from the event.
 void BM_BuildSnapshot300_ServerThread(benchmark::State& state)
 {
-    std::vector<Entry> entries;
-    std::vector<RunRecord> runs;
-    const LiveInput input = BigEvent(entries, runs);
+    BenchEvent event = BigEvent();
+    const LiveInput input = BigLiveEvent(event);
     std::uint64_t version = 0;
     for (auto _ : state)
         benchmark::DoNotOptimize(LiveSnapshot::Build(input, ++version));

@@ -39,16 +39,16 @@ namespace {
 class Publisher
 {
 public:
-    explicit Publisher(LiveServer& server) : server_(server), input_(BigEvent(entries_, runs_)) {}
+    explicit Publisher(LiveServer& server) : server_(server), event_(BigEvent()), input_(BigLiveEvent(event_)) {}
 
     void Change()
     {
         QElapsedTimer took;
         took.start();
         // The next driver's last run gets a new time, as if it had just finished.
-        RunRecord& run = runs_[std::size_t(changes_ * 4 + 3) % runs_.size()];
+        RunRecord& run = event_.runs[std::size_t(changes_ * 4 + 3) % event_.runs.size()];
         run.runTimeMs = 48000 + std::int32_t((changes_ * 7919) % 27000);
-        input_.scoring = ScoreEvent(input_.scoring.rules, entries_, runs_);
+        input_.scoring = ScoreEvent(event_.rules, event_.entries, event_.runs);
         input_.lastRuns.insert(input_.lastRuns.begin(), run);
         input_.lastRuns.resize(10);
         input_.lanes[0].running = !input_.lanes[0].running;
@@ -61,8 +61,7 @@ public:
 
 private:
     LiveServer& server_;
-    std::vector<Entry> entries_;
-    std::vector<RunRecord> runs_;
+    BenchEvent event_;
     LiveInput input_;
     int changes_ = 0;
     std::vector<std::int64_t> uiNs_;

@@ -245,34 +245,30 @@ private:
     std::vector<Client*> owners_;
 };
 
-bool WriteAll(int fd, const void* data, std::size_t size)
+// The whole of a buffer through read or write, however it comes in parts.
+template <typename Io, typename Byte>
+bool Whole(Io io, int fd, Byte* data, std::size_t size)
 {
-    const char* p = static_cast<const char*>(data);
     while (size > 0) {
-        const ssize_t n = ::write(fd, p, size);
+        const ssize_t n = io(fd, data, size);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return false;
-        p += n;
+        data += n;
         size -= std::size_t(n);
     }
     return true;
 }
 
+bool WriteAll(int fd, const void* data, std::size_t size)
+{
+    return Whole(::write, fd, static_cast<const char*>(data), size);
+}
+
 bool ReadAll(int fd, void* data, std::size_t size)
 {
-    char* p = static_cast<char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::read(fd, p, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        size -= std::size_t(n);
-    }
-    return true;
+    return Whole(::read, fd, static_cast<char*>(data), size);
 }
 
 } // namespace
