@@ -15,6 +15,10 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <QDir>
+#include <QFile>
+
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -67,6 +71,33 @@ private:
     std::vector<std::int64_t> uiNs_;
 };
 
+// CPU seconds the threads of this process of that name have used (the
+// program's own results server is one, idle here).
+double ThreadCpuSeconds(const QString& name)
+{
+    double seconds = 0;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks.filePath(task + QStringLiteral("/comm")));
+        QFile stat(tasks.filePath(task + QStringLiteral("/stat")));
+        if (!comm.open(QIODevice::ReadOnly) || QString::fromUtf8(comm.readAll()).trimmed() != name ||
+            !stat.open(QIODevice::ReadOnly))
+            continue;
+        // After the name in parentheses come the state (field 3) ... utime and stime (14, 15).
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 12)
+            seconds += double(fields[11].toLongLong() + fields[12].toLongLong()) / double(::sysconf(_SC_CLK_TCK));
+    }
+    return seconds;
+}
+
+double LoadAverage()
+{
+    double load = 0;
+    return ::getloadavg(&load, 1) == 1 ? load : -1;
+}
+
 void PrintMs(const char* what, const std::vector<std::int64_t>& ns)
 {
     const Percentiles p = PercentilesOf(ns);
@@ -103,6 +134,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     BarrierProgram program;
+    const double loadBefore = LoadAverage();
 
     LiveServer server;
     const LiveServer::Result started = server.Start(QHostAddress::LocalHost, 0);
@@ -137,8 +169,10 @@ int main(int argc, char** argv)
     reader.join();
     changes.stop();
     ranking.Stop();
+    const double serverCpu = ThreadCpuSeconds(QStringLiteral("LiveServer"));
     int status = 0;
-    ::waitpid(child, &status, 0);
+    rusage clients{};
+    ::wait4(child, &status, 0, &clients);
 
     std::printf("results server: %d clients polling every 1 s for %d s over 127.0.0.1 (paths in turn:", plan.clients,
                 plan.seconds);
@@ -157,6 +191,10 @@ int main(int argc, char** argv)
     PrintMs("    304 (unchanged)", figures.notModifiedNs);
     std::printf("  errors: %d%s%s, connections opened: %d\n", figures.errors,
                 figures.firstError.empty() ? "" : ", first: ", figures.firstError.c_str(), figures.connects);
+    std::printf("  CPU: the server's thread %.2f s, the clients (child process) %.2f s, over %d s\n", serverCpu,
+                double(clients.ru_utime.tv_sec + clients.ru_stime.tv_sec) +
+                    double(clients.ru_utime.tv_usec + clients.ru_stime.tv_usec) / 1e6,
+                plan.seconds);
     PrintMs("  UI thread per change (score the event + hand-over), changes", publisher.UiNs());
     std::printf("barrier beside it, user interface ranking 10,000 rows\n");
     PrintBarrier("  edge stamp the lane records (stamp error)", barrier.edgeErrors, barrier.missed);
@@ -164,5 +202,8 @@ int main(int argc, char** argv)
     std::printf("  stamp error p99 %.3f ms: %s the 0.25 ms target\n", stamp.p99 / 1000.0,
                 stamp.p99 <= 250.0 ? "within" : "OVER");
     ranking.PrintAverage();
+    std::printf("machine load (1-minute average) %.1f before, %.1f after, on %ld cores: above the cores, "
+                "every figure here is mostly the machine's\n",
+                loadBefore, LoadAverage(), ::sysconf(_SC_NPROCESSORS_ONLN));
     return 0;
 }
