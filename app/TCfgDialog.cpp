@@ -1,5 +1,7 @@
 #include "TCfgDialog.h"
 
+#include "BarrierPort.h"
+#include "ProbeSerialPorts.h"
 #include "SerialAdapter.h"
 #include "SerialPortPath.h"
 #include "TSpinFloatEdit.h"
@@ -17,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -98,6 +101,13 @@ TCfgDialog::TCfgDialog(QWidget* mainWindow)
     lsLayout->addWidget(seWait, 2, 1);
     lsLayout->addWidget(new QLabel(QStringLiteral("Sek."), gbLS), 2, 2);
     lsLayout->addWidget(cbRunden, 3, 0, 1, 3);
+    // The probe cannot open such a port, so it is missing from the list: say why.
+    LabDenied = new QLabel(gbLS);
+    LabDenied->setObjectName(QStringLiteral("LabDenied"));
+    LabDenied->setWordWrap(true);
+    LabDenied->setVisible(false);
+    lsLayout->addWidget(LabDenied, 4, 0, 1, 3);
+    DeniedPorts = [] { return DeniedSerialPorts(); };
     lsLayout->setColumnStretch(1, 1);
 
     auto* grid = new QGridLayout;
@@ -158,6 +168,24 @@ void TCfgDialog::FillPorts(std::uint32_t availablePorts)
         cbPort->addItem(PortDisplayName(n), n);
     }
     ShowPortHints();
+    ShowDeniedPorts();
+}
+
+void TCfgDialog::ShowDeniedPorts()
+{
+    const std::uint32_t denied = DeniedPorts ? DeniedPorts() : 0;
+    QStringList ports;
+    QStringList paths;
+    for (std::uint8_t n = 1; n <= 16; ++n) {
+        if (denied & (1u << (n - 1))) {
+            ports << PortDisplayName(n);
+            paths << QString::fromStdString(SerialPortPath(n));
+        }
+    }
+    LabDenied->setText(ports.isEmpty() ? QString()
+                                       : ports.join(QStringLiteral(", ")) + QStringLiteral(": ") +
+                                             BarrierPort::OpenFailure(EACCES, paths.join(QStringLiteral(", "))));
+    LabDenied->setVisible(!ports.isEmpty());
 }
 
 QString TCfgDialog::PortHint(std::uint8_t port) const

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -56,6 +57,10 @@ public:
     QPushButton* CancelBtn;
     // Where the ports' drivers are looked up; "/sys" but for tests.
     std::string SysfsRoot = "/sys";
+    // Ports whose device this user may not open, as DeniedSerialPorts reports.
+    std::function<std::uint32_t()> DeniedPorts;
+    // The remedy for those ports; hidden when there are none.
+    QLabel* LabDenied;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -66,6 +71,7 @@ private:
     // means for the barriers as wired.
     QString PortHint(std::uint8_t port) const;
     void ShowPortHints();
+    void ShowDeniedPorts();
 
     int monitor_ = 0;
 };

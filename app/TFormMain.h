@@ -20,6 +20,7 @@ class ProtocolFileCommands;
 class ProtocolModel;
 class RunControl;
 class SettingsStore;
+class SleepInhibitor;
 class StartNumberBackup;
 class BackupExitQuestion;
 class Journal;
@@ -34,7 +35,8 @@ class TFormMonitor2;
 // What tests (and the developer's barrier simulation) replace in the main
 // window. Unset members mean the real thing: the system clock, a sound
 // player of the window's own, the POSIX serial device, the program's own
-// settings file, the paths beside the running program, the port probe.
+// settings file, the paths beside the running program, the port probe, the
+// desktop's inhibitor.
 struct MainWindowSeams
 {
     const Clock* clock = nullptr;
@@ -54,6 +56,8 @@ struct MainWindowSeams
     QString eventBookFolder;
     // Where the barrier adapter's driver is looked up; empty: "/sys".
     std::string sysfsRoot;
+    // Asks the desktop to stay awake while the desk times; unset: the desktop's own over D-Bus.
+    SleepInhibitor* sleepInhibitor = nullptr;
 };
 
 // The operator's desk: the composition root. DeskView builds the widgets;

@@ -9,7 +9,9 @@ packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
           libbenchmark-dev qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
           libgl-dev libxlsxwriter-dev unzip fonts-liberation desktop-file-utils
           locales qt6-translations-l10n libqt6sql6-sqlite libminizip-dev
-          qt6-httpserver-dev qt6-websockets-dev libqrencode-dev)
+          qt6-httpserver-dev qt6-websockets-dev libqrencode-dev
+          dbus-daemon)
+# dbus-daemon gives the tests a private bus to hold the desktop's inhibit on.
 # Xvfb, ImageMagick and xdotool are only for looking at the program:
 # scripts/screenshot.sh installs them.
 

@@ -5,6 +5,9 @@
 #include "SerialPortPath.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 std::uint32_t ProbeSerialPorts()
 {
@@ -21,6 +24,25 @@ std::uint32_t ProbeSerialPorts(const std::function<bool(std::uint8_t port)>& isS
     for (std::uint32_t n = 1; n <= 16; ++n)
         if (isSerialLine(std::uint8_t(n)))
             result = (1u << (n - 1)) | (result & 0xFFFF) | (n << 16);
+    return result;
+}
+
+std::uint32_t DeniedSerialPorts()
+{
+    return DeniedSerialPorts([](std::uint8_t port) {
+        const std::string path = SerialPortPath(port);
+        struct stat st {};
+        return !path.empty() && ::stat(path.c_str(), &st) == 0 && ::access(path.c_str(), R_OK | W_OK) != 0 &&
+               (errno == EACCES || errno == EPERM);
+    });
+}
+
+std::uint32_t DeniedSerialPorts(const std::function<bool(std::uint8_t port)>& denied)
+{
+    std::uint32_t result = 0;
+    for (std::uint32_t n = 1; n <= 16; ++n)
+        if (denied(std::uint8_t(n)))
+            result |= 1u << (n - 1);
     return result;
 }
 

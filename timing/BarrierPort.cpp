@@ -216,9 +216,22 @@ void BarrierPort::RetryTimerTimer()
         error = e.ErrorCode();
     }
     // Still missing: said again only when the reason changes.
-    if (error != 0 && neverOpened_ && error != lastError_)
+    if (error != 0 && neverOpened_ && error != lastError_) {
         PortFailed(error);
+        return;
+    }
+    const QString before = Notice();
+    // An adapter that comes back but may not be opened needs the operator.
+    if (error != lastError_ && IsPermissionError(error))
+        Record(QStringLiteral("Lichtschranken getrennt (%1): %2")
+                   .arg(PortName(lostPort_), OpenFailure(error, QString::fromStdString(SerialPortPath(lostPort_)))));
     lastError_ = error;
+    ShowNotice(before);
+}
+
+bool BarrierPort::IsPermissionError(int error)
+{
+    return error == EACCES || error == EPERM;
 }
 
 void BarrierPort::EndWatch()
@@ -233,10 +246,16 @@ void BarrierPort::EndWatch()
 
 QString BarrierPort::Notice() const
 {
-    if (lostPort_ != 0)
-        return (neverOpened_ ? QStringLiteral("Lichtschranken nicht verbunden (%1)")
-                             : QStringLiteral("Lichtschranken getrennt (%1)"))
-            .arg(PortName(lostPort_));
+    if (lostPort_ != 0) {
+        const QString state = (neverOpened_ ? QStringLiteral("Lichtschranken nicht verbunden (%1)")
+                                            : QStringLiteral("Lichtschranken getrennt (%1)"))
+                                  .arg(PortName(lostPort_));
+        // Only the operator can mend a missing permission: the remedy belongs on the screen.
+        if (IsPermissionError(lastError_))
+            return state + QStringLiteral(": ") +
+                   OpenFailure(lastError_, QString::fromStdString(SerialPortPath(lostPort_)));
+        return state;
+    }
     if (openPort_ != 0)
         return BarrierWiringWarning(adapter_, PortName(openPort_), runden_);
     return {};

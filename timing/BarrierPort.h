@@ -73,14 +73,17 @@ public:
     // The adapter of the port last opened.
     const SerialAdapter& Adapter() const { return adapter_; }
 
-    // The German notice for the main window (loss, else wiring warning);
-    // empty when there is nothing to say.
+    // The German notice for the main window (loss, with the remedy when
+    // permission is missing, else wiring warning); empty when there is
+    // nothing to say.
     QString Notice() const;
 
     static QString PortName(std::uint8_t port);
     // Why a port could not be opened, in German, with the remedy where
     // there is one.
     static QString OpenFailure(int error, const QString& path);
+    // EACCES or EPERM: the user may not open the device.
+    static bool IsPermissionError(int error);
 
 Q_SIGNALS:
     // The port is open and serves the barriers; it closed, or could not open.

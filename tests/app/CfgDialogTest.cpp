@@ -93,6 +93,29 @@ TEST(CfgDialog, PortListFromTheProbeWithEachDevicePath)
     EXPECT_EQ(dialog.cbPort->itemData(2, Qt::ToolTipRole).toString().section('\n', 0, 0), "/dev/ttyUSB7");
 }
 
+TEST(CfgDialog, PortsThisUserMayNotOpenAreNamedWithTheDialoutRemedy)
+{
+    const QString remedy = QStringLiteral(" - Benutzer in die Gruppe dialout aufnehmen (sudo adduser $USER dialout) "
+                                          "und neu anmelden");
+    struct Case
+    {
+        std::uint32_t denied;
+        QString shown;
+    };
+    const Case cases[] = {
+        {0, QString()},
+        {1u << 4, QStringLiteral("COM5: keine Berechtigung für /dev/ttyUSB0") + remedy},
+        {1u | 1u << 4, QStringLiteral("COM1, COM5: keine Berechtigung für /dev/ttyS0, /dev/ttyUSB0") + remedy},
+    };
+    for (const Case& c : cases) {
+        TCfgDialog dialog(nullptr);
+        dialog.DeniedPorts = [&c] { return c.denied; };
+        dialog.Fill({}, 0);
+        EXPECT_EQ(dialog.LabDenied->text(), c.shown);
+        EXPECT_EQ(dialog.LabDenied->isVisibleTo(&dialog), !c.shown.isEmpty());
+    }
+}
+
 TEST(CfgDialog, APortsTooltipNamesItsDriverAndLatencyAndWarnsWhereTheStopBarrierCannotWork)
 {
     // latency: what the adapter's latency_timer holds (FTDI only).

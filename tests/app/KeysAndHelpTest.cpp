@@ -212,7 +212,8 @@ TEST(Help, TheShippedHelpLiesBesideTheProgramAndNamesEveryKey)
     for (const char* needle : {"F1", "F2", "F3", "F5", "F7", "F8", "F9", "F11", "F12", "Strg+M", "Strg+0", "Alt+I",
                                "4 und 6", "7 und 8", "/dev/ttyUSB0", "dialout", "Ravolt-Sicherungsdatei.txt",
                                "Runden", "UNFALL", "F4", "F6", "Starterliste", "Veranstaltungen/", "Pylonen",
-                               "n.g.", "DNF", "DNS", "Strg+Z", "Spalten zuordnen", "offiziell", "beiseite"})
+                               "n.g.", "DNF", "DNS", "Strg+Z", "Spalten zuordnen", "offiziell", "beiseite",
+                               "Am Veranstaltungstag", "Ruhezustand", "sudo adduser $USER dialout", "Journal/"})
         EXPECT_TRUE(html.contains(QLatin1String(needle))) << needle;
 }
 

@@ -10,6 +10,7 @@
 #include "ProgramWindows.h"
 #include "ProtocolModel.h"
 #include "RecordingExportLayers.h"
+#include "RecordingSleepInhibitor.h"
 #include "RecordingSoundPlayer.h"
 #include "RunControl.h"
 #include "StartNumberBackup.h"
@@ -71,6 +72,7 @@ struct MainWindowRig
         seams.journalFolder = dir.filePath(QStringLiteral("Journal"));
         seams.eventBookFolder = dir.filePath(QStringLiteral("Veranstaltungen"));
         seams.sysfsRoot = sysfsRoot;
+        seams.sleepInhibitor = &inhibitor;
         return seams;
     }
     void Create()
@@ -114,6 +116,8 @@ struct MainWindowRig
     FakeSettingsStore store;
     // No test opens a real browser or printer.
     RecordingDesktopShell shell;
+    // Nor asks the desktop to stay awake.
+    RecordingSleepInhibitor inhibitor;
     std::unique_ptr<TFormMain> form;
 };
 

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <cerrno>
 #include <chrono>
 #include <memory>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -128,21 +130,27 @@ TEST(BarrierPort, APortTheOperatorDeselectedIsNeverReopened)
 
 TEST(BarrierPort, APortThatCannotBeOpenedIsToldJournalledWithWhyAndSoughtUntilItOpens)
 {
+    // Only a missing permission is the operator's to mend: its remedy is on the screen.
+    const QString denied = QStringLiteral("Lichtschranken nicht verbunden (COM5): keine Berechtigung für "
+                                          "/dev/ttyUSB0 - Benutzer in die Gruppe dialout aufnehmen "
+                                          "(sudo adduser $USER dialout) und neu anmelden");
     struct Case
     {
         int error;
         const char* why;
+        QString notice;
     };
-    for (const Case& c : {Case{ENOENT, "Gerät /dev/ttyUSB0 nicht vorhanden"},
-                          Case{EACCES, "sudo adduser $USER dialout"},
-                          Case{ENOTTY, "/dev/ttyUSB0 ist keine serielle Schnittstelle"}}) {
+    for (const Case& c : {Case{ENOENT, "Gerät /dev/ttyUSB0 nicht vorhanden", QStringLiteral("Lichtschranken nicht verbunden (COM5)")},
+                          Case{EACCES, "sudo adduser $USER dialout", denied},
+                          Case{EPERM, "sudo adduser $USER dialout", denied},
+                          Case{ENOTTY, "/dev/ttyUSB0 ist keine serielle Schnittstelle", QStringLiteral("Lichtschranken nicht verbunden (COM5)")}}) {
         SCOPED_TRACE(c.why);
         WatchRig rig;
         rig.device->FailOpen(c.error);
         rig.watch.Open(5);
         ASSERT_FALSE(rig.port.Connected());
         EXPECT_EQ(rig.shown, QList<bool>{false}) << "the barriers are inactive";
-        EXPECT_EQ(rig.notices, QStringList{QStringLiteral("Lichtschranken nicht verbunden (COM5)")});
+        EXPECT_EQ(rig.notices, QStringList{c.notice});
         ASSERT_EQ(rig.journal.lines.size(), 1);
         EXPECT_TRUE(rig.journal.lines[0].startsWith(QStringLiteral("Lichtschranken nicht verbunden (COM5): ")));
         EXPECT_TRUE(rig.journal.lines[0].contains(QString::fromUtf8(c.why))) << rig.journal.lines[0].toStdString();
@@ -153,6 +161,7 @@ TEST(BarrierPort, APortThatCannotBeOpenedIsToldJournalledWithWhyAndSoughtUntilIt
         rig.device->FailOpen(EBUSY);
         rig.watch.RetryTimerTimer(); // a new reason is
         EXPECT_TRUE(rig.journal.lines.last().contains(QStringLiteral("von einem anderen Programm benutzt")));
+        EXPECT_EQ(rig.notices.last(), QStringLiteral("Lichtschranken nicht verbunden (COM5)"));
 
         rig.device->FailOpen(0);
         rig.watch.RetryTimerTimer();
@@ -161,6 +170,46 @@ TEST(BarrierPort, APortThatCannotBeOpenedIsToldJournalledWithWhyAndSoughtUntilIt
         EXPECT_EQ(rig.notices.last(), QString());
         EXPECT_TRUE(rig.journal.lines.contains(QStringLiteral("Lichtschranken verbunden (COM5)")));
     }
+}
+
+TEST(BarrierPort, APulledAdapterThatComesBackWithoutPermissionShowsTheRemedy)
+{
+    WatchRig rig;
+    rig.port.Open();
+    ASSERT_TRUE(rig.Pull());
+    rig.device->Plug();
+    rig.device->FailOpen(EACCES);
+    rig.watch.RetryTimerTimer();
+    EXPECT_EQ(rig.notices.last().toStdString(),
+              "Lichtschranken getrennt (COM5): keine Berechtigung für /dev/ttyUSB0 - Benutzer in die Gruppe "
+              "dialout aufnehmen (sudo adduser $USER dialout) und neu anmelden");
+    EXPECT_TRUE(rig.journal.lines.last().contains(QStringLiteral("dialout")));
+    rig.device->FailOpen(0);
+    rig.watch.RetryTimerTimer();
+    EXPECT_TRUE(rig.port.Connected());
+    EXPECT_EQ(rig.notices.last(), QString());
+}
+
+TEST(BarrierPort, ADeviceFileTheUserMayNotOpenShowsTheDialoutRemedy)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root opens a file whatever its mode; the fake device's refusal stands in";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ttyDenied"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    ASSERT_TRUE(file.setPermissions({}));
+    qputenv("RAVOLT_COM5", path.toUtf8());
+    BarrierPort watch;
+    QStringList notices;
+    QObject::connect(&watch, &BarrierPort::NoticeChanged, &watch, [&](const QString& text) { notices.append(text); });
+    watch.Open(5);
+    qunsetenv("RAVOLT_COM5");
+    EXPECT_EQ(notices, QStringList{QStringLiteral("Lichtschranken nicht verbunden (COM5): keine Berechtigung für ") +
+                                   path +
+                                   QStringLiteral(" - Benutzer in die Gruppe dialout aufnehmen (sudo adduser "
+                                                  "$USER dialout) und neu anmelden")});
 }
 
 TEST(BarrierPort, OpensTheConfiguredPortElseTheFallbackAndReopensOnlyAfterThePause)
