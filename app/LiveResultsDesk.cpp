@@ -5,6 +5,7 @@
 #include "TFrame1.h"
 #include "JournalFeed.h"
 #include "LiveServer.h"
+#include "ProtocolModel.h"
 #include "TAppSettings.h"
 
 #include <QNetworkInterface>
@@ -33,12 +34,22 @@ LiveResultsDesk::LiveResultsDesk(EventBook* book, RunControl* runControl, QObjec
     publish_.setSingleShot(true);
     publish_.setInterval(0);
     connect(&publish_, &QTimer::timeout, this, &LiveResultsDesk::Publish);
-    connect(book_, &EventBook::Changed, &publish_, qOverload<>(&QTimer::start));
-    lanes_.setInterval(250);
-    connect(&lanes_, &QTimer::timeout, this, [this] {
-        if (LaneState() != laneState_)
-            publish_.start();
-    });
+    auto later = qOverload<>(&QTimer::start);
+    connect(book_, &EventBook::Changed, &publish_, later);
+    if (!runControl_)
+        return;
+    // Everything the track page shows of the lanes: START, STOPP, reset,
+    // a start number typed, the mode; and the protocol (UNFALL, hand edits,
+    // a load: one signal per operation, never one per row).
+    connect(runControl_, &RunControl::RunStarted, &publish_, later);
+    connect(runControl_, &RunControl::RunFinished, &publish_, later);
+    connect(runControl_, &RunControl::RunVoided, &publish_, later);
+    connect(runControl_, &RunControl::RundenModeSet, &publish_, later);
+    for (int lane = 1; lane <= 2; ++lane) {
+        connect(runControl_->Lane(lane), &TFrame1::StartNumberChange, &publish_, later);
+        connect(runControl_->Lane(lane), &TFrame1::ResultCleared, &publish_, later);
+    }
+    connect(runControl_->Protocol(), &ProtocolModel::Changed, &publish_, later);
 }
 
 LiveResultsDesk::~LiveResultsDesk() = default;
@@ -49,7 +60,6 @@ void LiveResultsDesk::Apply(const TAppSettings& settings)
         ? QStringLiteral("%1 %2").arg(settings.LivePort).arg(settings.LiveAddress) : QString();
     if (wanted == served_)
         return;
-    lanes_.stop();
     if (server_->Running()) {
         server_->Stop();
         Record(QStringLiteral("Live-Ergebnisse beendet"));
@@ -75,8 +85,6 @@ void LiveResultsDesk::Apply(const TAppSettings& settings)
         return;
     }
     address_ = QStringLiteral("http://%1:%2/").arg(ShownHost(bound)).arg(started.port);
-    if (runControl_)
-        lanes_.start();
     Record(QStringLiteral("Live-Ergebnisse gestartet: %1 (Adresse %2)").arg(address_, settings.LiveAddress));
     Publish();
 }
@@ -88,11 +96,13 @@ void LiveResultsDesk::Publish()
     LiveInput input;
     const std::vector<Entry> entries(book_->Entries().begin(), book_->Entries().end());
     input.scoring = ScoreEvent(book_->Rules(), entries, book_->Runs());
-    laneState_ = LaneState();
     for (int lane = 1; runControl_ && lane <= 2; ++lane) {
         const TFrame1* frame = runControl_->Lane(lane);
-        if (frame->Running() || frame->ShowsResult())
-            input.lanes.push_back(LiveLane{lane, frame->StartNumberText(), frame->Running()});
+        // In Runden mode lane 2 shows the best time, not a car.
+        if (lane == 2 && runControl_->RundenMode() && !frame->Running() && !frame->ShowsResult())
+            continue;
+        input.lanes.push_back(LiveLane{lane, frame->StartNumberText(), frame->Running(),
+                                       !frame->Running() && !frame->ShowsResult()});
     }
     for (const PostedList& posted : book_->Posted())
         input.posting = Posting{posted.official, posted.posted};
@@ -100,20 +110,11 @@ void LiveResultsDesk::Publish()
         if (!run->replaced)
             input.lastRuns.push_back(*run);
     server_->PublishInput(std::move(input));
+    Q_EMIT Published();
 }
 
 void LiveResultsDesk::Record(const QString& what)
 {
     if (journal_)
         journal_->Record(what);
-}
-
-QString LiveResultsDesk::LaneState() const
-{
-    QString state;
-    for (int lane = 1; runControl_ && lane <= 2; ++lane) {
-        const TFrame1* frame = runControl_->Lane(lane);
-        state += QStringLiteral("%1 %2 %3 %4 ").arg(lane).arg(frame->StartNumberText()).arg(frame->Running()).arg(frame->ShowsResult());
-    }
-    return state;
 }

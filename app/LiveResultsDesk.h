@@ -11,9 +11,10 @@ class RunControl;
 struct TAppSettings;
 
 // Live results at the desk: starts and stops the results server as the
-// settings say, and hands it the event after each change of the book (one
-// hand-over per turn of the event loop, however many changes came). The
-// server never holds up timing: a port in use is a notice, nothing more.
+// settings say, and hands it the event after each change of the book, the
+// protocol or the lanes (one hand-over per turn of the event loop, however
+// many changes came). The server never holds up timing: a port in use is a
+// notice, nothing more.
 class LiveResultsDesk : public QObject
 {
     Q_OBJECT
@@ -32,11 +33,11 @@ public:
 Q_SIGNALS:
     // A German notice for the main window's notice line.
     void Notice(const QString& text);
+    // The event was handed to the server (once per turn of the event loop).
+    void Published();
 
 private:
     void Publish();
-    // What the lanes show now, to tell whether it changed.
-    QString LaneState() const;
     void Record(const QString& what);
 
     EventBook* book_;
@@ -44,9 +45,6 @@ private:
     LiveServer* server_;
     JournalFeed* journal_ = nullptr;
     QTimer publish_;
-    // The lanes have no signal for a start of one lane: looked at while serving.
-    QTimer lanes_;
-    QString laneState_;
     QString served_; // "port address" the server was started for
     QString address_;
 };

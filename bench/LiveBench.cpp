@@ -19,6 +19,21 @@ void BM_PublishSnapshot300_UiThread(benchmark::State& state)
 }
 BENCHMARK(BM_PublishSnapshot300_UiThread)->Unit(benchmark::kMicrosecond)->Repetitions(BenchRepetitions(9))->ReportAggregatesOnly(true);
 
+// The whole of the desk's part after a change: the event scored from the
+// book's entries and runs, then handed over.
+void BM_ScoreAndPublish300_UiThread(benchmark::State& state)
+{
+    std::vector<Entry> entries;
+    std::vector<RunRecord> runs;
+    LiveInput input = BigEvent(entries, runs);
+    LiveServer server;
+    for (auto _ : state) {
+        input.scoring = ScoreEvent(input.scoring.rules, entries, runs);
+        server.PublishInput(input);
+    }
+}
+BENCHMARK(BM_ScoreAndPublish300_UiThread)->Unit(benchmark::kMicrosecond)->Repetitions(BenchRepetitions(9))->ReportAggregatesOnly(true);
+
 // The server thread's part: the pages and the JSON built from the event.
 void BM_BuildSnapshot300_ServerThread(benchmark::State& state)
 {

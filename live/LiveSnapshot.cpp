@@ -89,6 +89,13 @@ QString EntryCells(const Entry* entry)
     return QStringLiteral("<td>%1</td><td>%2</td>").arg(Esc(DriverName(*entry)), Esc(entry->className));
 }
 
+QString LaneStand(const LiveLane& lane)
+{
+    if (lane.running)
+        return QStringLiteral("läuft");
+    return lane.ready ? QStringLiteral("am Start") : QStringLiteral("im Ziel");
+}
+
 QString TrackBody(const LiveInput& input, const Names& names)
 {
     QString html = QStringLiteral("<h2>Auf der Strecke</h2>");
@@ -100,7 +107,7 @@ QString TrackBody(const LiveInput& input, const Names& names)
             html += QStringLiteral("<tr><td>%1</td><td>%2</td>%3<td class=\"run\">%4</td></tr>")
                         .arg(lane.lane)
                         .arg(Esc(lane.startNumber), EntryCells(names.Find(lane.startNumber)),
-                             lane.running ? QStringLiteral("läuft") : QStringLiteral("im Ziel"));
+                             LaneStand(lane));
         html += QStringLiteral("</table>");
     }
     html += QStringLiteral("<h2>Letzte Läufe</h2>");
@@ -195,7 +202,7 @@ QByteArray JsonOf(const LiveInput& input, const std::vector<ListPage>& results, 
     for (const LiveLane& lane : input.lanes) {
         QJsonObject o{{QStringLiteral("bahn"), lane.lane},
                       {QStringLiteral("nr"), lane.startNumber},
-                      {QStringLiteral("stand"), lane.running ? QStringLiteral("läuft") : QStringLiteral("im Ziel")}};
+                      {QStringLiteral("stand"), LaneStand(lane)}};
         if (const Entry* e = names.Find(lane.startNumber))
             o.insert(QStringLiteral("fahrer"), EntryJson(*e));
         lanes.append(o);

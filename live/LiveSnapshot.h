@@ -19,7 +19,8 @@ struct LiveLane
 {
     int lane = 0;
     QString startNumber;
-    bool running = false; // false: it shows a final time
+    bool running = false; // false: it shows a final time, or is ready
+    bool ready = false;   // idle: the number typed for the car lined up
 };
 
 // Everything a snapshot is made from, as plain values.

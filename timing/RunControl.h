@@ -71,6 +71,7 @@ public:
     // removes results go to the journal; null for none.
     void SetJournal(JournalFeed* journal) { journal_ = journal; }
     JournalFeed* Journal() const { return journal_; }
+    ProtocolModel* Protocol() const { return p_.protocol; }
     // START and STOPP: nothing when the command's action is disabled (its
     // enabled flag is the single gate); false when the command did not run.
     // With an edge the lane takes the edge's stamp; without one it reads the

@@ -212,6 +212,7 @@ void TFrame1::ClearResult()
     editStartN1->setEnabled(true);
     StopTick = StartTick;
     StopStamp = StartStamp;
+    Q_EMIT ResultCleared(this);
 }
 
 void TFrame1::ResetLane()
@@ -224,6 +225,7 @@ void TFrame1::ResetLane()
     editStartN1->setEnabled(true);
     StopTick = StartTick;
     StopStamp = StartStamp;
+    Q_EMIT ResultCleared(this);
 }
 
 bool TFrame1::Running() const

@@ -82,6 +82,8 @@ Q_SIGNALS:
     // Value changes of the two start-number fields.
     void StartNumberChange(TFrame1* sender);
     void NextNumberChange(TFrame1* sender);
+    // The lane no longer shows a result (reset or cleared).
+    void ResultCleared(TFrame1* sender);
 
 private:
     void BuildDigits();

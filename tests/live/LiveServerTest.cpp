@@ -4,9 +4,14 @@
 #include "ScoringFixtures.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <iostream>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -69,6 +74,12 @@ bool WaitClosed(QTcpSocket& socket)
         socket.waitForReadyRead(50);
     }
     return socket.state() == QAbstractSocket::UnconnectedState;
+}
+
+// The descriptors this process has open.
+int OpenDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
 }
 
 LiveInput Event()
@@ -190,6 +201,9 @@ TEST_F(LiveServerTest, hostileRequests_areRefusedAndTheServerGoesOn)
         {"GET / HTTP/1.1\r\nHost: x\r\nX-Big: " + QByteArray(20000, 'a') + "\r\n\r\n", 431},
         {"GET / HTTP/1.1\r\n" + QByteArray("X-A: b\r\n").repeated(100) + "\r\n", 431},
         {"GARBAGE\r\n\r\n", 0}, // no request line: closed without an answer
+        {"GET /\r\nHost: x\r\n\r\n", 0}, // no version
+        {"GET /" + QByteArray(100 * 1024, 'a') + " HTTP/1.1\r\nHost: x\r\n\r\n", 431},
+        {QByteArray("GET /") + '\0' + " HTTP/1.1\r\nHost: x\r\n\r\n", 404}, // a NUL: no such route
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.request.left(40).toStdString());
@@ -247,6 +261,83 @@ TEST_F(LiveServerTest, connectionsBeyondTheLimits_areTurnedAwayWithoutHarmingOth
     while (status != 200 && !deadline.hasExpired())
         status = hold("127.0.0.4");
     EXPECT_EQ(status, 200);
+}
+
+// A thousand clients at once: the gate holds 256 (16 per address) and
+// turns the rest away, a client it holds is still served, and every
+// descriptor is given back when they leave.
+TEST_F(LiveServerTest, aThousandConnections_areHeldOrTurnedAwayAndLeaveNoDescriptorBehind)
+{
+    server_.Stop();
+    LiveLimits limits;
+    limits.requestTimeoutMs = 120000; // none dropped as idle while the test runs
+    Start(limits);
+    // Qt opens a wake-up descriptor of its own at the first client; not ours to count.
+    ASSERT_EQ(Get("/").status, 200);
+    const int baseline = OpenDescriptors();
+
+    // Each client and each held connection's other end takes a descriptor.
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &before), 0);
+    rlimit raised = before;
+    raised.rlim_cur = raised.rlim_max;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &raised), 0);
+    const rlim_t room = raised.rlim_cur - baseline - limits.maxConnections - 64;
+    const int clients = int(std::min<rlim_t>(1000, room));
+    if (clients < 1000)
+        std::cout << "Only " << clients << " connections: the descriptor limit (" << raised.rlim_cur
+                  << ") allows no more.\n";
+    ASSERT_GT(clients, limits.maxConnections);
+
+    QTcpSocket polite;
+    ASSERT_TRUE(Connect(polite, port_, "127.0.0.1"));
+    polite.write("GET /api/stand HTTP/1.1\r\nHost: x\r\n\r\n");
+    ASSERT_EQ(Read(polite).status, 200);
+
+    // 20 from each address, every one asking at once.
+    auto from = [](int i) { return "127.0.1." + QByteArray::number(1 + i / 20); };
+    std::vector<std::unique_ptr<QTcpSocket>> flood;
+    for (int i = 0; i < clients; ++i) {
+        auto socket = std::make_unique<QTcpSocket>();
+        ASSERT_TRUE(Connect(*socket, port_, from(i).constData())) << i;
+        socket->write("GET /api/stand HTTP/1.1\r\nHost: x\r\n\r\n");
+        socket->flush();
+        flood.push_back(std::move(socket));
+    }
+    polite.write("GET /wertung HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_EQ(Read(polite).status, 200);
+
+    std::map<QByteArray, int> heldPer;
+    int held = 0;
+    int refused = 0;
+    for (int i = 0; i < clients; ++i) {
+        const int status = Read(*flood[i]).status;
+        if (status == 200) {
+            ++held;
+            ++heldPer[from(i)];
+        } else if (status == 503 || status == 0) {
+            ++refused;
+        } else {
+            ADD_FAILURE() << "connection " << i << " answered " << status;
+        }
+    }
+    EXPECT_EQ(held, limits.maxConnections - 1); // the polite client holds one
+    EXPECT_EQ(refused, clients - held);
+    EXPECT_EQ(heldPer[from(0)], limits.maxPerClient);
+    for (const auto& [address, count] : heldPer)
+        EXPECT_LE(count, limits.maxPerClient) << address.constData();
+
+    flood.clear();
+    polite.close();
+    // Each request paces the wait and shows the server still serving.
+    const QDeadlineTimer deadline(kWaitMs * 2);
+    int status = 0;
+    while ((OpenDescriptors() > baseline || status != 200) && !deadline.hasExpired())
+        status = Get("/").status;
+    EXPECT_EQ(status, 200);
+    EXPECT_LE(OpenDescriptors(), baseline);
+    EXPECT_TRUE(server_.Running());
+    setrlimit(RLIMIT_NOFILE, &before);
 }
 
 TEST_F(LiveServerTest, aSlowOrIdleClient_isDroppedAfterItsTimeWhileOthersAreServed)
