@@ -23,12 +23,11 @@ BENCHMARK(BM_PublishSnapshot300_UiThread)->Unit(benchmark::kMicrosecond)->Repeti
 // book's entries and runs, then handed over.
 void BM_ScoreAndPublish300_UiThread(benchmark::State& state)
 {
-    std::vector<Entry> entries;
-    std::vector<RunRecord> runs;
-    LiveInput input = BigEvent(entries, runs);
+    BenchEvent event = BigEvent();
+    LiveInput input = BigLiveEvent(event);
     LiveServer server;
     for (auto _ : state) {
-        input.scoring = ScoreEvent(input.scoring.rules, entries, runs);
+        input.scoring = ScoreEvent(event.rules, event.entries, event.runs);
         server.PublishInput(input);
     }
 }
