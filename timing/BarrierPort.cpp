@@ -89,7 +89,11 @@ void BarrierPort::Reopen(std::uint8_t configured)
 
 std::uint32_t BarrierPort::WithOwnPort(std::uint32_t probed) const
 {
-    return port_.Connected() ? AddAvailablePort(probed, port_.Port()) : probed;
+    if (port_.Connected())
+        return AddAvailablePort(probed, port_.Port());
+    if (lostPort_ != 0 && (lastError_ == EACCES || lastError_ == EPERM))
+        return AddAvailablePort(probed, lostPort_);
+    return probed;
 }
 
 void BarrierPort::TimerPortReopenTimer()

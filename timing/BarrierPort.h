@@ -50,7 +50,9 @@ public:
     void TimerPortReopenTimer();
     QTimer* ReopenTimer() const { return reopenTimer_; }
     // The probed ports (bit n-1 for port n) with the one held open here,
-    // which the probe cannot open.
+    // which the probe cannot open, and the one this user may not open: it
+    // stays in the settings list, so "OK" never turns it into "Kein" while
+    // the operator is still fixing the permission.
     std::uint32_t WithOwnPort(std::uint32_t probed) const;
 
     void SetJournal(JournalFeed* journal) { journal_ = journal; }

@@ -1,6 +1,7 @@
 #include "BarrierPort.h"
 #include "EComHandle.h"
 #include "FakeSerialDevice.h"
+#include "ProbeSerialPorts.h"
 #include "RecordingJournal.h"
 #include "TComPort.h"
 
@@ -155,6 +156,9 @@ TEST(BarrierPort, APortThatCannotBeOpenedIsToldJournalledWithWhyAndSoughtUntilIt
         EXPECT_TRUE(rig.journal.lines[0].startsWith(QStringLiteral("Lichtschranken nicht verbunden (COM5): ")));
         EXPECT_TRUE(rig.journal.lines[0].contains(QString::fromUtf8(c.why))) << rig.journal.lines[0].toStdString();
         EXPECT_TRUE(rig.watch.RetryTimer()->isActive());
+        const bool refused = c.error == EACCES || c.error == EPERM;
+        EXPECT_EQ(rig.watch.WithOwnPort(0), refused ? AddAvailablePort(0, 5) : 0u)
+            << "a refused port stays choosable in the settings";
 
         rig.watch.RetryTimerTimer(); // the same reason is not journalled again
         EXPECT_EQ(rig.journal.lines.size(), 1);
