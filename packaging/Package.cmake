@@ -16,7 +16,8 @@ foreach(file IN ITEMS changelog ravolt.1)
         DEPENDS ${CMAKE_CURRENT_LIST_DIR}/${file} VERBATIM)
 endforeach()
 add_custom_target(package_docs ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.gz ${PROJECT_BINARY_DIR}/ravolt.1.gz)
-install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION share/doc/ravolt RENAME changelog.Debian.gz)
+# The package is native (built from this tree): its changelog is changelog.gz.
+install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION share/doc/ravolt)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION share/doc/ravolt)
 install(FILES ${PROJECT_BINARY_DIR}/ravolt.1.gz DESTINATION share/man/man1)
 
@@ -30,8 +31,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://ravolt.example.org/")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "timing desk for hill-climb car slalom events")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "timing desk for hill-climb car slalom events
-Ravolt times two alternating lanes, started and stopped by hand or by light
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Ravolt times two alternating lanes, started and stopped by hand or by light
 barriers on a serial port's modem-status lines, and keeps every run in a
 ranked protocol with an automatic backup, a journal and an event book with
 entry list, penalties and results. A spectator window shows the lanes in

@@ -15,13 +15,13 @@ sudo_cmd=""
 [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
 
 echo "lintian $deb"
-lintian --fail-on error --info "$deb"
+lintian --fail-on error "$deb"
 
 version=$(dpkg-deb -f "$deb" Version)
 mirror=${RAVOLT_DEBIAN_MIRROR:-http://deb.debian.org}
 # A minimal root (the essential packages and apt): the package must bring
 # everything else it needs through its dependencies.
-$sudo_cmd mmdebstrap --mode=root --variant=apt --format=null \
+$sudo_cmd mmdebstrap --mode=root --variant=apt --format=null --skip=essential/unlink \
     --customize-hook="copy-in $deb scripts/check-installed.sh /tmp" \
     --customize-hook='du -sb "$1"/var/cache/apt/archives | sed "s/\t.*/ bytes of packages in the bare root/"' \
     --customize-hook="chroot \"\$1\" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q /tmp/$(basename "$deb")" \

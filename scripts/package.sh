@@ -10,13 +10,13 @@ exec 3>&1 1>&2
 # CPack finds the program to hand to dpkg-shlibdeps with `file`.
 scripts/setup.sh --packages-only file
 
-# Debian's own build flags: stack protector, fortified C library calls,
-# read-only relocations, immediate binding.
-eval "$(dpkg-buildflags --export=sh)"
-export CXXFLAGS="$CXXFLAGS $CPPFLAGS"
-
+# Debian's own build flags, all hardening on: stack protector, fortified C
+# library calls, read-only relocations, immediate binding.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 build=build-package
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRAVOLT_TESTS=OFF
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRAVOLT_TESTS=OFF \
+    -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
+    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
 cmake --build "$build"
 rm -f "$build"/ravolt_*.deb
 (cd "$build" && cpack -G DEB)
