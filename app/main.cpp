@@ -3,6 +3,7 @@
 #include "DisplayServerOptions.h"
 #include "FakeSerialDevice.h"
 #include "ProgramWindows.h"
+#include "ShutdownSignals.h"
 #include "StartupPaths.h"
 #include "TAppSettings.h"
 
@@ -19,6 +20,11 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Quintaro"));
     // Before any widget: fields read the decimal separator when they are made.
     UseDeskLanguage(app, QLocale::system());
+    // A shutdown, a logout or `kill` ends the program as a regular exit does
+    // (backup, lane numbers, settings, journal), but without the questions of
+    // closing the window: nobody may be there to answer them.
+    ShutdownSignals shutdown;
+    QObject::connect(&shutdown, &ShutdownSignals::Received, &app, [] { QCoreApplication::exit(0); });
 
     // Developer switch: print where the program finds its files, then end.
     if (qEnvironmentVariableIsSet("RAVOLT_SHOW_PATHS")) {

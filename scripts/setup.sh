@@ -2,6 +2,8 @@
 # Installs the Debian packages Ravolt needs (only when one is missing), then
 # configures and builds into ./build. Safe to run again. With --sanitize it
 # builds into ./build-asan under AddressSanitizer and UndefinedBehaviorSanitizer.
+# With --packages-only [EXTRA...] it installs the packages (and the extra ones
+# named, e.g. the packaging tools) and stops there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +16,12 @@ packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
 # dbus-daemon gives the tests a private bus to hold the desktop's inhibit on.
 # Xvfb, ImageMagick and xdotool are only for looking at the program:
 # scripts/screenshot.sh installs them.
+only_packages=false
+if [ "${1:-}" = "--packages-only" ]; then
+    only_packages=true
+    shift
+    packages+=("$@")
+fi
 
 sudo_cmd=""
 [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
@@ -26,6 +34,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo_cmd env DEBIAN_FRONTEND=noninteractive apt-get update -q
     $sudo_cmd env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
+$only_packages && exit 0
 
 # The tests run once more under the German locale the program is used with.
 if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then

@@ -1,7 +1,8 @@
 # Installs the build into a fresh prefix, starts the installed program with
 # RAVOLT_SHOW_PATHS and checks that it finds what it brings there, keeps its
 # backup in the user's data folder when bin/ cannot be written, and that the
-# desktop file is valid. Arguments: BUILD_DIR, SOURCE_DIR, WORK_DIR.
+# desktop file is valid; the manual page, copyright and changelog are there
+# for the Debian package. Arguments: BUILD_DIR, SOURCE_DIR, WORK_DIR.
 set(prefix ${WORK_DIR}/prefix)
 file(REMOVE_RECURSE ${WORK_DIR})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
@@ -45,7 +46,9 @@ if(help_pages AND NOT EXISTS "${CMAKE_MATCH_1}")
 endif()
 
 foreach(file IN ITEMS ${share}/start.wav ${share}/stopp.wav ${share}/Protokollvorlage.doc
-                      ${prefix}/share/icons/hicolor/scalable/apps/ravolt.svg)
+                      ${prefix}/share/icons/hicolor/scalable/apps/ravolt.svg
+                      ${prefix}/share/man/man1/ravolt.1.gz
+                      ${prefix}/share/doc/ravolt/copyright ${prefix}/share/doc/ravolt/changelog.gz)
     if(NOT EXISTS ${file})
         message(FATAL_ERROR "not installed: ${file}")
     endif()

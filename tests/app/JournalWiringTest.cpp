@@ -286,3 +286,27 @@ TEST(OperatorNotice, ShowsEveryCurrentMessageMostImportantFirst)
         EXPECT_EQ(!label.isHidden(), *step.shown != 0) << step.message;
     }
 }
+
+// The info box, the window title and the journal's start line name the
+// version the package is built with (the project's version in CMake).
+TEST(JournalWiring, InfoBoxTitleAndStartLineNameThePackageVersion)
+{
+    MainWindowRig rig;
+    QString info;
+    rig.form->ShowInfo = [&](const QString&, const QString& text) { info = text; };
+    rig.form->bInfoClick();
+    const QString named = QStringLiteral("Ravolt ") + QStringLiteral(RAVOLT_PACKAGE_VERSION);
+    const struct
+    {
+        const char* where;
+        QString text;
+        QString expected;
+    } places[] = {
+        {"info box", info.section(QLatin1Char('\n'), 0, 0), named},
+        {"window title", rig.form->windowTitle(), named},
+        {"journal", JournalText(rig).section(QLatin1Char('\n'), 0, 0).section(QStringLiteral("  "), -1),
+         QStringLiteral("Programmstart ") + named},
+    };
+    for (const auto& place : places)
+        EXPECT_EQ(place.text, place.expected) << place.where;
+}

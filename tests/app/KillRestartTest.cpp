@@ -223,3 +223,27 @@ TEST(RealProgram, AfterAKillAndRestartAStartDoesNotClearCarOnesResult)
         << "car 1's result survives: " << afterRestart.toStdString();
     program.KillHard();
 }
+
+// A shutdown or `kill` (SIGTERM) while a lane runs ends the program as a
+// regular exit does, without waiting for an answer to "Beenden?".
+TEST(RealProgram, ATerminateSignalEndsItAsARegularExit)
+{
+    QTemporaryDir dir;
+    Program program(dir);
+    program.process.start();
+    ASSERT_TRUE(program.process.waitForStarted(20000));
+    ASSERT_TRUE(program.Send("START\n"));
+    const QRegularExpression started(QStringLiteral("\r\n1\t[0-9:.,]+\t \t"));
+    ASSERT_TRUE(program.WaitForBackup(started).contains(started));
+    program.process.terminate();
+    ASSERT_TRUE(program.process.waitForFinished(30000));
+    EXPECT_EQ(program.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.process.exitCode(), 0);
+    QDirIterator days(dir.filePath(QStringLiteral("data")), {QStringLiteral("Journal-*.txt")}, QDir::Files,
+                      QDirIterator::Subdirectories);
+    ASSERT_TRUE(days.hasNext());
+    QFile journal(days.next());
+    ASSERT_TRUE(journal.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(journal.readAll()).trimmed();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Programmende"))) << text.toStdString();
+}
