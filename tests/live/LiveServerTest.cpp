@@ -4,11 +4,17 @@
 #include "ScoringFixtures.h"
 
 #include <QDeadlineTimer>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <vector>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -275,6 +281,52 @@ TEST_F(LiveServerTest, aPortInUse_isToldInGermanAndTheRunningServerStays)
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.message.contains(QStringLiteral("belegt")));
     EXPECT_EQ(Get("/").status, 200);
+}
+
+TEST_F(LiveServerTest, aRequestDuringABuild_isAnsweredFromTheSnapshotBeforeAndLaterInputsMerge)
+{
+    std::atomic<int> builds = 0;
+    std::atomic<int> builderNice = 0;
+    QSemaphore building;
+    QSemaphore release;
+    server_.SetBeforeBuild([&] {
+        builderNice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()));
+        ++builds;
+        building.release();
+        release.acquire();
+    });
+    const auto unhold = qScopeGuard([&] { release.release(2); });
+    const Reply before = Get("/");
+    const std::uint64_t version = server_.Current()->Version();
+
+    LiveInput first = Event();
+    first.lanes.clear();
+    server_.PublishInput(first);
+    ASSERT_TRUE(building.tryAcquire(1, kWaitMs)); // the first build is under way and held
+    LiveInput second = first;
+    second.scoring.rules.title = QStringLiteral("Zwischenstand");
+    LiveInput third = first;
+    third.lastRuns.insert(third.lastRuns.begin(), Timed(2, 1, 58760));
+    server_.PublishInput(second);
+    server_.PublishInput(third);
+
+    const Reply during = Get("/", "If-None-Match: " + before.Header("ETag") + "\r\n");
+    EXPECT_EQ(during.status, 304);
+    EXPECT_EQ(Get("/").body, before.body);
+
+    release.release(2);
+    const QByteArray latest = "\"v" + QByteArray::number(static_cast<qulonglong>(version + 2)) + '"';
+    const QDeadlineTimer deadline(kWaitMs);
+    Reply after;
+    do
+        after = Get("/");
+    while (after.Header("ETag") != latest && !deadline.hasExpired());
+    EXPECT_EQ(after.Header("ETag"), latest);
+    EXPECT_TRUE(after.body.contains("58,76"));
+    EXPECT_TRUE(after.body.contains("Zurzeit fährt niemand."));
+    EXPECT_FALSE(after.body.contains("Zwischenstand"));
+    EXPECT_EQ(builds, 2); // the second and third input were built once, as the latest
+    EXPECT_GT(builderNice, ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()))); // gives way to serving
 }
 
 } // namespace
