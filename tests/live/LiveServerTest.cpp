@@ -350,3 +350,35 @@ TEST(LiveQrCode, everyAddressTheServerOffersTakesTheSmallCodeTheDeskHasRoomFor)
     for (const char* address : {"http://127.0.0.1:8080/", "http://192.168.1.20:8080/", "http://255.255.255.255:65535/"})
         EXPECT_EQ(LiveQrCode(QLatin1String(address), 1).width(), 25 + 2 * 4) << address;
 }
+
+TEST(LiveSnapshot, onANarrowScreen_carClubAndSingleRunsGiveWayToPlaceNameAndTotal)
+{
+    LiveInput input;
+    std::vector<Entry> entries{Driver(1, QStringLiteral("G3")), Driver(2, QStringLiteral("G3"))};
+    for (Entry& e : entries) {
+        e.firstName = QStringLiteral("Vorname%1").arg(e.number);
+        e.car = QStringLiteral("Kombi");
+        e.club = QStringLiteral("MSC");
+    }
+    std::vector<RunRecord> runs{Timed(1, 1, 61230), Timed(1, 2, 60110)};
+    input.scoring = ScoreEvent(input.scoring.rules, entries, runs);
+    const auto snapshot = LiveSnapshot::Build(input, 1);
+
+    const struct
+    {
+        LivePage page;
+        const char* shows;
+    } cases[] = {
+        {LivePage::Results, "<th>Platz</th><th>Nr.</th><th>Name</th><th class=\"n1\">Fahrzeug</th>"
+                            "<th class=\"n1\">Verein</th><th class=\"n2\">Lauf 1</th>"},
+        {LivePage::Results, "<th>Gesamt</th><th>Abstand zum Ersten</th><th class=\"n1\">Abstand zum Vordermann</th>"},
+        {LivePage::Results, "<th class=\"n1\">Verein</th><th class=\"n2\">Klasse</th>"}, // the overall list
+        {LivePage::Results, "<td class=\"n1\">Kombi</td><td class=\"n1\">MSC</td><td class=\"n2\">"},
+        {LivePage::Results, "</td><td colspan=\"3\">"}, // why a driver is not placed stays in sight
+        {LivePage::Results, "@media(max-width:30em){.n2{display:none}}"},
+        {LivePage::StartList, "<th>Vorname</th><th class=\"n1\">Fahrzeug</th><th>Klasse</th><th class=\"n1\">Verein</th>"},
+        {LivePage::StartList, "<td>Vorname2</td><td class=\"n1\">Kombi</td><td>G3</td>"},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(snapshot->Page(c.page).contains(c.shows)) << c.shows;
+}
