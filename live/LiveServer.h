@@ -32,13 +32,15 @@ public:
     };
 
     explicit LiveServer(QObject* parent = nullptr);
-    // Stops the server.
+    // Stops the server; a build under way is finished and joined first.
     ~LiveServer() override;
 
     // Starts listening (port 0: any free port, for tests); a running server
     // is stopped first. A port in use or an address that is gone: not ok,
     // with a German message.
     Result Start(const QHostAddress& address, quint16 port, const LiveLimits& limits = LiveLimits());
+    // Stops serving; snapshots are still built, so a restart serves the
+    // latest at once.
     void Stop();
     bool Running() const { return running_; }
 
