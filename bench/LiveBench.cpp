@@ -8,7 +8,7 @@
 namespace {
 
 // What the UI thread does after a change once the event is scored: the
-// event handed to the server's thread, which builds the snapshot.
+// event handed to the builder thread, which builds the snapshot.
 void BM_PublishSnapshot300_UiThread(benchmark::State& state)
 {
     BenchEvent event = BigEvent();
@@ -33,8 +33,8 @@ void BM_ScoreAndPublish300_UiThread(benchmark::State& state)
 }
 BENCHMARK(BM_ScoreAndPublish300_UiThread)->Unit(benchmark::kMicrosecond)->Repetitions(BenchRepetitions(9))->ReportAggregatesOnly(true);
 
-// The server thread's part: the pages and the JSON built from the event.
-void BM_BuildSnapshot300_ServerThread(benchmark::State& state)
+// The builder thread's part: the pages and the JSON built from the event.
+void BM_BuildSnapshot300_BuilderThread(benchmark::State& state)
 {
     BenchEvent event = BigEvent();
     const LiveInput input = BigLiveEvent(event);
@@ -42,6 +42,6 @@ void BM_BuildSnapshot300_ServerThread(benchmark::State& state)
     for (auto _ : state)
         benchmark::DoNotOptimize(LiveSnapshot::Build(input, ++version));
 }
-BENCHMARK(BM_BuildSnapshot300_ServerThread)->Unit(benchmark::kMillisecond)->Repetitions(BenchRepetitions(9))->ReportAggregatesOnly(true);
+BENCHMARK(BM_BuildSnapshot300_BuilderThread)->Unit(benchmark::kMillisecond)->Repetitions(BenchRepetitions(9))->ReportAggregatesOnly(true);
 
 } // namespace

@@ -39,7 +39,7 @@ namespace {
 }
 
 // What the desk does on the UI thread after a finished run: score the
-// event, hand it to the server's thread.
+// event, hand it to the builder's thread.
 class Publisher
 {
 public:
@@ -170,6 +170,7 @@ int main(int argc, char** argv)
     changes.stop();
     ranking.Stop();
     const double serverCpu = ThreadCpuSeconds(QStringLiteral("LiveServer"));
+    const double builderCpu = ThreadCpuSeconds(QStringLiteral("LiveBuilder"));
     int status = 0;
     rusage clients{};
     ::wait4(child, &status, 0, &clients);
@@ -191,7 +192,9 @@ int main(int argc, char** argv)
     PrintMs("    304 (unchanged)", figures.notModifiedNs);
     std::printf("  errors: %d%s%s, connections opened: %d\n", figures.errors,
                 figures.firstError.empty() ? "" : ", first: ", figures.firstError.c_str(), figures.connects);
-    std::printf("  CPU: the server's thread %.2f s, the clients (child process) %.2f s, over %d s\n", serverCpu,
+    std::printf("  CPU: the server's thread %.2f s, the snapshot builder's thread %.2f s, the clients (child "
+                "process) %.2f s, over %d s\n",
+                serverCpu, builderCpu,
                 double(clients.ru_utime.tv_sec + clients.ru_stime.tv_sec) +
                     double(clients.ru_utime.tv_usec + clients.ru_stime.tv_usec) / 1e6,
                 plan.seconds);

@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+
 namespace {
 
 QString Esc(const QString& text)
@@ -21,7 +23,7 @@ const char* const kStyle =
     ".st.off{background:#000;color:#fff}table{border-collapse:collapse;width:100%}"
     "th,td{text-align:left;padding:.35rem .3rem;border-bottom:1px solid #000;vertical-align:top}"
     "th{background:#e8e8e8}td small{display:block;font-size:.85rem}.run{font-weight:bold}"
-    ".wrap{overflow-x:auto}";
+    ".wrap{overflow-x:auto}@media(max-width:40em){.n1{display:none}}@media(max-width:30em){.n2{display:none}}";
 
 const QByteArray kScript = QByteArrayLiteral(
     "(function(){var m=document.querySelector('main'),t=m.getAttribute('data-etag');"
@@ -49,9 +51,30 @@ struct Names
     const Entry* Find(int number) const { return byNumber.value(number, nullptr); }
 };
 
-QString Cell(const ListCell& cell, const char* tag)
+// Narrow screens leave columns out, so that a phone held upright shows
+// place, name and total (start list: name and class) without swiping:
+// below 40em the car, club, team and gap to the one ahead; below 30em the
+// single runs and, in the overall list, the class too. Wider screens show
+// every column.
+QString NarrowClass(const ListColumn& column, bool ranked)
 {
-    QString html = QStringLiteral("<%1").arg(QLatin1String(tag));
+    static const QStringList wide = {QStringLiteral("Fahrzeug"), QStringLiteral("Verein"), QStringLiteral("Team"),
+                                     QStringLiteral("Abstand zum Vordermann")};
+    if (wide.contains(column.title))
+        return QStringLiteral("n1");
+    if (ranked && (column.run || column.title == QStringLiteral("Klasse")))
+        return QStringLiteral("n2");
+    return {};
+}
+
+QString ClassAttribute(const QString& name)
+{
+    return name.isEmpty() ? QString() : QStringLiteral(" class=\"%1\"").arg(name);
+}
+
+QString Cell(const ListCell& cell, const char* tag, const QString& narrow)
+{
+    QString html = QStringLiteral("<%1").arg(QLatin1String(tag)) + ClassAttribute(narrow);
     if (cell.span > 1)
         html += QStringLiteral(" colspan=\"%1\"").arg(cell.span);
     html += u'>';
@@ -67,16 +90,24 @@ QString Table(const ListPage& page)
     QString html = QStringLiteral("<h2>%1</h2>").arg(Esc(page.heading));
     for (const QString& note : page.notes)
         html += QStringLiteral("<p>%1</p>").arg(Esc(note));
-    html += QStringLiteral("<div class=\"wrap\"><table><tr>");
+    const bool ranked = std::any_of(page.columns.begin(), page.columns.end(),
+                                    [](const ListColumn& column) { return column.run; });
+    QStringList narrow;
     for (const ListColumn& column : page.columns)
-        html += QStringLiteral("<th>%1</th>").arg(Esc(column.title));
+        narrow.append(NarrowClass(column, ranked));
+    html += QStringLiteral("<div class=\"wrap\"><table><tr>");
+    for (int c = 0; c < narrow.size(); ++c)
+        html += QStringLiteral("<th%1>%2</th>").arg(ClassAttribute(narrow[c]), Esc(page.columns[c].title));
     html += QStringLiteral("</tr>");
     for (int r = 0; r < static_cast<int>(page.rows.size()); ++r) {
         if (r == page.unplacedFrom)
             html += QStringLiteral("<tr><th colspan=\"%1\">ohne Wertung</th></tr>").arg(page.columns.size());
         html += QStringLiteral("<tr>");
-        for (const ListCell& cell : page.rows[r])
-            html += Cell(cell, "td");
+        int column = 0; // a cell spanning columns takes the first one's class
+        for (const ListCell& cell : page.rows[r]) {
+            html += Cell(cell, "td", column < narrow.size() ? narrow[column] : QString());
+            column += std::max(1, cell.span);
+        }
         html += QStringLiteral("</tr>");
     }
     return html + QStringLiteral("</table></div>");

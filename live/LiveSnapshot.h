@@ -10,9 +10,9 @@
 #include <memory>
 #include <vector>
 
-// What the results server shows, frozen at one moment. The UI thread builds
-// it in one pass after a change; the server's threads only read it, so a
-// client never waits for timing and timing never waits for a client.
+// What the results server shows, frozen at one moment. It is built in one
+// pass after a change, off the UI thread; the server's threads only read it,
+// so a client never waits for timing and timing never waits for a client.
 
 // A lane as the desk shows it now.
 struct LiveLane

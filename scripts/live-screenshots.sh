@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Photographs the live results pages of a demo event at phone size (390x844)
 # in headless Chromium, for looking at: Strecke (/), Wertung, Starterliste.
-#   scripts/live-screenshots.sh [OUTDIR] [FINISHED_RUNS]
+#   scripts/live-screenshots.sh [OUTDIR] [FINISHED_RUNS] [WIDTH,HEIGHT]
 # FINISHED_RUNS (0..36, default 30): how far the demo slalom has got.
+# WIDTH,HEIGHT (default 390,844, a phone): e.g. 1280,800 for a laptop.
 # Installs chromium when it is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-build/live-screenshots}
 finished=${2:-30}
+size=${3:-390,844}
 scripts/setup-browser.sh
 [ -x build/tests/live/live_demo ] || cmake --build build --target live_demo
 mkdir -p "$out"
@@ -25,7 +27,7 @@ for page in strecke:/ wertung:/wertung starter:/starter; do
     # build machine may lack, and only our own page on 127.0.0.1 is opened.
     HOME=$profile chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
         --disable-background-networking --disable-component-update --disable-sync \
-        --user-data-dir="$profile/data" --window-size=390,844 --hide-scrollbars \
+        --user-data-dir="$profile/data" --window-size="$size" --hide-scrollbars \
         --virtual-time-budget=2000 --screenshot="$out/live-$name.png" "${url%/}${page#*:}" \
         >/dev/null 2>&1
     echo "$out/live-$name.png"

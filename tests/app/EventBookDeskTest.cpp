@@ -623,7 +623,8 @@ TEST_F(EventBookDeskTest, liveDialog_fromTheResultsWindow_startsTheServerShowsIt
     EXPECT_EQ(stored[0].LivePort, free);
     EXPECT_EQ(desk.Live()->Address(), QStringLiteral("http://127.0.0.1:%1/").arg(free));
     EXPECT_TRUE(journal.lines.filter(QStringLiteral("Live-Ergebnisse gestartet: http://127.0.0.1:%1/").arg(free)).size() == 1);
-    EXPECT_TRUE(LivePage(desk.Live()->Address(), "/").contains("Bergslalom"));
+    // The pages are built on the live server's builder thread: wait for them.
+    QTRY_VERIFY_WITH_TIMEOUT(LivePage(desk.Live()->Address(), "/").contains("Bergslalom"), 5000);
     // A lane that starts is on the page, though the book has not changed.
     timing.control.mStartClick();
     ASSERT_TRUE(timing.lane1.Running() || timing.lane2.Running());

@@ -5,15 +5,21 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
 
+#include <atomic>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <vector>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -368,6 +374,52 @@ TEST_F(LiveServerTest, aPortInUse_isToldInGermanAndTheRunningServerStays)
     EXPECT_EQ(Get("/").status, 200);
 }
 
+TEST_F(LiveServerTest, aRequestDuringABuild_isAnsweredFromTheSnapshotBeforeAndLaterInputsMerge)
+{
+    std::atomic<int> builds = 0;
+    std::atomic<int> builderNice = 0;
+    QSemaphore building;
+    QSemaphore release;
+    server_.SetBeforeBuild([&] {
+        builderNice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()));
+        ++builds;
+        building.release();
+        release.acquire();
+    });
+    const auto unhold = qScopeGuard([&] { release.release(2); });
+    const Reply before = Get("/");
+    const std::uint64_t version = server_.Current()->Version();
+
+    LiveInput first = Event();
+    first.lanes.clear();
+    server_.PublishInput(first);
+    ASSERT_TRUE(building.tryAcquire(1, kWaitMs)); // the first build is under way and held
+    LiveInput second = first;
+    second.scoring.rules.title = QStringLiteral("Zwischenstand");
+    LiveInput third = first;
+    third.lastRuns.insert(third.lastRuns.begin(), Timed(2, 1, 58760));
+    server_.PublishInput(second);
+    server_.PublishInput(third);
+
+    const Reply during = Get("/", "If-None-Match: " + before.Header("ETag") + "\r\n");
+    EXPECT_EQ(during.status, 304);
+    EXPECT_EQ(Get("/").body, before.body);
+
+    release.release(2);
+    const QByteArray latest = "\"v" + QByteArray::number(static_cast<qulonglong>(version + 2)) + '"';
+    const QDeadlineTimer deadline(kWaitMs);
+    Reply after;
+    do
+        after = Get("/");
+    while (after.Header("ETag") != latest && !deadline.hasExpired());
+    EXPECT_EQ(after.Header("ETag"), latest);
+    EXPECT_TRUE(after.body.contains("58,76"));
+    EXPECT_TRUE(after.body.contains("Zurzeit fährt niemand."));
+    EXPECT_FALSE(after.body.contains("Zwischenstand"));
+    EXPECT_EQ(builds, 2); // the second and third input were built once, as the latest
+    EXPECT_GT(builderNice, ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()))); // gives way to serving
+}
+
 } // namespace
 
 TEST(LiveQrCode, anAddressBecomesASquareCodeWithItsQuietZoneAndFinderPatterns)
@@ -388,4 +440,36 @@ TEST(LiveQrCode, everyAddressTheServerOffersTakesTheSmallCodeTheDeskHasRoomFor)
 {
     for (const char* address : {"http://127.0.0.1:8080/", "http://192.168.1.20:8080/", "http://255.255.255.255:65535/"})
         EXPECT_EQ(LiveQrCode(QLatin1String(address), 1).width(), 25 + 2 * 4) << address;
+}
+
+TEST(LiveSnapshot, onANarrowScreen_carClubAndSingleRunsGiveWayToPlaceNameAndTotal)
+{
+    LiveInput input;
+    std::vector<Entry> entries{Driver(1, QStringLiteral("G3")), Driver(2, QStringLiteral("G3"))};
+    for (Entry& e : entries) {
+        e.firstName = QStringLiteral("Vorname%1").arg(e.number);
+        e.car = QStringLiteral("Kombi");
+        e.club = QStringLiteral("MSC");
+    }
+    std::vector<RunRecord> runs{Timed(1, 1, 61230), Timed(1, 2, 60110)};
+    input.scoring = ScoreEvent(input.scoring.rules, entries, runs);
+    const auto snapshot = LiveSnapshot::Build(input, 1);
+
+    const struct
+    {
+        LivePage page;
+        const char* shows;
+    } cases[] = {
+        {LivePage::Results, "<th>Platz</th><th>Nr.</th><th>Name</th><th class=\"n1\">Fahrzeug</th>"
+                            "<th class=\"n1\">Verein</th><th class=\"n2\">Lauf 1</th>"},
+        {LivePage::Results, "<th>Gesamt</th><th>Abstand zum Ersten</th><th class=\"n1\">Abstand zum Vordermann</th>"},
+        {LivePage::Results, "<th class=\"n1\">Verein</th><th class=\"n2\">Klasse</th>"}, // the overall list
+        {LivePage::Results, "<td class=\"n1\">Kombi</td><td class=\"n1\">MSC</td><td class=\"n2\">"},
+        {LivePage::Results, "</td><td colspan=\"3\">"}, // why a driver is not placed stays in sight
+        {LivePage::Results, "@media(max-width:30em){.n2{display:none}}"},
+        {LivePage::StartList, "<th>Vorname</th><th class=\"n1\">Fahrzeug</th><th>Klasse</th><th class=\"n1\">Verein</th>"},
+        {LivePage::StartList, "<td>Vorname2</td><td class=\"n1\">Kombi</td><td>G3</td>"},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(snapshot->Page(c.page).contains(c.shows)) << c.shows;
 }
