@@ -8,15 +8,23 @@
 LiveGate::LiveGate(const LiveLimits& limits, QObject* parent) : QTcpServer(parent), limits_(limits)
 {
     setMaxPendingConnections(limits.maxConnections);
+    // A failed accept pauses accepting; the server takes phones again once
+    // the shortage may be over instead of staying deaf until a restart.
+    resume_.setSingleShot(true);
+    resume_.setInterval(ResumeAfterMs);
+    connect(this, &QTcpServer::acceptError, &resume_, qOverload<>(&QTimer::start));
+    connect(&resume_, &QTimer::timeout, this, &QTcpServer::resumeAccepting);
 }
 
 LiveGate::~LiveGate()
 {
-    // The sockets go first, while the counts they update still exist.
-    for (QTcpSocket* socket : findChildren<QTcpSocket*>(QString(), Qt::FindDirectChildrenOnly)) {
+    // The sockets go first, while the counts they update still exist. Those
+    // the HTTP server has not taken yet are deleted by close(), so they must
+    // not be deleted here as well.
+    for (QTcpSocket* socket : findChildren<QTcpSocket*>(QString(), Qt::FindDirectChildrenOnly))
         disconnect(socket, nullptr, this, nullptr);
-        delete socket;
-    }
+    close();
+    qDeleteAll(findChildren<QTcpSocket*>(QString(), Qt::FindDirectChildrenOnly));
 }
 
 void LiveGate::Refuse(QTcpSocket* socket, const QByteArray& status)

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QTcpServer>
+#include <QTimer>
 
 class QTcpSocket;
 
@@ -28,6 +29,10 @@ public:
     explicit LiveGate(const LiveLimits& limits, QObject* parent = nullptr);
     ~LiveGate() override;
     int Connections() const { return open_; }
+    // After a failed accept (descriptors or memory ran out) the socket stops
+    // listening for good unless told otherwise; this pause ends that.
+    QTimer* ResumeTimer() { return &resume_; }
+    static constexpr int ResumeAfterMs = 500;
 
 protected:
     void incomingConnection(qintptr descriptor) override;
@@ -39,4 +44,5 @@ private:
     LiveLimits limits_;
     int open_ = 0;
     QHash<QString, int> perClient_;
+    QTimer resume_;
 };

@@ -1,3 +1,4 @@
+#include "LiveGate.h"
 #include "LiveQrCode.h"
 #include "LiveServer.h"
 #include "LiveSnapshot.h"
@@ -6,11 +7,11 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QScopeGuard>
+#include <QSignalSpy>
+#include <QTest>
 #include <QSemaphore>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
-
-#include <sys/resource.h>
 
 #include <atomic>
 #include <iostream>
@@ -18,7 +19,9 @@
 #include <memory>
 #include <vector>
 
+#include <netinet/in.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -421,6 +424,44 @@ TEST_F(LiveServerTest, aRequestDuringABuild_isAnsweredFromTheSnapshotBeforeAndLa
 }
 
 } // namespace
+
+TEST(LiveGate, anAcceptThatFailsForLackOfDescriptors_pausesOnlyUntilItsResumeTimer)
+{
+    LiveGate gate(LiveLimits{});
+    ASSERT_TRUE(gate.listen(QHostAddress::LocalHost));
+    QSignalSpy failed(&gate, &QTcpServer::acceptError);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(gate.serverPort());
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const auto connectClient = [&] {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        EXPECT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
+        return fd;
+    };
+    const int first = connectClient();
+    // No descriptor is left for the gate's accept: the kernel holds the
+    // connection, the accept fails with EMFILE.
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    const rlimit before = limit;
+    limit.rlim_cur = rlim_t(::dup(0));
+    ::close(int(limit.rlim_cur));
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    const bool sawFailure = failed.wait(5000);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &before), 0);
+    ASSERT_TRUE(sawFailure);
+    EXPECT_EQ(gate.Connections(), 0);
+
+    ASSERT_TRUE(gate.ResumeTimer()->isActive()) << "accepting resumes by itself";
+    gate.ResumeTimer()->setInterval(0); // its pause, without waiting it out
+    gate.ResumeTimer()->start();
+    const int second = connectClient();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gate.Connections() == 2; }, 5000))
+        << "both waiting phones are taken once descriptors are free again";
+    ::close(first);
+    ::close(second);
+}
 
 TEST(LiveQrCode, anAddressBecomesASquareCodeWithItsQuietZoneAndFinderPatterns)
 {
