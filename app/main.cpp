@@ -18,6 +18,8 @@ int main(int argc, char** argv)
     // The title comes first: captions, the backup file and the settings use it.
     QApplication::setApplicationName(QStringLiteral("Ravolt"));
     QApplication::setOrganizationName(QStringLiteral("Quintaro"));
+    // Lets the desktop find the installed menu entry, and with it the icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("ravolt"));
     // Before any widget: fields read the decimal separator when they are made.
     UseDeskLanguage(app, QLocale::system());
     // A shutdown, a logout or `kill` ends the program as a regular exit does
