@@ -448,24 +448,12 @@ std::int32_t ProtocolModel::RankProtocol(const QString& selectStartNumber, bool 
     return runden ? bestTime_ : 0;
 }
 
-// Equal times share the place of the first of them; the next different time
-// gets its row index ("1", "1", "3"). Rows without a time keep their cell.
+// Every row's place.
 void ProtocolModel::WritePlaces()
 {
-    QString rankedTime;
-    QString rankedPlace;
-    for (int row = 1; row < RowCount(); ++row) {
-        const QString& time = Cell(ColZeit, row);
-        if (time == kVoided || IsBlankText(time))
-            continue;
-        if (rankedPlace.isEmpty() || time != rankedTime) {
-            rankedTime = time;
-            rankedPlace = QString::number(row);
-        }
-        // Written without a notification each: the sort just reported all.
-        if (Cell(ColPlatz, row) != rankedPlace)
-            Rw()[static_cast<std::size_t>(row)][ColPlatz] = rankedPlace;
-    }
+    // Written without a notification each: the sort just reported all.
+    int lastWritten = 0;
+    PlaceFrom(1, RowCount(), &lastWritten);
 }
 
 bool ProtocolModel::HasRuns() const
@@ -755,8 +743,10 @@ bool ProtocolModel::RankChangedRows()
     return true;
 }
 
-// The places as WritePlaces gives them, from row first on: rows past last
-// stand where they stood, so once such a row's place agrees, all after agree.
+// Equal times share the place of the first of them; the next different time
+// gets its row index ("1", "1", "3"). Rows without a time keep their cell.
+// From row first on: rows past last stand where they stood, so once such a
+// row's place agrees, all after agree.
 void ProtocolModel::PlaceFrom(int first, int last, int* lastWritten)
 {
     QString rankedTime;
