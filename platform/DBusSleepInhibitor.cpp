@@ -57,11 +57,7 @@ public:
             if (held_[i])
                 continue;
             const InhibitService& s = kServices[i];
-            QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(s.service), QLatin1String(s.path),
-                                                               QLatin1String(s.interface),
-                                                               QStringLiteral("Inhibit"));
-            call << application_ << reason;
-            const QDBusMessage reply = bus_->call(call, QDBus::Block, kCallTimeoutMs);
+            const QDBusMessage reply = Call(s, "Inhibit", {application_, reason});
             bool ok = reply.type() == QDBusMessage::ReplyMessage && reply.arguments().size() == 1;
             const uint cookie = ok ? reply.arguments().constFirst().toUInt(&ok) : 0;
             if (ok) {
@@ -81,13 +77,10 @@ public:
             if (!held_[i])
                 continue;
             const InhibitService& s = kServices[i];
-            QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(s.service), QLatin1String(s.path),
-                                                               QLatin1String(s.interface),
-                                                               QStringLiteral("UnInhibit"));
-            call << *held_[i];
+            const uint cookie = *held_[i];
             held_[i].reset();
             // A desktop that has gone took its holds with it.
-            bus_->call(call, QDBus::Block, kCallTimeoutMs);
+            Call(s, "UnInhibit", {cookie});
             report_(QStringLiteral("Desktop: Sperre gegen %1 aufgehoben").arg(QLatin1String(s.against)));
         }
     }
@@ -117,6 +110,14 @@ private:
             report_(QStringLiteral("Desktop bietet keine Sperre gegen Ruhezustand und Bildschirmschoner an "
                                    "(kein D-Bus-Sitzungsbus)"));
         return bus_->isConnected();
+    }
+
+    QDBusMessage Call(const InhibitService& s, const char* method, const QVariantList& arguments)
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(s.service), QLatin1String(s.path),
+                                                           QLatin1String(s.interface), QLatin1String(method));
+        call.setArguments(arguments);
+        return bus_->call(call, QDBus::Block, kCallTimeoutMs);
     }
 
     static QString ErrorText(const QDBusMessage& reply)
