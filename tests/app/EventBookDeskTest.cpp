@@ -86,6 +86,18 @@ protected:
                                            &bStop, &bReset, &bAccident, nullptr}};
     };
 
+    // Settings the desk's dialogs change are applied and kept, as the main
+    // window does; the desk starts from the defaults.
+    const std::vector<TAppSettings>& StoreSettings(EventBookDesk& desk)
+    {
+        desk.ChangeSettings = [this, &desk](const TAppSettings& s) {
+            stored_.push_back(s);
+            desk.ApplySettings(s);
+        };
+        desk.ApplySettings(TAppSettings());
+        return stored_;
+    }
+
     // An open book with two drivers of class A; one training and two scored runs, summed.
     void OpenBook(EventBook& book)
     {
@@ -99,6 +111,7 @@ protected:
 
     QTemporaryDir dir_;
     QByteArray home_;
+    std::vector<TAppSettings> stored_;
 };
 
 void Activate(QWidget* window)
@@ -507,12 +520,7 @@ TEST_F(EventBookDeskTest, liveDialog_fromTheEventDialog_opensOverItAndStoresTheS
     QWidget main;
     EventBookDesk desk(&main, nullptr);
     desk.Start(QStringLiteral("Bergslalom"));
-    std::vector<TAppSettings> stored;
-    desk.ChangeSettings = [&](const TAppSettings& s) {
-        stored.push_back(s);
-        desk.ApplySettings(s);
-    };
-    desk.ApplySettings(TAppSettings());
+    const std::vector<TAppSettings>& stored = StoreSettings(desk);
 
     bool liveAsked = false;
     bool eventStillOpen = false;
@@ -586,12 +594,7 @@ TEST_F(EventBookDeskTest, liveDialog_fromTheResultsWindow_startsTheServerShowsIt
     timing.control.SetJournal(&journal);
     EventBookDesk desk(&main, &timing.control);
     desk.Start(QStringLiteral("Bergslalom"));
-    std::vector<TAppSettings> stored;
-    desk.ChangeSettings = [&](const TAppSettings& s) {
-        stored.push_back(s);
-        desk.ApplySettings(s);
-    };
-    desk.ApplySettings(TAppSettings());
+    const std::vector<TAppSettings>& stored = StoreSettings(desk);
     QTcpServer probe; // a port that is free now
     ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
     const quint16 free = probe.serverPort();
