@@ -57,6 +57,12 @@ struct Program
 
     QString Backup() const { return folder + QStringLiteral("/Ravolt-Sicherungsdatei.txt"); }
 
+    bool Start()
+    {
+        process.start();
+        return process.waitForStarted(20000);
+    }
+
     // Sends a barrier command once the program reads its pipe.
     bool Send(const QByteArray& command, int ms = 20000)
     {
@@ -143,8 +149,7 @@ TEST(RealProgram, ATimedRunSurvivesAKillAndIsThereAtTheNextStart)
 {
     QTemporaryDir dir;
     Program program(dir);
-    program.process.start();
-    ASSERT_TRUE(program.process.waitForStarted(20000));
+    ASSERT_TRUE(program.Start());
     ASSERT_TRUE(program.Send("START\n"));
     const QRegularExpression started(QStringLiteral("\r\n1\t[0-9:.,]+\t \t"));
     ASSERT_TRUE(program.WaitForBackup(started).contains(started)) << "the start is backed up at once";
@@ -170,8 +175,7 @@ TEST(RealProgram, ATimedRunSurvivesAKillAndIsThereAtTheNextStart)
     ASSERT_EQ(kept.size(), 1) << "car 1's run is in the book after the kill";
     EXPECT_EQ(ResultTimeText(kept.first(), false), row.section(QLatin1Char('\t'), 3, 3)) << "with the protocol's time";
 
-    program.process.start();
-    ASSERT_TRUE(program.process.waitForStarted(20000));
+    ASSERT_TRUE(program.Start());
     // The next start is backed up with the protocol the program restored:
     // a car starts below the restored rows (car 3 when the lanes' numbers,
     // written right after the backup, were kept before the kill, else car 1).
@@ -190,8 +194,7 @@ TEST(RealProgram, AfterAKillAndRestartAStartDoesNotClearCarOnesResult)
 {
     QTemporaryDir dir;
     Program program(dir, false);
-    program.process.start();
-    ASSERT_TRUE(program.process.waitForStarted(20000));
+    ASSERT_TRUE(program.Start());
     ASSERT_TRUE(program.Send("START\n"));
     const QRegularExpression second(QStringLiteral("\r\n2\t[0-9:.,]+\t"));
     ASSERT_TRUE(program.WaitForBackup(second, "START\n").contains(second));
@@ -212,8 +215,7 @@ TEST(RealProgram, AfterAKillAndRestartAStartDoesNotClearCarOnesResult)
     ASSERT_TRUE(kept.contains("Bahn1=1 3 1")) << kept.toStdString();
     program.KillHard();
 
-    program.process.start();
-    ASSERT_TRUE(program.process.waitForStarted(20000));
+    ASSERT_TRUE(program.Start());
     ASSERT_TRUE(program.Send("START\n"));
     // Lane 1 showed car 1's result: it goes on with car 3.
     const QRegularExpression third(QStringLiteral("\r\n3\t[0-9:.,]+\t \t"));
@@ -230,8 +232,7 @@ TEST(RealProgram, ATerminateSignalEndsItAsARegularExit)
 {
     QTemporaryDir dir;
     Program program(dir);
-    program.process.start();
-    ASSERT_TRUE(program.process.waitForStarted(20000));
+    ASSERT_TRUE(program.Start());
     ASSERT_TRUE(program.Send("START\n"));
     const QRegularExpression started(QStringLiteral("\r\n1\t[0-9:.,]+\t \t"));
     ASSERT_TRUE(program.WaitForBackup(started).contains(started));
