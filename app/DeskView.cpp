@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "DatePanelText.h"
+#include "DeskFont.h"
 #include "DeskLogo.h"
 #include "DeskPictures.h"
 #include "DrawnPicture.h"
@@ -30,28 +31,12 @@
 
 namespace {
 
-QFont Bold(const QString& family, int points)
-{
-    QFont font(family);
-    font.setPointSize(points);
-    font.setBold(true);
-    return font;
-}
-
 void Paint(QWidget* widget, QPalette::ColorRole role, const QColor& color)
 {
     QPalette palette = widget->palette();
     palette.setColor(role, color);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
-}
-
-QFont ArialPixels(int pixels, bool bold = true)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
 }
 
 // The run buttons' own looks; face, light and shadow colours follow the
@@ -87,9 +72,9 @@ TLbSpeedButton* RunButton(QWidget* parent, const RunButtonLook& look)
     button->setCursor(Qt::PointingHandCursor);
     button->SetColorWhenDown(look.colorWhenDown);
     button->SetHotTrackColor(look.hotTrackColor);
-    button->setFont(ArialPixels(19));
+    button->setFont(DeskFontPixels(19));
     button->SetFontColor(look.fontColor);
-    button->SetHotTrackFont(ArialPixels(21), look.hotTrackFontColor);
+    button->SetHotTrackFont(DeskFontPixels(21), look.hotTrackFontColor);
     button->SetUseHotTrackFont(true);
     return button;
 }
@@ -227,7 +212,7 @@ void DeskView::TimerDateTimer()
     const QDateTime now = clock_.LocalNow();
     const QString text = DatePanelText(now, QLocale());
     // Some locales write long dates: the font shrinks rather than the text being cut.
-    QFont font = ArialPixels(24, false);
+    QFont font = DeskFontPixels(24, false);
     const int room = w_.PanelDate->width() - 2 * w_.PanelDate->frameWidth() - 4;
     while (font.pixelSize() > 10 && QFontMetrics(font).horizontalAdvance(text) > room)
         font.setPixelSize(font.pixelSize() - 1);
@@ -243,7 +228,7 @@ QLabel* DeskView::BuildNotice(QWidget& window)
     w_.LabNotice->setAlignment(Qt::AlignCenter);
     // A notice naming a long folder wraps rather than being cut off.
     w_.LabNotice->setWordWrap(true);
-    w_.LabNotice->setFont(Bold(QStringLiteral("Arial"), 12));
+    w_.LabNotice->setFont(DeskFontPoints(12));
     Paint(w_.LabNotice, QPalette::Window, QColor(0xFF, 0xFF, 0x00));
     Paint(w_.LabNotice, QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
     return w_.LabNotice;
@@ -277,7 +262,7 @@ QWidget* DeskView::BuildTopBar(QWidget& window)
     w_.PanelDate->setFrameShadow(QFrame::Sunken);
     w_.PanelDate->setLineWidth(2);
     w_.PanelDate->setAlignment(Qt::AlignCenter);
-    w_.PanelDate->setFont(ArialPixels(24, false));
+    w_.PanelDate->setFont(DeskFontPixels(24, false));
     Paint(w_.PanelDate, QPalette::Window, Qt::black);
     Paint(w_.PanelDate, QPalette::WindowText, QColor(0xC0, 0xC0, 0xC0));
     layout->addWidget(w_.PanelDate);
@@ -296,7 +281,7 @@ QWidget* DeskView::BuildLeftPanel(QWidget& window)
     panel->setObjectName(QStringLiteral("PanelLeft"));
     panel->setFixedWidth(395);
     Paint(panel, QPalette::Window, window.palette().color(QPalette::Dark));
-    panel->setFont(ArialPixels(19));
+    panel->setFont(DeskFontPixels(19));
 
     w_.FrameT1 = new TFrame1(0, clock_, panel);
     w_.FrameT1->move(11, 6);
@@ -368,7 +353,7 @@ QWidget* DeskView::BuildRightPanel(QWidget& window)
         stripLayout->addWidget(b);
     auto* caption = new QLabel(QStringLiteral("      Protokoll"), strip);
     caption->setObjectName(QStringLiteral("Panel4Caption"));
-    caption->setFont(ArialPixels(19));
+    caption->setFont(DeskFontPixels(19));
     // At the smallest window size the caption yields, not the buttons or lanes.
     caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -1,5 +1,6 @@
 #include "LiveLink.h"
 
+#include "DeskFont.h"
 #include "LiveQrCode.h"
 
 #include <QHBoxLayout>
@@ -21,10 +22,7 @@ LiveLink::LiveLink(QWidget* parent)
     setObjectName(QStringLiteral("LiveLink"));
     code->setObjectName(QStringLiteral("LiveCode"));
     text->setObjectName(QStringLiteral("LiveText"));
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(15);
-    font.setBold(true);
-    text->setFont(font);
+    text->setFont(DeskFontPixels(15));
     text->setWordWrap(true);
     setCursor(Qt::PointingHandCursor);
     setToolTip(QStringLiteral("Live-Ergebnisse im Netzwerk"));

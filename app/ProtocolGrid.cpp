@@ -1,5 +1,6 @@
 #include "ProtocolGrid.h"
 
+#include "DeskFont.h"
 #include "ProtocolModel.h"
 #include "TSortGrid.h"
 
@@ -44,9 +45,7 @@ void ProtocolGrid::SetUpGrid()
 {
     grid_.ShowModel(&model_);
     grid_.SetDefaultRowHeight(19);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(15);
-    grid_.setFont(font);
+    grid_.setFont(DeskFontPixels(15, false));
     grid_.SetAlignmentHorz(Qt::AlignRight);
     grid_.SetAlignmentVert(taMiddle);
     grid_.SetBevelStyle(cbNone);

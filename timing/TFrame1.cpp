@@ -1,5 +1,6 @@
 #include "TFrame1.h"
 
+#include "DeskFont.h"
 #include "ProtocolModel.h"
 #include "DrawnPicture.h"
 #include "LaneTick.h"
@@ -14,21 +15,13 @@ constexpr int DigitLeft[6] = {4, 52, 132, 180, 260, 308};
 constexpr int DigitTop = 43;
 constexpr int SeparatorTop = 70;
 
-QFont ArialBold(int points)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(points);
-    font.setBold(true);
-    return font;
-}
-
 QSpinBox* StartNumberEdit(QWidget* parent, const char* name, TColor textColor, int value)
 {
     auto* edit = new QSpinBox(parent);
     edit->setObjectName(QLatin1String(name));
     edit->setRange(1, 9999);
     edit->setValue(value);
-    QFont font = ArialBold(18);
+    QFont font = DeskFontPoints(18);
     edit->setFont(font);
     edit->setStyleSheet(QStringLiteral("QSpinBox { color: %1; background: #404040; border: 1px solid #606060; }")
                             .arg(ToQColor(textColor).name()));
@@ -44,7 +37,7 @@ TFrame1::TFrame1(int tag, const ::Clock& clock, QWidget* parent)
 {
     setObjectName(tag == 0 ? QStringLiteral("FrameT1") : QStringLiteral("FrameT2"));
     setFixedSize(374, 143);
-    setFont(ArialBold(14));
+    setFont(DeskFontPoints(14));
     setAutoFillBackground(true);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, Qt::black);
@@ -94,7 +87,7 @@ void TFrame1::BuildPanel6()
     Panel6 = new QWidget(this);
     Panel6->setObjectName(QStringLiteral("Panel6"));
     Panel6->setGeometry(0, 0, 374, 40);
-    Panel6->setFont(ArialBold(14));
+    Panel6->setFont(DeskFontPoints(14));
 
     Label1 = new QLabel(QStringLiteral("Start-Nr.:"), Panel6);
     Label1->setObjectName(QStringLiteral("Label1"));
